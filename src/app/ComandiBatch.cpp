@@ -1,0 +1,116 @@
+#include "ComandiBatch.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+namespace pc::batch {
+
+const std::vector<Comando> &comandi()
+{
+    static const std::vector<Comando> elenco = {
+        {"stampa",
+         "stampa --dal GG/MM/AAAA --al GG/MM/AAAA --tipo vendite|produzione --raggruppamento camere|tipi|macro",
+         "Scrive il report della produzione camere nel file \"fd\" + PCLocal della cartella corrente,\n"
+         "      leggendo gli archivi dell'albergo dalla cartella corrente e quelli storici da DIRKV.\n"
+         "      Le date sono usate come scritte (la prima riga dei giorni mostra la prima data cos\xC3\xAC com'\xC3\xA8).",
+         &comandoStampa},
+        {"demo", "demo CARTELLA",
+         "Crea nella CARTELLA un albergo dimostrativo (archivi SQLite con i nomi della suite, storico in CARTELLA/storico).",
+         &comandoDemo},
+    };
+    return elenco;
+}
+
+namespace {
+
+void stampaAiuto()
+{
+    std::cout << "Uso: produzione-camere [COMANDO [OPZIONI]]\n\n"
+                 "Senza comando apre la finestra \"Stampa produzione camere\".\n"
+                 "Con un comando lavora senza finestre:\n\n";
+    for (const auto &c : comandi()) std::cout << "  " << c.uso << "\n      " << c.descrizione << "\n\n";
+    std::cout << "Variabili d'ambiente: PCLocal (numero della postazione, d\xC3\xA0 il nome dei file \"fd\" + PCLocal),\n"
+                 "DIRKV (cartella degli archivi storici SchedaStoricoClienti.mdb e ContoStoricoClienti.mdb).\n"
+                 "Codice di uscita: 0 se riuscito, diverso da 0 in caso di errore (il messaggio va sullo standard error).\n";
+}
+
+} // namespace
+
+bool eComandoBatch(int argc, char **argv) { return argc > 1; }
+
+int eseguiComandoBatch(int argc, char **argv)
+{
+    if (argc < 2) return 2;
+    const std::string nome = argv[1];
+    if (nome == "--help" || nome == "-h" || nome == "aiuto") {
+        stampaAiuto();
+        return 0;
+    }
+    std::vector<std::string> argomenti(argv + 2, argv + argc);
+    for (const auto &c : comandi())
+        if (nome == c.nome) {
+            if (std::find(argomenti.begin(), argomenti.end(), "--help") != argomenti.end()) {
+                std::cout << "Uso: produzione-camere " << c.uso << "\n      " << c.descrizione << "\n";
+                return 0;
+            }
+            return c.esegui(argomenti);
+        }
+    scriviErrore("comando sconosciuto \"" + nome + "\". Usare produzione-camere --help per l'elenco dei comandi.");
+    return 2;
+}
+
+void scriviErrore(const std::string &messaggio)
+{
+    std::cerr << "produzione-camere: " << messaggio << std::endl;
+}
+
+const std::string *Opzioni::valore(const std::string &nome) const
+{
+    for (const auto &[n, v] : valori)
+        if (n == nome) return &v;
+    return nullptr;
+}
+
+bool Opzioni::interruttore(const std::string &nome) const
+{
+    return std::find(interruttori.begin(), interruttori.end(), nome) != interruttori.end();
+}
+
+bool leggiOpzioni(const std::vector<std::string> &argomenti, const std::vector<std::string> &conValore,
+                  const std::vector<std::string> &senzaValore, Opzioni &opzioni)
+{
+    for (std::size_t i = 0; i < argomenti.size(); ++i) {
+        const std::string &a = argomenti[i];
+        if (a.rfind("--", 0) != 0) {
+            opzioni.posizionali.push_back(a);
+            continue;
+        }
+        std::string nome = a, valore;
+        bool haUguale = false;
+        if (auto uguale = a.find('='); uguale != std::string::npos) {
+            nome = a.substr(0, uguale);
+            valore = a.substr(uguale + 1);
+            haUguale = true;
+        }
+        if (std::find(conValore.begin(), conValore.end(), nome) != conValore.end()) {
+            if (!haUguale) {
+                if (i + 1 >= argomenti.size()) {
+                    scriviErrore("manca il valore dell'opzione " + nome + ".");
+                    return false;
+                }
+                valore = argomenti[++i];
+            }
+            opzioni.valori.emplace_back(nome, valore);
+        } else if (std::find(senzaValore.begin(), senzaValore.end(), nome) != senzaValore.end() && !haUguale) {
+            opzioni.interruttori.push_back(nome);
+        } else {
+            scriviErrore("opzione sconosciuta \"" + a + "\".");
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace pc::batch

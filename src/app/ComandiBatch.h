@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pc::batch {
+
+// A subcommand run without a display. Arguments exclude the program and the
+// subcommand name. Returns the process exit code; writes messages (Italian)
+// to stdout / stderr.
+struct Comando {
+    const char *nome;
+    const char *uso;          // one line: "stampa --dal GG/MM/AAAA ..."
+    const char *descrizione;  // what it does, in Italian
+    int (*esegui)(const std::vector<std::string> &argomenti);
+};
+
+// The known subcommands, in the order --help lists them.
+const std::vector<Comando> &comandi();
+
+// True when argv names a subcommand (or --help), i.e. no window is needed.
+bool eComandoBatch(int argc, char **argv);
+// Runs the subcommand of argv[1]; prints help for --help / -h.
+int eseguiComandoBatch(int argc, char **argv);
+
+// Subcommands, one per file.
+int comandoStampa(const std::vector<std::string> &argomenti);   // ComandoStampa.cpp
+int comandoDemo(const std::vector<std::string> &argomenti);     // ComandoDemo.cpp
+
+// Small helpers shared by the subcommands.
+void scriviErrore(const std::string &messaggio);   // "produzione-camere: " + messaggio on stderr
+// Parses "--nome valore" pairs and "--flag" switches. Returns false (after
+// writing a message) on an unknown option or a missing value.
+struct Opzioni {
+    std::vector<std::pair<std::string, std::string>> valori;
+    std::vector<std::string> interruttori;
+    std::vector<std::string> posizionali;
+    const std::string *valore(const std::string &nome) const;
+    bool interruttore(const std::string &nome) const;
+};
+bool leggiOpzioni(const std::vector<std::string> &argomenti, const std::vector<std::string> &conValore,
+                  const std::vector<std::string> &senzaValore, Opzioni &opzioni);
+
+} // namespace pc::batch

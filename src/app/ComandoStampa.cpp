@@ -1,0 +1,59 @@
+#include "ComandiBatch.h"
+
+#include "ErroreDati.h"
+#include "FileReport.h"
+#include "StampaProduzione.h"
+#include "TestoReport.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+namespace pc::batch {
+
+int comandoStampa(const std::vector<std::string> &argomenti)
+{
+    Opzioni o;
+    if (!leggiOpzioni(argomenti, {"--dal", "--al", "--tipo", "--raggruppamento"}, {"--mostra"}, o)) return 2;
+    if (!o.posizionali.empty()) {
+        scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
+        return 2;
+    }
+    RichiestaReport r;
+    const std::string *dal = o.valore("--dal"), *al = o.valore("--al");
+    if (!dal || !al) {
+        scriviErrore("indicare il periodo con --dal GG/MM/AAAA e --al GG/MM/AAAA.");
+        return 2;
+    }
+    r.dalla = *dal;
+    r.alla = *al;
+    const std::string tipo = o.valore("--tipo") ? *o.valore("--tipo") : "vendite";
+    if (tipo == "vendite") r.tipo = TipoReport::Vendite;
+    else if (tipo == "produzione") r.tipo = TipoReport::Produzione;
+    else {
+        scriviErrore("tipo di report \"" + tipo + "\" sconosciuto: usare vendite o produzione.");
+        return 2;
+    }
+    const std::string gruppo = o.valore("--raggruppamento") ? *o.valore("--raggruppamento") : "camere";
+    if (gruppo == "camere") r.raggruppamento = Raggruppamento::NumeriCamere;
+    else if (gruppo == "tipi") r.raggruppamento = Raggruppamento::TipiCamere;
+    else if (gruppo == "macro") r.raggruppamento = Raggruppamento::MacroCategorie;
+    else {
+        scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi o macro.");
+        return 2;
+    }
+    try {
+        StampaProduzione(r);
+    } catch (const ErroreDati &e) {
+        scriviErrore(e.what());
+        return 1;
+    }
+    if (o.interruttore("--mostra")) {
+        std::ifstream f(nomeFileReport(), std::ios::binary);
+        std::string contenuto((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        std::cout << reportPerTerminale(contenuto);
+    }
+    return 0;
+}
+
+} // namespace pc::batch

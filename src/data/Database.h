@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Sorgente.h"
+#include "Valore.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pc::dati {
+
+class Recordset;
+
+// An open hotel database (one file), read-only. Mirrors the operations the
+// report and the print menu need: open by path, open a dynaset record set from
+// a table name or a Select in the suite's SQL dialect, close.
+class Database {
+public:
+    // Throws ErroreDati naming the file when it is missing or not a database.
+    static std::unique_ptr<Database> open(const std::string &percorso);
+    ~Database();
+
+    const std::string &percorso() const;
+
+    // A table name, or "Select * From T [In 'file'] [Where ...] [Order by a, b];"
+    // with =, <>, <, <=, >, >=, And, Or, Not, parentheses, quoted texts,
+    // numbers, Left(field, n) and "field In (Select f From T In 'file.mdb' Where ...)".
+    // Files named by In are taken beside this database. Text comparisons and
+    // ordering ignore case. Throws ErroreDati naming the table, field or the
+    // malformed text.
+    std::unique_ptr<Recordset> openRecordset(std::string_view sqlOTabella);
+
+    void close();
+
+private:
+    explicit Database(std::unique_ptr<Sorgente> sorgente);
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// The selected records, materialised in query order, with a current record.
+class Recordset {
+public:
+    ~Recordset();
+
+    // Find first / find next with a criterion written as a Where clause
+    // ("NumeroHotel = 1", "DataArrivo <= '20120301' and DataPartenza > '20120301'").
+    // Return true when a record was found; on no match the current record
+    // stays where it was. Throws ErroreDati on a malformed criterion or an
+    // unknown field.
+    bool findFirst(std::string_view criterio);
+    bool findNext(std::string_view criterio);
+    bool noMatch() const { return m_noMatch; }
+
+    // Field of the current record by name (case-insensitive). Throws
+    // ErroreDati when the field does not exist or there is no current record.
+    const Valore &field(std::string_view nome) const;
+
+    // Direct access for readers that walk all rows (fast paths).
+    const std::vector<std::string> &colonne() const { return m_colonne; }
+    std::size_t size() const { return m_righe.size(); }
+    int columnIndex(std::string_view nome) const;        // throws when missing
+    const Valore &value(std::size_t riga, int colonna) const { return m_righe[riga][colonna]; }
+    const std::string &descrizione() const { return m_descrizione; }
+
+private:
+    friend class Database;
+    Recordset() = default;
+    bool cerca(std::string_view criterio, std::size_t da);
+
+    std::string m_descrizione;   // "table Scheda_Cliente of Scheda_Cliente.mdb", for messages
+    std::vector<std::string> m_colonne;
+    std::vector<std::vector<Valore>> m_righe;
+    std::ptrdiff_t m_corrente = -1;
+    bool m_noMatch = true;
+    struct CacheCriterio;
+    std::shared_ptr<CacheCriterio> m_cache;
+};
+
+} // namespace pc::dati

@@ -1,0 +1,135 @@
+#include "Valuta.h"
+
+#include "ErroreDati.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <limits>
+
+namespace pc {
+
+Valuta Valuta::daIntero(std::int64_t intero)
+{
+    std::int64_t grezzo = 0;
+    if (__builtin_mul_overflow(intero, Scala, &grezzo))
+        throw ErroreDati("Valore fuori dall'intervallo degli importi: " + std::to_string(intero));
+    return daGrezzo(grezzo);
+}
+
+std::optional<Valuta> Valuta::daTesto(std::string_view t)
+{
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    if (t.empty()) return std::nullopt;
+    bool negativo = false;
+    if (t.front() == '+' || t.front() == '-') {
+        negativo = t.front() == '-';
+        t.remove_prefix(1);
+    }
+    // Digits as a decimal string with the position of the point, then the exponent.
+    std::string cifre;
+    int decimali = 0;
+    bool punto = false, qualcheCifra = false;
+    std::size_t i = 0;
+    for (; i < t.size(); ++i) {
+        char c = t[i];
+        if (c >= '0' && c <= '9') {
+            qualcheCifra = true;
+            if (cifre.empty() && c == '0' && !punto) continue;
+            cifre += c;
+            if (punto) ++decimali;
+        } else if (c == '.' && !punto) {
+            punto = true;
+        } else {
+            break;
+        }
+    }
+    if (!qualcheCifra) return std::nullopt;
+    int esponente = 0;
+    if (i < t.size()) {
+        if (t[i] != 'e' && t[i] != 'E') return std::nullopt;
+        ++i;
+        auto resto = t.substr(i);
+        if (!resto.empty() && resto.front() == '+') resto.remove_prefix(1);
+        auto [p, ec] = std::from_chars(resto.data(), resto.data() + resto.size(), esponente);
+        if (ec != std::errc() || p != resto.data() + resto.size()) return std::nullopt;
+        if (esponente > 40 || esponente < -40) {
+            if (esponente < 0) return Valuta();
+            bool tuttiZero = cifre.find_first_not_of('0') == std::string::npos;
+            if (tuttiZero) return Valuta();
+            return std::nullopt;
+        }
+    }
+    // value = cifre * 10^(esponente - decimali); we want round(value * 10^4).
+    int scala = 4 + esponente - decimali;
+    if (scala >= 0) {
+        cifre.append(static_cast<std::size_t>(scala), '0');
+        scala = 0;
+    }
+    std::size_t tagliare = static_cast<std::size_t>(-scala);
+    bool arrotondaSu = false;
+    if (tagliare > 0) {
+        if (tagliare >= cifre.size() + 1) {
+            cifre.clear();
+        } else if (tagliare == cifre.size()) {
+            arrotondaSu = cifre[0] >= '5';
+            cifre.clear();
+        } else {
+            arrotondaSu = cifre[cifre.size() - tagliare] >= '5';
+            cifre.resize(cifre.size() - tagliare);
+        }
+    }
+    // Strip leading zeros and convert with overflow check.
+    std::uint64_t assoluto = 0;
+    for (char c : cifre) {
+        if (__builtin_mul_overflow(assoluto, 10u, &assoluto)) return std::nullopt;
+        if (__builtin_add_overflow(assoluto, static_cast<unsigned>(c - '0'), &assoluto)) return std::nullopt;
+    }
+    if (arrotondaSu && __builtin_add_overflow(assoluto, 1u, &assoluto)) return std::nullopt;
+    const std::uint64_t limite = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (assoluto > limite + (negativo ? 1 : 0)) return std::nullopt;
+    std::int64_t grezzo = negativo ? static_cast<std::int64_t>(0 - assoluto) : static_cast<std::int64_t>(assoluto);
+    return daGrezzo(grezzo);
+}
+
+std::optional<Valuta> Valuta::daDouble(double valore)
+{
+    char buffer[64];
+    auto [p, ec] = std::to_chars(buffer, buffer + sizeof buffer, valore);
+    if (ec != std::errc()) return std::nullopt;
+    return daTesto(std::string_view(buffer, static_cast<std::size_t>(p - buffer)));
+}
+
+Valuta &Valuta::operator+=(Valuta altro)
+{
+    if (__builtin_add_overflow(m_grezzo, altro.m_grezzo, &m_grezzo))
+        throw ErroreDati("Somma fuori dall'intervallo degli importi");
+    return *this;
+}
+
+std::string Valuta::formatta(int decimali, char separatore) const
+{
+    if (decimali < 0) decimali = 0;
+    if (decimali > 4) decimali = 4;
+    const bool negativo = m_grezzo < 0;
+    // Work on the magnitude as unsigned so that INT64_MIN is safe.
+    std::uint64_t assoluto = negativo ? 0 - static_cast<std::uint64_t>(m_grezzo) : static_cast<std::uint64_t>(m_grezzo);
+    std::uint64_t divisore = 1;
+    for (int i = decimali; i < 4; ++i) divisore *= 10;
+    std::uint64_t arrotondato = assoluto / divisore;
+    if (assoluto % divisore * 2 >= divisore) ++arrotondato;   // half away from zero
+    std::uint64_t unita = 1;
+    for (int i = 0; i < decimali; ++i) unita *= 10;
+    std::string risultato;
+    if (negativo && arrotondato != 0) risultato += '-';
+    risultato += std::to_string(arrotondato / unita);
+    if (decimali > 0) {
+        std::string frazione = std::to_string(arrotondato % unita);
+        risultato += separatore;
+        risultato.append(static_cast<std::size_t>(decimali) - frazione.size(), '0');
+        risultato += frazione;
+    }
+    return risultato;
+}
+
+} // namespace pc

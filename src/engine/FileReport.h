@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace pc {
+
+// The one rule for the report text file's name, shared by its writer and
+// every reader: "fd" followed by the value of PCLocal ("fd" when unset), in
+// the working directory.
+std::string nomeFileReport();
+
+// Value of an environment variable, empty when unset.
+std::string variabileAmbiente(const char *nome);
+
+// The decimal separator of the user's locale (',' under Italian settings),
+// the one the report's amounts are written with.
+char separatoreDecimale();
+
+} // namespace pc

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace pc {
+
+// TipoReport: 1 rooms sold, 2 room revenue.
+enum class TipoReport : short { Vendite = 1, Produzione = 2 };
+// Raggruppamento: 1 room numbers, 2 room types, 3 macro categories.
+enum class Raggruppamento : short { NumeriCamere = 1, TipiCamere = 2, MacroCategorie = 3 };
+
+// One report request, as the main window or the batch command states it.
+// The two dates are the texts as typed ("dd/mm/yyyy" expected).
+struct RichiestaReport {
+    std::string dalla;
+    std::string alla;
+    TipoReport tipo = TipoReport::Vendite;
+    Raggruppamento raggruppamento = Raggruppamento::NumeriCamere;
+};
+
+// Progress of a running report: days done and days in all. Called on the
+// calling thread; the window uses it to keep itself painted and show progress.
+using AvanzamentoReport = std::function<void(long giorniFatti, long giorniTotali)>;
+
+} // namespace pc
