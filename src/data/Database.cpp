@@ -3,10 +3,12 @@
 #include "CacheTabelle.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
+#include "SorgentiInterne.h"
 #include "Testo.h"
 #include "Valutatore.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <list>
 #include <mutex>
@@ -18,8 +20,41 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file as named; else, in the same folder, the one whose name differs
-// only in case; a path written with backslashes is read with slashes too.
+std::atomic<bool> g_traduzione{true};
+std::atomic<std::size_t> g_tradotte{0};
+
+// Each part of the path as named, else the entry of its folder whose name
+// differs only in case (folders copied from Windows); nothing when absent.
+std::optional<fs::path> senzaMaiuscole(const fs::path &p)
+{
+    std::error_code ec;
+    if (fs::exists(p, ec)) return p;
+    fs::path r;
+    for (const auto &parte : p) {
+        fs::path prossimo = r / parte;
+        if (r.empty() && p.is_absolute() && parte == p.root_path()) {
+            r = parte;
+            continue;
+        }
+        if (!fs::exists(prossimo, ec)) {
+            const fs::path cartella = r.empty() ? fs::path(".") : r;
+            bool trovato = false;
+            for (fs::directory_iterator it(cartella, ec), fine; !ec && it != fine; it.increment(ec)) {
+                if (testo::ugualeNoCase(it->path().filename().string(), parte.string())) {
+                    prossimo = r / it->path().filename();
+                    trovato = true;
+                    break;
+                }
+            }
+            if (!trovato) return std::nullopt;
+        }
+        r = prossimo;
+    }
+    return r;
+}
+
+// The file as named; else with the case of its parts corrected; a path
+// written with backslashes (DIRKV + "\file.mdb") is read with slashes too.
 std::string risolviPercorso(const std::string &percorso)
 {
     std::error_code ec;
@@ -32,14 +67,9 @@ std::string risolviPercorso(const std::string &percorso)
     for (const auto &c : candidati)
         if (fs::is_regular_file(c, ec)) return c;
     for (const auto &c : candidati) {
-        const fs::path p(c);
-        const fs::path cartella = p.has_parent_path() ? p.parent_path() : fs::path(".");
-        const std::string nome = p.filename().string();
-        if (nome.empty()) continue;
-        for (fs::directory_iterator it(cartella, ec), fine; !ec && it != fine; it.increment(ec)) {
-            if (testo::ugualeNoCase(it->path().filename().string(), nome) && it->is_regular_file(ec))
-                return (p.has_parent_path() ? (cartella / it->path().filename()) : it->path().filename()).string();
-        }
+        if (c.empty()) continue;
+        auto p = senzaMaiuscole(fs::path(c));
+        if (p && fs::is_regular_file(*p, ec)) return p->string();
     }
     if (fs::exists(percorso, ec))
         throw ErroreDati("\"" + percorso + "\" non \xC3\xA8 un archivio ma una cartella.");
@@ -79,6 +109,10 @@ std::shared_ptr<const dialetto::Query> queryAnalizzata(std::string_view sql)
 std::string nomeFile(const std::string &percorso) { return fs::path(percorso).filename().string(); }
 
 } // namespace
+
+void impostaTraduzioneSql(bool attiva) { g_traduzione = attiva; }
+bool traduzioneSql() { return g_traduzione; }
+std::size_t interrogazioniTradotte() { return g_tradotte; }
 
 struct Database::Impl {
     std::string percorso;
@@ -125,8 +159,9 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
     rs->m_archivio = percorso;
     auto sotto = [this](const dialetto::Query &x) { return sottoselezione(x); };
 
-    if (anchePushDown && (q.where || !q.ordine.empty())) {
+    if (anchePushDown && g_traduzione && (q.where || !q.ordine.empty())) {
         if (auto t = s.interroga(q, sotto)) {
+            ++g_tradotte;
             rs->m_tabellaNome = t->nome;
             rs->m_tabella = std::make_shared<const Tabella>(std::move(*t));
             rs->m_tutte = true;
