@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <iostream>
 
 namespace pc::batch {
@@ -74,9 +75,11 @@ int comandoDemo(const std::vector<std::string> &argomenti)
     }
 
     const auto &albergo = parametri.alberghi.front();
+    const auto tipiC = std::count_if(albergo.tipi.begin(), albergo.tipi.end(), [](const auto &t) { return t.tipologia == "C"; });
     std::cout << "Albergo dimostrativo creato in " << percorso << "\n"
-              << "  albergo 1: " << albergo.camere << " camere, " << albergo.tipi.size() << " tipi, "
-              << albergo.macro.size() << " macro categorie; storico dal "
+              << "  albergo 1: " << albergo.camere << " camere, " << tipiC << " tipi di camera (Tipologia 'C') e "
+              << albergo.tipi.size() - static_cast<std::size_t>(tipiC) << " di altra tipologia, " << albergo.macro.size()
+              << " macro categorie;\n  storico dal "
               << parametri.primoGiorno.substr(6, 2) << "/" << parametri.primoGiorno.substr(4, 2) << "/"
               << parametri.primoGiorno.substr(0, 4) << ", oggi \xC3\xA8 il " << parametri.oggi.substr(6, 2) << "/"
               << parametri.oggi.substr(4, 2) << "/" << parametri.oggi.substr(0, 4) << "\n"
