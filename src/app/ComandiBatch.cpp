@@ -19,6 +19,7 @@ const std::vector<Comando> &comandi()
         {"demo", "demo CARTELLA",
          "Crea nella CARTELLA un albergo dimostrativo (archivi SQLite con i nomi della suite, storico in CARTELLA/storico).",
          &comandoDemo},
+        {"csv", "csv", "Converte il report \"fd\" + PCLocal nel foglio elettronico \"fd\" + PCLocal + \".csv\" (separatori da \"SeparatoreXLS.txt\") e ne scrive il nome.", &comandoCsv},
     };
     return elenco;
 }
