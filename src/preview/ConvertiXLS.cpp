@@ -93,7 +93,9 @@ std::string convertiRigaXLS(const std::string &riga, const SeparatoriXLS &sep, c
 
 std::string nomeFileCsv() { return nomeFileReport() + ".csv"; }
 
-void ConvertiXLS(const std::string &testo)
+void ConvertiXLS(const std::string &testo) { ConvertiXLS(testo, separatoreDecimale()); }
+
+void ConvertiXLS(const std::string &testo, char virgola)
 {
     const SeparatoriXLS sep = leggiSeparatoriXLS();
     std::string contenuto;
@@ -101,7 +103,6 @@ void ConvertiXLS(const std::string &testo)
         throw ErroreDati("Impossibile leggere il file del report \"" + testo +
                          "\": il file non esiste o non si pu\xC3\xB2 aprire. Preparare prima la stampa.");
     }
-    const char virgola = separatoreDecimale();
     std::string uscita;
     uscita.reserve(contenuto.size() + contenuto.size() / 4);
     for (const std::string &riga : filetesto::righe(contenuto)) {

@@ -38,5 +38,7 @@ std::string nomeFileCsv();
 // message naming the file, when the input cannot be read or the output
 // cannot be written; the previous spreadsheet file then stays as it was.
 void ConvertiXLS(const std::string &testo);
+// The same with the report's decimal mark given.
+void ConvertiXLS(const std::string &testo, char virgola);
 
 } // namespace pc
