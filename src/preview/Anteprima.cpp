@@ -148,7 +148,12 @@ Anteprima::Anteprima(QWidget *parent, const std::string &fileReport)
     esci->setPalette(bianco);
     esci->setAutoFillBackground(true);
     m_tasti[0] = esci;
-    for (int i = 1; i < 7; ++i) m_tasti[static_cast<std::size_t>(i)] = new QPushButton(this);
+    for (int i = 1; i < 7; ++i) {
+        // Enter belongs to the text area: no button is the dialog's default.
+        auto *tasto = new QPushButton(this);
+        tasto->setAutoDefault(false);
+        m_tasti[static_cast<std::size_t>(i)] = tasto;
+    }
     for (int i = 0; i < 7; ++i) {
         QAbstractButton *t = m_tasti[static_cast<std::size_t>(i)];
         t->setObjectName(QStringLiteral("Tasto%1").arg(i));
@@ -161,6 +166,7 @@ Anteprima::Anteprima(QWidget *parent, const std::string &fileReport)
     QWidget *ordine[] = {m_testo, m_tasti[1], m_tasti[2], m_tasti[0], m_tasti[3], m_tasti[4], m_tasti[5], m_tasti[6]};
     for (std::size_t i = 0; i + 1 < std::size(ordine); ++i) setTabOrder(ordine[i], ordine[i + 1]);
     applicaDisposizione(disposizioneProgettata());
+    m_testo->setFocus();
 
     m_avviso = [this](const QString &messaggio) {
         QMessageBox::warning(this, QString::fromUtf8(Titolo), messaggio);
