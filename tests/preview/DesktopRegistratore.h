@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace pc::prova {
+namespace pc::prova::anteprima {
 
 // Records what the windows ask of the desktop instead of doing it; installed
 // for the lifetime of the object.
@@ -38,4 +38,4 @@ public:
     std::vector<QWidget *> inPrimoPiano;
 };
 
-} // namespace pc::prova
+} // namespace pc::prova::anteprima

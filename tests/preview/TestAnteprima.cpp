@@ -17,7 +17,7 @@
 #include <numeric>
 
 using namespace pc;
-using namespace pc::prova;
+using namespace pc::prova::anteprima;
 
 namespace {
 
