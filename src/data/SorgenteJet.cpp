@@ -27,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -179,6 +180,15 @@ public:
         m_mdb = mdb_open(m_percorso.c_str(), MDB_NOFLAGS);
         if (!m_mdb)
             throw ErroreDati(conDiagnosi("Impossibile aprire l'archivio Jet \"" + m_percorso + "\": file danneggiato o non leggibile.", cattura));
+        // A Jet file is made of whole pages: anything else was cut short
+        // (a copy or a transfer that did not finish).
+        std::error_code ec;
+        const auto dimensione = std::filesystem::file_size(m_percorso, ec);
+        if (ec || m_mdb->fmt->pg_size <= 0 || dimensione % static_cast<std::uintmax_t>(m_mdb->fmt->pg_size) != 0) {
+            mdb_close(m_mdb);
+            m_mdb = nullptr;
+            throw ErroreDati("L'archivio Jet \"" + m_percorso + "\" \xC3\xA8 troncato (non \xC3\xA8 fatto di pagine intere).");
+        }
         if (!mdb_read_catalog(m_mdb, MDB_TABLE) || !m_mdb->catalog) {
             mdb_close(m_mdb);
             m_mdb = nullptr;
@@ -273,6 +283,11 @@ private:
                 out.righe.push_back(leggiRiga(nome, t.def, colonne, campi, jet4, inizio, lunghezza));
             }
         }
+        // The table definition keeps the number of rows; fewer rows found
+        // means data pages are missing or unreadable: never a partial table.
+        if (out.righe.size() != t.def->num_rows)
+            danneggiata(nome, "la tabella dichiara " + std::to_string(t.def->num_rows) + " righe ma ne sono state trovate "
+                                  + std::to_string(out.righe.size()) + " (file troncato o danneggiato)");
         return out;
     }
 
