@@ -35,21 +35,26 @@ namespace pc::dati {
 
 namespace {
 
-// libmdb writes its diagnostics on stderr by itself. While it works for us,
-// stderr goes to a temporary file; its first line, if any, completes our own
-// error message. The application has no worker threads, so redirecting the
-// process's stderr for the length of one call is safe.
+// libmdb writes diagnostics on stderr, and on some damaged pages hex dumps
+// on stdout, by itself. While it works for us both go to a temporary file;
+// its first line, if any, completes our own error message. The application
+// has no worker threads, so redirecting the process's descriptors for the
+// length of one call is safe.
 class CatturaStderr {
 public:
     CatturaStderr()
     {
+        std::fflush(stdout);
         std::fflush(stderr);
         m_file = std::tmpfile();
         if (!m_file) return;
-        m_salvato = ::dup(STDERR_FILENO);
-        if (m_salvato < 0 || ::dup2(::fileno(m_file), STDERR_FILENO) < 0) {
-            if (m_salvato >= 0) ::close(m_salvato);
-            m_salvato = -1;
+        for (int i = 0; i < 2; ++i) {
+            const int fd = i == 0 ? STDERR_FILENO : STDOUT_FILENO;
+            m_salvati[i] = ::dup(fd);
+            if (m_salvati[i] >= 0 && ::dup2(::fileno(m_file), fd) < 0) {
+                ::close(m_salvati[i]);
+                m_salvati[i] = -1;
+            }
         }
     }
     ~CatturaStderr()
@@ -63,7 +68,8 @@ public:
     // What libmdb printed so far (first line, trimmed), or "".
     std::string primaRiga()
     {
-        if (!m_file || m_salvato < 0) return {};
+        if (!m_file || m_salvati[0] < 0) return {};
+        std::fflush(stdout);
         std::fflush(stderr);
         char riga[256] = {};
         std::rewind(m_file);
@@ -77,14 +83,17 @@ public:
 private:
     void ripristina()
     {
-        if (m_salvato < 0) return;
+        std::fflush(stdout);
         std::fflush(stderr);
-        ::dup2(m_salvato, STDERR_FILENO);
-        ::close(m_salvato);
-        m_salvato = -1;
+        for (int i = 0; i < 2; ++i) {
+            if (m_salvati[i] < 0) continue;
+            ::dup2(m_salvati[i], i == 0 ? STDERR_FILENO : STDOUT_FILENO);
+            ::close(m_salvati[i]);
+            m_salvati[i] = -1;
+        }
     }
     std::FILE *m_file = nullptr;
-    int m_salvato = -1;
+    int m_salvati[2] = {-1, -1};
 };
 
 std::string conDiagnosi(std::string messaggio, CatturaStderr &cattura)
@@ -189,23 +198,19 @@ public:
             m_mdb = nullptr;
             throw ErroreDati("L'archivio Jet \"" + m_percorso + "\" \xC3\xA8 troncato (non \xC3\xA8 fatto di pagine intere).");
         }
-        if (!mdb_read_catalog(m_mdb, MDB_TABLE) || !m_mdb->catalog) {
+        try {
+            leggiCatalogo();
+        } catch (const ErroreDati &e) {
             mdb_close(m_mdb);
             m_mdb = nullptr;
-            throw ErroreDati(
-                conDiagnosi("Impossibile leggere l'elenco delle tabelle dell'archivio Jet \"" + m_percorso + "\": file danneggiato.", cattura));
-        }
-        for (unsigned int i = 0; i < m_mdb->num_catalog; ++i) {
-            auto *voce = static_cast<MdbCatalogEntry *>(g_ptr_array_index(m_mdb->catalog, i));
-            if (voce->object_type == MDB_TABLE && mdb_is_user_table(voce)) {
-                m_voci.push_back(voce);
-                m_nomi.emplace_back(voce->object_name);
-            }
+            throw ErroreDati(conDiagnosi("Impossibile leggere l'elenco delle tabelle dell'archivio Jet \"" + m_percorso + "\": " + e.what(),
+                                         cattura));
         }
     }
 
     ~SorgenteJet() override
     {
+        for (MdbCatalogEntry *v : m_voci) g_free(v);
         if (m_mdb) {
             CatturaStderr cattura;
             mdb_close(m_mdb);
@@ -241,7 +246,45 @@ private:
         throw ErroreDati("Tabella \"" + tabella + "\" dell'archivio \"" + m_percorso + "\" non leggibile: " + cosa + ".");
     }
 
-    Tabella leggi(MdbCatalogEntry *voce, const std::string &nome)
+    // The list of objects, from the system table MSysObjects (always on
+    // page 2). libmdb's own catalog reading also parses every object's
+    // property blob, and on a damaged blob it can loop without end: here
+    // only the four fields needed are decoded, with the checked row reader.
+    void leggiCatalogo()
+    {
+        MdbCatalogEntry sistema{};
+        sistema.mdb = m_mdb;
+        std::snprintf(sistema.object_name, sizeof sistema.object_name, "%s", "MSysObjects");
+        sistema.object_type = MDB_TABLE;
+        sistema.table_pg = 2;
+        const Tabella oggetti = leggi(&sistema, "MSysObjects", {"Id", "Name", "Type", "Flags"});
+        const auto indice = [&](const char *nome) {
+            for (std::size_t i = 0; i < oggetti.colonne.size(); ++i)
+                if (oggetti.colonne[i] == nome) return i;
+            throw ErroreDati(std::string("campo ") + nome + " assente nella tabella di sistema");
+        };
+        const std::size_t id = indice("Id"), nome = indice("Name"), tipo = indice("Type"), flags = indice("Flags");
+        for (const auto &r : oggetti.righe) {
+            if (r[id].tipo() != Valore::Tipo::Intero || r[tipo].tipo() != Valore::Tipo::Intero || !r[nome].eTesto()) continue;
+            const std::int64_t f = r[flags].tipo() == Valore::Tipo::Intero ? r[flags].comeIntero() : 0;
+            // Type 1 is a local table; flags 0x80000000 and 0x2 mark system tables.
+            if ((r[tipo].comeIntero() & 0x7f) != MDB_TABLE || (static_cast<std::uint32_t>(f) & 0x80000002u) != 0) continue;
+            const std::string &n = r[nome].comeTesto();
+            if (n.empty() || n.size() > MDB_MAX_OBJ_NAME) continue;
+            auto *voce = static_cast<MdbCatalogEntry *>(g_malloc0(sizeof(MdbCatalogEntry)));
+            voce->mdb = m_mdb;
+            std::snprintf(voce->object_name, sizeof voce->object_name, "%s", n.c_str());
+            voce->object_type = MDB_TABLE;
+            voce->table_pg = static_cast<unsigned long>(r[id].comeIntero() & 0x00ffffff);
+            voce->flags = static_cast<int>(f);
+            m_voci.push_back(voce);
+            m_nomi.push_back(n);
+        }
+    }
+
+    // The whole table; with a list of fields, only those are decoded and
+    // the others stay NULL.
+    Tabella leggi(MdbCatalogEntry *voce, const std::string &nome, const std::vector<std::string> &soloCampi = {})
     {
         TabellaMdb t;
         t.def = mdb_read_table(voce);
@@ -253,10 +296,13 @@ private:
         out.nome = nome;
         const unsigned int nColonne = t.def->num_cols;
         std::vector<MdbColumn *> colonne(nColonne);
+        std::vector<bool> utili(nColonne, false);
         for (unsigned int c = 0; c < nColonne; ++c) {
             colonne[c] = static_cast<MdbColumn *>(g_ptr_array_index(t.def->columns, c));
             out.colonne.emplace_back(colonne[c]->name);
-            controllaTipo(nome, colonne[c]);
+            if (soloCampi.empty() || std::find(soloCampi.begin(), soloCampi.end(), out.colonne.back()) != soloCampi.end())
+                utili[c] = true;
+            if (utili[c]) controllaTipo(nome, colonne[c]);
         }
         if (t.def->num_rows < 10'000'000) out.righe.reserve(t.def->num_rows);
 
@@ -280,7 +326,7 @@ private:
                 if (inizio & 0x4000) continue;
                 inizio &= 0x1fff;
                 if (inizio + static_cast<long long>(lunghezza) > dimPagina) danneggiata(nome, "riga fuori dalla pagina");
-                out.righe.push_back(leggiRiga(nome, t.def, colonne, campi, jet4, inizio, lunghezza));
+                out.righe.push_back(leggiRiga(nome, t.def, colonne, utili, campi, jet4, inizio, lunghezza));
             }
         }
         // The table definition keeps the number of rows; fewer rows found
@@ -321,6 +367,7 @@ private:
     }
 
     std::vector<Valore> leggiRiga(const std::string &tabella, MdbTableDef *def, const std::vector<MdbColumn *> &colonne,
+                                  const std::vector<bool> &utili,
                                   std::vector<MdbField> &campi, bool jet4, int inizio, std::size_t lunghezza)
     {
         const unsigned char *pg = m_mdb->pg_buf;
@@ -355,6 +402,10 @@ private:
         valori.reserve(colonne.size());
         for (std::size_t c = 0; c < colonne.size(); ++c) {
             MdbColumn *col = colonne[c];
+            if (!utili[c]) {
+                valori.emplace_back();
+                continue;
+            }
             const unsigned int bit = static_cast<unsigned int>(col->col_num);
             // A column added after the row was written is not in the row: NULL.
             const bool inRiga = bit < colonneRiga;
