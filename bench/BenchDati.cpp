@@ -2,6 +2,7 @@
 // selected by the report's query (translated into SQLite and in memory), the
 // day-by-day searches in them, and the daily lookups of the room table.
 // Usage: bench_dati [charges, default 1000000]
+//        bench_dati FOLDER   (times the report's charge queries on an existing hotel)
 
 #include "Database.h"
 #include "ScrittoreSqlite.h"
@@ -33,8 +34,31 @@ std::string data(int giorno)   // days from 1 Jan 2011, 30-day months are enough
 
 } // namespace
 
+namespace {
+
+int interrogaCartella(const fs::path &cartella)
+{
+    fs::current_path(cartella);
+    const std::string sql = "Select * From Conto_Cliente Where NumeroHotel = 1 and DataAddebito <= '20111231' and "
+                            "DataAddebito >= '20110101' and VoceAddebito In (Select Codice From VociFattura In "
+                            "'VociFattura.mdb' Where NumeroHotel = 1 and Reparto = 'ARR');";
+    for (const char *file : {"Conto_Cliente.mdb", "storico/ContoStoricoClienti.mdb"}) {
+        for (bool tradotta : {true, false}) {
+            impostaTraduzioneSql(tradotta);
+            auto t0 = std::chrono::steady_clock::now();
+            auto rs = Database::open(file)->openRecordset(sql);
+            std::printf("%s, a year's room charges (%s): %zu rows in %.0f ms\n", file,
+                        tradotta ? "translated into SQLite" : "in memory", rs->size(), ms(t0));
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    if (argc > 1 && fs::is_directory(argv[1])) return interrogaCartella(argv[1]);
     const long addebiti = argc > 1 ? std::atol(argv[1]) : 1000000;
     std::string modello = (fs::temp_directory_path() / "pc-bench-dati-XXXXXX").string();
     if (!mkdtemp(modello.data())) return 1;
