@@ -20,6 +20,7 @@ const std::vector<Comando> &comandi()
          "Crea nella CARTELLA un albergo dimostrativo (archivi SQLite con i nomi della suite, storico in CARTELLA/storico),\n"
          "      sempre uguale. Rifiuta una cartella che contiene gi\xC3\xA0 archivi di un albergo, salvo --sovrascrivi.",
          &comandoDemo},
+        {"csv", "csv", "Converte il report \"fd\" + PCLocal nel foglio elettronico \"fd\" + PCLocal + \".csv\" (separatori da \"SeparatoreXLS.txt\") e ne scrive il nome.", &comandoCsv},
     };
     return elenco;
 }
