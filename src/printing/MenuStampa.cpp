@@ -1,5 +1,7 @@
 #include "MenuStampa.h"
 
+#include "Anteprima.h"
+
 #include "Desktop.h"
 #include "DestinazioniStampa.h"
 #include "ErroreDati.h"
@@ -325,10 +327,10 @@ void MenuStampa::suAnteprima()
 
 void MenuStampa::suEsci() { reject(); }
 
-void MenuStampa::esportaFoglioElettronico(MenuStampa &) {}
+void MenuStampa::esportaFoglioElettronico(MenuStampa &menu) { pc::esportaFoglioElettronico(&menu); }
 
 void MenuStampa::stampaReport(MenuStampa &) {}
 
-void MenuStampa::mostraAnteprima(MenuStampa &) {}
+void MenuStampa::mostraAnteprima(MenuStampa &menu) { pc::mostraAnteprima(&menu); }
 
 } // namespace pc
