@@ -408,6 +408,9 @@ TEST_F(MenuStampaProva, FinestraFissaConLeMisureDiProgetto)
         EXPECT_FALSE(menu->Tst(i)->icon().isNull()) << i;
     }
     EXPECT_EQ(menu->minimumSize(), menu->maximumSize());   // cannot be resized
+    // Every caption fits its place, whatever face stands in for the designed one.
+    for (QWidget *w : std::initializer_list<QWidget *>{menu->Chk(), menu->Chk2(), menu->Chk3()})
+        EXPECT_LE(w->sizeHint().width(), w->width()) << w->objectName().toStdString();
     if (menu->logicalDpiX() != 96 || menu->logicalDpiY() != 96) GTEST_SKIP() << "pixel checks are for 96 dpi";
     EXPECT_EQ(menu->size(), QSize(426, 189));
     EXPECT_EQ(frame->geometry(), QRect(8, 0, 413, 182));
