@@ -106,6 +106,12 @@ MenuStampa::MenuStampa(QWidget *parent, Orologio orologio)
 
 MenuStampa::~MenuStampa() = default;
 
+void MenuStampa::mostra(QWidget *parent)
+{
+    MenuStampa menu(parent);
+    menu.exec();
+}
+
 void MenuStampa::costruisci()
 {
     setFixedSize(twipsX(this, 6390), twipsY(this, 2835));
