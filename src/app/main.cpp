@@ -1,4 +1,5 @@
 #include "ComandiBatch.h"
+#include "MenuStampa.h"
 #include "TavoDesktop.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@ int main(int argc, char **argv)
         QApplication::installTranslator(&traduzioneQt);
 
     pc::TavoDesktop finestra;
+    // Every successful report ends in the modal print menu.
+    finestra.impostaDopoReport(&pc::MenuStampa::mostra);
     finestra.show();
     return app.exec();
 }

@@ -42,6 +42,17 @@ QFont carattere(QStringList famiglie, double punti, bool grassetto)
 
 QFont corbel() { return carattere({QStringLiteral("Corbel"), QStringLiteral("Carlito")}, 9.75, false); }
 
+// Where the designed face is missing, the substitute may be wider: the size is
+// lowered in quarter points until the caption fits the control's place.
+void adattaAlPosto(QWidget *w)
+{
+    QFont f = w->font();
+    while (w->sizeHint().width() > w->width() && f.pointSizeF() > 6.0) {
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+        w->setFont(f);
+    }
+}
+
 QPixmap immagine(const char *nome) { return QPixmap(QStringLiteral(":/menustampa/%1.png").arg(QLatin1String(nome))); }
 
 // Page under a magnifying glass: the blank page with the lens over its lower right part.
@@ -97,6 +108,12 @@ MenuStampa::MenuStampa(QWidget *parent, Orologio orologio)
 
 MenuStampa::~MenuStampa() = default;
 
+void MenuStampa::mostra(QWidget *parent)
+{
+    MenuStampa menu(parent);
+    menu.exec();
+}
+
 void MenuStampa::costruisci()
 {
     setFixedSize(twipsX(this, 6390), twipsY(this, 2835));
@@ -114,6 +131,7 @@ void MenuStampa::costruisci()
         l->setObjectName(QStringLiteral("Label1_%1").arg(indice));
         l->setFont(corbel());
         metti(l, 120, alto, 1215, 255);
+        adattaAlPosto(l);
         m_label1[indice] = l;
     };
     auto elenco = [&](const char *nome, int alto) {
@@ -134,6 +152,7 @@ void MenuStampa::costruisci()
         k->setFont(corbel());
         k->setChecked(false);
         metti(k, sinistra, 840, larghezza, altezza);
+        adattaAlPosto(k);
         return k;
     };
 
