@@ -19,6 +19,9 @@ const std::vector<Comando> &comandi()
         {"demo", "demo CARTELLA",
          "Crea nella CARTELLA un albergo dimostrativo (archivi SQLite con i nomi della suite, storico in CARTELLA/storico).",
          &comandoDemo},
+        {"stampante", "stampante --destinazione NOME [--compressa] [--orizzontale] [--fronte-retro] [--stampante NOME_DI_SISTEMA]",
+         "Stampa il report \"fd\" + PCLocal della cartella corrente sulla destinazione NOME della tabella Stampanti,\n"
+         "      come il tasto di stampa del menu di stampa con le scelte indicate.", &comandoStampante, true},
     };
     return elenco;
 }
@@ -39,6 +42,14 @@ void stampaAiuto()
 } // namespace
 
 bool eComandoBatch(int argc, char **argv) { return argc > 1; }
+
+bool richiedeGrafica(int argc, char **argv)
+{
+    if (argc < 2) return false;
+    for (const auto &c : comandi())
+        if (c.nome == std::string(argv[1])) return c.grafica;
+    return false;
+}
 
 int eseguiComandoBatch(int argc, char **argv)
 {
