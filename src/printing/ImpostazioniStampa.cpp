@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
+#include "MotoreReport.h"
 #include "TavoRoutine.h"
 #include "Testo.h"
 #include "Valore.h"
@@ -127,17 +128,6 @@ long long arrotondaPari(double valore)
     return static_cast<long long>(r);
 }
 
-std::string letteraleCriterio(std::string_view testo)
-{
-    std::string r = "'";
-    for (char c : testo) {
-        r += c;
-        if (c == '\'') r += '\'';
-    }
-    r += '\'';
-    return r;
-}
-
 ImpostazioniStampa raccogliImpostazioni(const SceltaStampa &scelta)
 {
     ImpostazioniStampa imp;
@@ -147,7 +137,7 @@ ImpostazioniStampa raccogliImpostazioni(const SceltaStampa &scelta)
     auto db = dati::Database::open(FileStampanti);
     auto stampanti = db->openRecordset("Stampanti");
     auto setStampa = db->openRecordset("SetStampa");
-    if (!stampanti->findFirst("Destinazione = " + letteraleCriterio(scelta.destinazione))) {
+    if (!stampanti->findFirst("Destinazione = " + quotaCriterio(scelta.destinazione))) {
         db->close();
         throw ErroreDati("La destinazione di stampa \"" + scelta.destinazione + "\" non esiste nella tabella Stampanti (" +
                          FileStampanti + "): nulla \xC3\xA8 stato stampato.");

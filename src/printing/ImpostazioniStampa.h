@@ -53,8 +53,4 @@ std::array<double, 12> leggiGruppi(std::string_view testo);
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2).
 long long arrotondaPari(double valore);
 
-// A text as a quoted literal of a criterion: 'text' with every apostrophe
-// doubled, so "Sala d'attesa" gives 'Sala d''attesa'.
-std::string letteraleCriterio(std::string_view testo);
-
 } // namespace pc

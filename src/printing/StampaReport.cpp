@@ -234,7 +234,12 @@ EsitoStampa eseguiStampa(const ImpostazioniStampa &imp, const SceltaStampa &scel
             stampante = propria.get();
         }
         esito.pagine = stampaSuStampante(imp, scelta, codice, righe, *stampante);
-        esito.dispositivo = propria ? propria->nomeUsato() : imp.dispositivo;
+        esito.dispositivo = imp.dispositivo;
+        if (propria) {
+            // The sheets really used, those a too long page ran onto included.
+            esito.pagine = propria->pagine();
+            esito.dispositivo = propria->nomeUsato();
+        }
         return esito;
     }
     if (testo::trim(imp.dispositivo).empty())
