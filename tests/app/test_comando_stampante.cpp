@@ -61,7 +61,7 @@ private:
 TEST_F(ComandoStampante, StampaGrezzaCompressaSuFile)
 {
     EXPECT_EQ(batch::comandoStampante({"--destinazione", "FILE", "--compressa"}), 0);
-    EXPECT_EQ(leggi("uscita.prn"), QByteArray("\x1B\x0F\x00\x00\x00STAMPA DI PROVA\r\n|riga|\r\n\f", 30));
+    EXPECT_EQ(leggi("uscita.prn"), QByteArray("\x1B\x0F\x00\x00\x00STAMPA DI PROVA\r\n|riga|\r\n\f", 31));
 }
 
 TEST_F(ComandoStampante, StampaSulPdf)
