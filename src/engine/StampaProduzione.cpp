@@ -1,6 +1,7 @@
 #include "StampaProduzione.h"
 
 #include "Database.h"
+#include "AccumulatoreRapido.h"
 #include "DateReport.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
@@ -104,6 +105,11 @@ std::string formattaCifra(Valuta v, TipoReport tipo, char separatore)
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento)
 {
+    StampaProduzione(richiesta, avanzamento, MetodoCalcolo::Rapido);
+}
+
+void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo)
+{
     MotoreReport m;
     const Giorno dalla = leggiDataRichiesta(richiesta.dalla, "iniziale");
     const Giorno alla = leggiDataRichiesta(richiesta.alla, "finale");
@@ -118,15 +124,19 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
     // for a figure longer than its 10 characters.
     const long giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
     std::vector<Valuta> cifre;
-    cifre.reserve(static_cast<std::size_t>(giorni) * n);
-    for (Giorno g = dalla; g <= alla; g = g.successivo()) {
-        if (richiesta.tipo == TipoReport::Vendite) m.AccumulaCamere(g.aaaammgg(), richiesta.raggruppamento);
-        else m.AccumulaImporti(g.aaaammgg(), richiesta.raggruppamento);
-        for (auto &v : m.ValoriRiga) {
-            cifre.push_back(v[0]);
-            v[0] = Valuta();
+    if (metodo == MetodoCalcolo::Rapido) {
+        accumulaPeriodo(m, dalla, giorni, richiesta.tipo, richiesta.raggruppamento, cifre, avanzamento);
+    } else {
+        cifre.reserve(static_cast<std::size_t>(giorni) * n);
+        for (Giorno g = dalla; g <= alla; g = g.successivo()) {
+            if (richiesta.tipo == TipoReport::Vendite) m.AccumulaCamere(g.aaaammgg(), richiesta.raggruppamento);
+            else m.AccumulaImporti(g.aaaammgg(), richiesta.raggruppamento);
+            for (auto &v : m.ValoriRiga) {
+                cifre.push_back(v[0]);
+                v[0] = Valuta();
+            }
+            if (avanzamento) avanzamento(g.seriale - dalla.seriale + 1, giorni);
         }
-        if (avanzamento) avanzamento(g.seriale - dalla.seriale + 1, giorni);
     }
     m.RsCorrente.reset();
     m.RsStorico.reset();
