@@ -282,3 +282,63 @@ TEST_F(HotelDiStampa, SenzaFileDelReportNienteStampato)
     EXPECT_THROW(stampaReport(scelta("Sala d'attesa"), "", nullptr), ErroreDati);
     EXPECT_FALSE(QFile::exists("sala.prn"));
 }
+
+// --- The shared test hotel (SQLite twins of the suite's files) ---
+
+namespace {
+
+class HotelCondiviso : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString cartella = QStringLiteral(PC_SHARED_TESTDATA "/hotel-jet/sqlite");
+        if (!QFile::exists(cartella + "/Stampanti.mdb")) GTEST_SKIP() << "dati di prova condivisi assenti";
+        m_prima = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(cartella));   // only read: nothing is written there
+        TavoRoutine::HotelCorrente = 1;
+    }
+    void TearDown() override
+    {
+        if (!m_prima.isEmpty()) QDir::setCurrent(m_prima);
+        TavoRoutine::HotelCorrente = 1;
+    }
+    QString m_prima;
+};
+
+} // namespace
+
+TEST_F(HotelCondiviso, DestinazioneConCodiciSeparatiDaVirgole)
+{
+    SceltaStampa s;
+    s.destinazione = "LPT1";
+    auto imp = raccogliImpostazioni(s);
+    EXPECT_EQ(imp.tipoStampa, 1);
+    // "27,15": groups "27," and "15"; "27,69" likewise.
+    EXPECT_EQ(imp.C[0], 27);
+    EXPECT_EQ(imp.C[1], 15);
+    EXPECT_EQ(imp.C[2], 0);
+    EXPECT_EQ(imp.G[0], 27);
+    EXPECT_EQ(imp.G[1], 69);
+    EXPECT_FALSE(imp.suStampanteDiSistema());
+    EXPECT_EQ(imp.dispositivo, "\\\\server\\stampante 1");
+    EXPECT_EQ(imp.lunghezzaPagina, 66);
+    EXPECT_EQ(imp.lunghezzaRiempimento, 0);
+    s.compressa = true;
+    EXPECT_EQ(raccogliImpostazioni(s).lunghezzaPagina, 88);
+    EXPECT_EQ(leggiCodiceAssistenza(), "AS-0001");
+}
+
+TEST_F(HotelCondiviso, CampiSenzaValoreSonoErroriChiari)
+{
+    SceltaStampa s;
+    s.destinazione = "FILE";   // its print type has no Compresso
+    try {
+        raccogliImpostazioni(s);
+        FAIL() << "nessun errore";
+    } catch (const ErroreDati &e) {
+        EXPECT_NE(std::string(e.what()).find("Compresso"), std::string::npos) << e.what();
+    }
+    TavoRoutine::HotelCorrente = 2;   // its LungPagNoComp has no value
+    s.destinazione = "LPT1";
+    EXPECT_THROW(raccogliImpostazioni(s), ErroreDati);
+}
