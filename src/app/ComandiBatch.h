@@ -29,6 +29,7 @@ int eseguiComandoBatch(int argc, char **argv);
 // Subcommands, one per file.
 int comandoStampa(const std::vector<std::string> &argomenti);   // ComandoStampa.cpp
 int comandoDemo(const std::vector<std::string> &argomenti);     // ComandoDemo.cpp
+int comandoCsv(const std::vector<std::string> &argomenti);      // ComandoCsv.cpp
 int comandoStampante(const std::vector<std::string> &argomenti); // ComandoStampante.cpp
 
 // Small helpers shared by the subcommands.

@@ -1,5 +1,6 @@
 #include "ComandiBatch.h"
 
+#include "DestinazioniStampa.h"
 #include "ErroreDati.h"
 #include "StampaReport.h"
 
@@ -27,7 +28,7 @@ int comandoStampante(const std::vector<std::string> &argomenti)
     scelta.orizzontale = o.interruttore("--orizzontale");
     scelta.fronteRetro = o.interruttore("--fronte-retro");
     try {
-        const EsitoStampa esito = stampaReport(scelta, leggiCodiceAssistenza());
+        const EsitoStampa esito = stampaReport(scelta, leggiCodiceAssistenza().value_or(std::string()));
         std::cout << "Stampa della destinazione \"" << scelta.destinazione << "\" inviata a \"" << esito.dispositivo << "\" ("
                   << (esito.suStampanteDiSistema ? "stampante di sistema" : "dispositivo diretto") << ", " << esito.pagine
                   << (esito.pagine == 1 ? " pagina).\n" : " pagine).\n");

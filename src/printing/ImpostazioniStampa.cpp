@@ -20,7 +20,6 @@ namespace {
 const char *const FileFont = "FontStp.txt";
 const char *const FileContatori = "Contatori.mdb";
 const char *const FileStampanti = "Stampanti.mdb";
-const char *const FileAnagrafica = "AnagraficaHotels.mdb";
 
 // The number held by a field, whatever its stored kind. A field without a
 // value is an error naming where it was read.
@@ -170,16 +169,6 @@ ImpostazioniStampa raccogliImpostazioni(const SceltaStampa &scelta)
 
     if (!testo::trim(scelta.stampante).empty()) imp.dispositivo = scelta.stampante;
     return imp;
-}
-
-std::string leggiCodiceAssistenza()
-{
-    auto db = dati::Database::open(FileAnagrafica);
-    auto rs = db->openRecordset("AnagraficaHotels");
-    std::string codice;
-    if (rs->findFirst("Numero = 1")) codice = rs->field("CodiceAssistenza").inTesto();
-    db->close();
-    return codice;
 }
 
 } // namespace pc

@@ -34,11 +34,6 @@ struct ImpostazioniStampa {
 // the destination has no record in table Stampanti.
 ImpostazioniStampa raccogliImpostazioni(const SceltaStampa &scelta);
 
-// The option code of hotel 1 (CodiceAssistenza of "AnagraficaHotels.mdb"),
-// empty when the hotel has no record. Throws ErroreDati when the database
-// cannot be read.
-std::string leggiCodiceAssistenza();
-
 // --- Rules used by the gathering, public for their tests ---
 
 // A number written as text, read the way the suite reads it: blanks are

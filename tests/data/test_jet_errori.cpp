@@ -1,0 +1,157 @@
+// Damaged, truncated and foreign files given to the Jet reader: a clear
+// Italian error naming the file (and the table), never a crash, never a
+// partial table.
+
+#include "JetComune.h"
+
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+using pc::ErroreDati;
+using pc::dati::apriSorgenteJet;
+using jettest::datiCondivisi;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CartellaTemporanea {
+public:
+    CartellaTemporanea()
+    {
+        static int n = 0;
+        m_dir = fs::temp_directory_path() / ("pc_jet_errori_" + std::to_string(::getpid()) + "_" + std::to_string(++n));
+        fs::create_directories(m_dir);
+    }
+    ~CartellaTemporanea() { fs::remove_all(m_dir); }
+    fs::path file(const std::string &nome) const { return m_dir / nome; }
+
+private:
+    fs::path m_dir;
+};
+
+std::string contenuto(const fs::path &p)
+{
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+void scrivi(const fs::path &p, const std::string &dati)
+{
+    std::ofstream f(p, std::ios::binary | std::ios::trunc);
+    f.write(dati.data(), static_cast<std::streamsize>(dati.size()));
+}
+
+// Opens the file and reads every table. Returns "" when all went well, or
+// the error's text; fails the test on any exception other than ErroreDati.
+std::string leggiTutto(const fs::path &p)
+{
+    try {
+        auto s = apriSorgenteJet(p.string());
+        for (const auto &t : s->tabelle()) s->leggiTabella(t);
+        return {};
+    } catch (const ErroreDati &e) {
+        return e.what();
+    } catch (const std::exception &e) {
+        ADD_FAILURE() << "eccezione inattesa: " << e.what();
+        return "?";
+    }
+}
+
+// A byte changed in a copy of one of the shared files: inputs the fuzzer
+// found, kept as recipes (file, offset, new byte) rather than as copies.
+struct Mutazione {
+    const char *file;   // under the shared test data
+    std::size_t offset;
+    unsigned char byte;
+};
+
+} // namespace
+
+TEST(JetErrori, FileVuotoOSoloIntestazione)
+{
+    CartellaTemporanea dir;
+    scrivi(dir.file("Vuoto.mdb"), "");
+    std::string m = leggiTutto(dir.file("Vuoto.mdb"));
+    EXPECT_NE(m.find("Vuoto.mdb"), std::string::npos) << m;
+
+    // The Jet 4 signature and nothing else.
+    std::string testa(4096, '\0');
+    const char firma[] = "\x00\x01\x00\x00Standard Jet DB\x00\x01\x00\x00\x00";
+    testa.replace(0, sizeof firma - 1, firma, sizeof firma - 1);
+    scrivi(dir.file("SoloTesta.mdb"), testa);
+    m = leggiTutto(dir.file("SoloTesta.mdb"));
+    EXPECT_NE(m.find("SoloTesta.mdb"), std::string::npos) << m;
+
+    // Text that merely starts like a Jet file.
+    scrivi(dir.file("Testo.mdb"), std::string("\x00\x01\x00\x00Standard Jet DB", 19) + std::string(5000, 'x'));
+    m = leggiTutto(dir.file("Testo.mdb"));
+    EXPECT_NE(m.find("Testo.mdb"), std::string::npos) << m;
+
+    EXPECT_NE(leggiTutto(dir.file("Mancante.mdb")).find("Mancante.mdb"), std::string::npos);
+}
+
+TEST(JetErrori, FileTroncatiMaiTabelleParziali)
+{
+    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
+    CartellaTemporanea dir;
+    // The 986-row history spans several data pages: every cut either fails
+    // with a message naming the file or was beyond the data (all rows read).
+    const std::string intero = contenuto(datiCondivisi() / "hotel-jet/jet/storico/ContoStoricoClienti.mdb");
+    ASSERT_GT(intero.size(), 40000u);
+    int errori = 0;
+    for (std::size_t taglio : {std::size_t{10}, std::size_t{2048}, std::size_t{4096}, std::size_t{8192}, std::size_t{12288},
+                               intero.size() / 2, intero.size() / 2 + 100, intero.size() - 4096, intero.size() - 1}) {
+        SCOPED_TRACE(taglio);
+        const auto p = dir.file("ContoStoricoClienti.mdb");
+        scrivi(p, intero.substr(0, taglio));
+        try {
+            auto s = apriSorgenteJet(p.string());
+            const auto t = s->leggiTabella("Conto_Cliente");
+            EXPECT_EQ(t.righe.size(), 986u) << "una tabella letta a met\xC3\xA0 darebbe cifre sbagliate";
+        } catch (const ErroreDati &e) {
+            ++errori;
+            EXPECT_NE(std::string(e.what()).find("ContoStoricoClienti.mdb"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_GE(errori, 7);
+}
+
+TEST(JetErrori, PagineDatiMancantiNominanoLaTabella)
+{
+    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
+    CartellaTemporanea dir;
+    // Wipe the second half of the file in place (size unchanged): the
+    // table's later data pages become zeros.
+    std::string dati = contenuto(datiCondivisi() / "hotel-jet/jet/storico/ContoStoricoClienti.mdb");
+    std::fill(dati.begin() + static_cast<std::ptrdiff_t>(dati.size() / 2), dati.end(), '\0');
+    const auto p = dir.file("ContoStoricoClienti.mdb");
+    scrivi(p, dati);
+    const std::string m = leggiTutto(p);
+    EXPECT_NE(m.find("Conto_Cliente"), std::string::npos) << m;
+    EXPECT_NE(m.find("ContoStoricoClienti.mdb"), std::string::npos) << m;
+}
+
+TEST(JetErrori, ByteAlterati)
+{
+    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
+    CartellaTemporanea dir;
+    // Every 97th byte of the catalog and table-definition pages flipped,
+    // one at a time: the reader ends cleanly each time.
+    const std::string originale = contenuto(datiCondivisi() / "hotel-jet/jet/Stampanti.mdb");
+    ASSERT_GT(originale.size(), 5u * 4096);
+    const auto p = dir.file("Stampanti.mdb");
+    int esiti = 0;
+    for (std::size_t off = 0; off < 5 * 4096; off += 97) {
+        std::string dati = originale;
+        dati[off] = static_cast<char>(~static_cast<unsigned char>(dati[off]));
+        scrivi(p, dati);
+        const std::string m = leggiTutto(p);
+        if (!m.empty()) {
+            EXPECT_NE(m.find("Stampanti.mdb"), std::string::npos) << "offset " << off << ": " << m;
+        }
+        ++esiti;
+    }
+    EXPECT_EQ(esiti, static_cast<int>((5 * 4096 + 96) / 97));
+}
