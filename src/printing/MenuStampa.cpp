@@ -1,5 +1,7 @@
 #include "MenuStampa.h"
 
+#include "Anteprima.h"
+
 #include "Desktop.h"
 #include "DestinazioniStampa.h"
 #include "ErroreDati.h"
@@ -326,7 +328,7 @@ void MenuStampa::suAnteprima()
 
 void MenuStampa::suEsci() { reject(); }
 
-void MenuStampa::esportaFoglioElettronico(MenuStampa &) {}
+void MenuStampa::esportaFoglioElettronico(MenuStampa &menu) { pc::esportaFoglioElettronico(&menu); }
 
 void MenuStampa::stampaReport(MenuStampa &menu)
 {
@@ -345,6 +347,6 @@ void MenuStampa::stampaReport(MenuStampa &menu)
     }
 }
 
-void MenuStampa::mostraAnteprima(MenuStampa &) {}
+void MenuStampa::mostraAnteprima(MenuStampa &menu) { pc::mostraAnteprima(&menu); }
 
 } // namespace pc
