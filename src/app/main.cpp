@@ -4,12 +4,19 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 int main(int argc, char **argv)
 {
     if (pc::batch::eComandoBatch(argc, argv)) {
+        if (pc::batch::richiedeGrafica(argc, argv)) {
+            // Printing needs fonts and printers, not a screen.
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication app(argc, argv);
+            return pc::batch::eseguiComandoBatch(argc, argv);
+        }
         QCoreApplication app(argc, argv);
         return pc::batch::eseguiComandoBatch(argc, argv);
     }

@@ -5,6 +5,7 @@
 #include "Desktop.h"
 #include "DestinazioniStampa.h"
 #include "ErroreDati.h"
+#include "StampaReport.h"
 #include "FileReport.h"
 #include "TavoRoutine.h"
 #include "Twips.h"
@@ -348,7 +349,22 @@ void MenuStampa::suEsci() { reject(); }
 
 void MenuStampa::esportaFoglioElettronico(MenuStampa &menu) { pc::esportaFoglioElettronico(&menu); }
 
-void MenuStampa::stampaReport(MenuStampa &) {}
+void MenuStampa::stampaReport(MenuStampa &menu)
+{
+    SceltaStampa scelta;
+    scelta.destinazione = menu.destinazione().toStdString();
+    scelta.stampante = menu.stampanteSistema().toStdString();
+    scelta.compressa = menu.compressa();
+    scelta.orizzontale = menu.orizzontale();
+    scelta.fronteRetro = menu.fronteRetro();
+    try {
+        pc::stampaReport(scelta, menu.codiceAssistenza().toStdString());
+    } catch (const ErroreDati &e) {
+        QMessageBox avviso(QMessageBox::Warning, QStringLiteral("Stampa"), QString::fromStdString(e.what()), QMessageBox::Ok, &menu);
+        avviso.setObjectName(QStringLiteral("AvvisoStampaNonRiuscita"));
+        avviso.exec();
+    }
+}
 
 void MenuStampa::mostraAnteprima(MenuStampa &menu) { pc::mostraAnteprima(&menu); }
 
