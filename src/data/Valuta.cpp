@@ -94,6 +94,15 @@ std::optional<Valuta> Valuta::daTesto(std::string_view t)
 
 std::optional<Valuta> Valuta::daDouble(double valore)
 {
+    // Fast path: when n / 10000 (n = the value in ten-thousandths, rounded)
+    // is the decimal that reads back as this double, it is also what its
+    // shortest form gives, as long as one unit in the last place stays far
+    // below 0.0001 (|value| < 1e11).
+    if (valore > -1e11 && valore < 1e11) {
+        const double scalato = valore * static_cast<double>(Scala);
+        const auto n = static_cast<std::int64_t>(scalato < 0 ? scalato - 0.5 : scalato + 0.5);
+        if (static_cast<double>(n) / static_cast<double>(Scala) == valore) return daGrezzo(n);
+    }
     char buffer[64];
     auto [p, ec] = std::to_chars(buffer, buffer + sizeof buffer, valore);
     if (ec != std::errc()) return std::nullopt;

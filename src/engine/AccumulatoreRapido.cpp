@@ -3,6 +3,7 @@
 #include "Testo.h"
 #include "Valutatore.h"
 
+#include <algorithm>
 #include <set>
 #include <unordered_map>
 
@@ -20,7 +21,7 @@ struct Intervallo {
 class Calcolo {
 public:
     Calcolo(MotoreReport &m, Giorno dalla, long giorni, Raggruppamento r, std::vector<Valuta> &cifre)
-        : m(m), giorni(giorni), r(r), n(m.CodiciRiga.size()), cifre(cifre)
+        : m(m), primo(dalla), giorni(giorni), r(r), n(m.CodiciRiga.size()), cifre(cifre)
     {
         giorniG.reserve(static_cast<std::size_t>(giorni));
         for (long d = 0; d < giorni; ++d) giorniG.push_back(Valore::testo(Giorno{dalla.seriale + d}.aaaammgg()));
@@ -59,6 +60,7 @@ public:
 
 private:
     MotoreReport &m;
+    Giorno primo;
     long giorni;
     Raggruppamento r;
     std::size_t n;
@@ -75,10 +77,29 @@ private:
         return it == righe.end() ? -1 : it->second;
     }
 
+    // The day of a text written as a real date yyyymmdd (8 digits).
+    static std::optional<Giorno> dataPulita(const Valore &campo)
+    {
+        if (!campo.eTesto()) return std::nullopt;
+        const std::string &t = campo.comeTesto();
+        if (t.size() != 8) return std::nullopt;
+        int cifre[8];
+        for (int i = 0; i < 8; ++i) {
+            if (t[static_cast<std::size_t>(i)] < '0' || t[static_cast<std::size_t>(i)] > '9') return std::nullopt;
+            cifre[i] = t[static_cast<std::size_t>(i)] - '0';
+        }
+        const int anno = cifre[0] * 1000 + cifre[1] * 100 + cifre[2] * 10 + cifre[3];
+        const int mese = cifre[4] * 10 + cifre[5], giorno = cifre[6] * 10 + cifre[7];
+        if (anno < 1000) return std::nullopt;
+        return Giorno::seValido(anno, mese, giorno);
+    }
+
     // First day index d with "campo <= G(d)"; giorni when none. The criteria
     // compare with confrontaValori, which grows with the day, so a binary search works.
+    // A real date needs no search: the day texts compare as the days do.
     long primoDalQuale(const Valore &campo) const
     {
+        if (auto g = dataPulita(campo)) return std::clamp(g->seriale - primo.seriale, 0L, giorni);
         long lo = 0, hi = giorni;
         while (lo < hi) {
             const long mezzo = lo + (hi - lo) / 2;
@@ -233,10 +254,16 @@ private:
         for (std::size_t i = 0; i < rs.size(); ++i) {
             const Valore &data = rs.value(i, cData);
             if (data.nullo()) continue;
-            const long d = primoDalQuale(data);
-            if (d >= giorni) continue;
-            const auto c = dati::confrontaValori(data, giorniG[static_cast<std::size_t>(d)]);
-            if (!c || *c != 0) continue;
+            long d;
+            if (auto g = dataPulita(data)) {
+                d = g->seriale - primo.seriale;
+                if (d < 0 || d >= giorni) continue;
+            } else {
+                d = primoDalQuale(data);
+                if (d >= giorni) continue;
+                const auto c = dati::confrontaValori(data, giorniG[static_cast<std::size_t>(d)]);
+                if (!c || *c != 0) continue;
+            }
             const std::string *camera = testoDi(rs, i, cCamera, appoggio);
             const std::optional<Valuta> importo = rs.value(i, cImporto).inValuta();
             if (!camera || !importo) continue;

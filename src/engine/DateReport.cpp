@@ -45,6 +45,12 @@ int giorniNelMese(int anno, int mese)
 
 Giorno Giorno::da(int anno, int mese, int giorno) { return Giorno{giorniDaCivile(anno, static_cast<unsigned>(mese), static_cast<unsigned>(giorno))}; }
 
+std::optional<Giorno> Giorno::seValido(int anno, int mese, int giorno)
+{
+    if (anno < 100 || mese < 1 || mese > 12 || giorno < 1 || giorno > giorniNelMese(anno, mese)) return std::nullopt;
+    return da(anno, mese, giorno);
+}
+
 std::optional<Giorno> Giorno::leggi(std::string_view t)
 {
     int pezzi[3] = {0, 0, 0};
@@ -71,8 +77,7 @@ std::optional<Giorno> Giorno::leggi(std::string_view t)
     if (cifre[0] > 2 || cifre[1] > 2) return std::nullopt;
     if (cifre[2] <= 2) a += a < 30 ? 2000 : 1900;
     else if (cifre[2] != 4) return std::nullopt;
-    if (a < 100 || m < 1 || m > 12 || g < 1 || g > giorniNelMese(a, m)) return std::nullopt;
-    return da(a, m, g);
+    return seValido(a, m, g);
 }
 
 int Giorno::anno() const { int a, m, g; civileDaGiorni(seriale, a, m, g); return a; }

@@ -16,6 +16,8 @@ struct Giorno {
     // 2000-2029 or 1930-1999. Nothing when the text is not a calendar date.
     static std::optional<Giorno> leggi(std::string_view testo);
     static Giorno da(int anno, int mese, int giorno);
+    // The day, when anno / mese / giorno form a calendar date.
+    static std::optional<Giorno> seValido(int anno, int mese, int giorno);
 
     int anno() const;
     int mese() const;
