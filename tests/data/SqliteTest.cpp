@@ -206,6 +206,8 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
         "Codice In (Select Codice From Voci In 'Voci.mdb' Where N = 1)", "Numero In (Select Codice From Voci In 'Voci.mdb')",
         "Codice Not In (Select Codice From Voci In 'Voci.mdb' Where N = 1)", "Misto In (1, 'dieci', 2.5)", "Codice In ('b''c', '')",
         "Codice = Misto", "Numero < Importo", "1 = Numero", "'abc' = Codice", "Codice = Null",
+        // literals without letters (dates) compare bytewise: the same on texts with letters and accents
+        "Codice >= '12'", "Codice < '5'", "Codice <= '*'", "Codice > ''", "Codice = '12'", "Misto > '1'", "Data >= '2012030'",
     };
     const std::vector<std::string> ordini = {"", " Order by Codice", " Order by Misto, Codice", " Order by Importo Desc",
                                              " Order by Data, Numero"};
