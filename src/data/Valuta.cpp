@@ -116,7 +116,7 @@ Valuta &Valuta::operator+=(Valuta altro)
     return *this;
 }
 
-std::string Valuta::formatta(int decimali, char separatore) const
+int Valuta::scrivi(char *buffer, int decimali, char separatore) const
 {
     if (decimali < 0) decimali = 0;
     if (decimali > 4) decimali = 4;
@@ -127,18 +127,31 @@ std::string Valuta::formatta(int decimali, char separatore) const
     for (int i = decimali; i < 4; ++i) divisore *= 10;
     std::uint64_t arrotondato = assoluto / divisore;
     if (assoluto % divisore * 2 >= divisore) ++arrotondato;   // half away from zero
-    std::uint64_t unita = 1;
-    for (int i = 0; i < decimali; ++i) unita *= 10;
-    std::string risultato;
-    if (negativo && arrotondato != 0) risultato += '-';
-    risultato += std::to_string(arrotondato / unita);
-    if (decimali > 0) {
-        std::string frazione = std::to_string(arrotondato % unita);
-        risultato += separatore;
-        risultato.append(static_cast<std::size_t>(decimali) - frazione.size(), '0');
-        risultato += frazione;
+    // Digits from the right: decimals, separator, at least one integer digit.
+    char rovescio[32];
+    int n = 0;
+    for (int i = 0; i < decimali; ++i) {
+        rovescio[n++] = static_cast<char>('0' + arrotondato % 10);
+        arrotondato /= 10;
     }
-    return risultato;
+    if (decimali > 0) rovescio[n++] = separatore;
+    do {
+        rovescio[n++] = static_cast<char>('0' + arrotondato % 10);
+        arrotondato /= 10;
+    } while (arrotondato > 0);
+    int lunghezza = 0;
+    bool tuttoZero = true;
+    for (int i = 0; i < n; ++i)
+        if (rovescio[i] >= '1' && rovescio[i] <= '9') tuttoZero = false;
+    if (negativo && !tuttoZero) buffer[lunghezza++] = '-';
+    while (n > 0) buffer[lunghezza++] = rovescio[--n];
+    return lunghezza;
+}
+
+std::string Valuta::formatta(int decimali, char separatore) const
+{
+    char buffer[32];
+    return std::string(buffer, static_cast<std::size_t>(scrivi(buffer, decimali, separatore)));
 }
 
 } // namespace pc

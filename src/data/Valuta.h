@@ -38,6 +38,8 @@ public:
     // Fixed number of decimals (0 to 4), rounded half away from zero, no
     // thousands separator, '-' for negatives, at least one integer digit.
     std::string formatta(int decimali, char separatoreDecimale = '.') const;
+    // The same into a buffer of at least 32 bytes, without allocating; returns the length.
+    int scrivi(char *buffer, int decimali, char separatoreDecimale = '.') const;
 
 private:
     std::int64_t m_grezzo = 0;

@@ -96,11 +96,6 @@ void apriSorgenti(MotoreReport &m, TipoReport tipo, const std::string &D, const 
         " and DataFine > " + d + v);
 }
 
-std::string formattaCifra(Valuta v, TipoReport tipo, char separatore)
-{
-    return tipo == TipoReport::Vendite ? v.formatta(0) : v.formatta(2, separatore);
-}
-
 } // namespace
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento)
@@ -142,22 +137,29 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
     m.RsStorico.reset();
     m.RsTerzaFonte.reset();
 
-    // Texts, in Windows-1252, and the width of every column.
+    // Texts, in Windows-1252, and the width of every column: the longest
+    // figure of a column is that of its largest or of its smallest value.
     const char separatore = separatoreDecimale();
-    std::vector<std::string> chiavi(n), totali(n);
+    const int decimali = richiesta.tipo == TipoReport::Vendite ? 0 : 2;
+    auto lunghezza = [&](Valuta v) {
+        char buffer[32];
+        return v.scrivi(buffer, decimali, separatore);
+    };
+    std::vector<std::string> chiavi(n);
+    std::vector<Valuta> totali(n), minimi(n), massimi(n);
     std::vector<int> larghezze(n + 1, TestoReport::LarghezzaColonna);
     const std::string primaData = testo::utf8InCp1252(richiesta.dalla);
     larghezze[0] = std::max<int>(larghezze[0], static_cast<int>(primaData.size()));
-    for (std::size_t k = 0; k < n; ++k) {
-        chiavi[k] = testo::utf8InCp1252(m.CodiciRiga[k]);
-        totali[k] = formattaCifra(m.ValoriRiga[k][1], richiesta.tipo, separatore);
-        larghezze[k + 1] = std::max({larghezze[k + 1], static_cast<int>(chiavi[k].size()), static_cast<int>(totali[k].size())});
-    }
-    // Day figures can be longer than the totals (negative days): measure them all.
     for (std::size_t i = 0; i < cifre.size(); ++i) {
         const std::size_t k = i % n;
-        const int lunghezza = static_cast<int>(formattaCifra(cifre[i], richiesta.tipo, separatore).size());
-        if (lunghezza > larghezze[k + 1]) larghezze[k + 1] = lunghezza;
+        minimi[k] = std::min(minimi[k], cifre[i]);
+        massimi[k] = std::max(massimi[k], cifre[i]);
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        chiavi[k] = testo::utf8InCp1252(m.CodiciRiga[k]);
+        totali[k] = m.ValoriRiga[k][1];
+        larghezze[k + 1] = std::max({larghezze[k + 1], static_cast<int>(chiavi[k].size()), lunghezza(totali[k]),
+                                     lunghezza(minimi[k]), lunghezza(massimi[k])});
     }
 
     const TestoReport testoReport(larghezze);
@@ -166,27 +168,28 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
     if (!file.open(QIODevice::WriteOnly))
         throw ErroreDati("Impossibile creare il file del report \"" + nome.toStdString() + "\": " + file.errorString().toStdString());
     std::string blocco;
-    auto scrivi = [&](const std::string &linea) {
-        blocco += linea;
-        blocco += "\r\n";
-        if (blocco.size() >= (1u << 16)) {
+    auto svuota = [&](bool sempre) {
+        if (sempre || blocco.size() >= (1u << 16)) {
             file.write(blocco.data(), static_cast<qint64>(blocco.size()));
             blocco.clear();
         }
+    };
+    auto scrivi = [&](const std::string &linea) {
+        blocco += linea;
+        blocco += "\r\n";
     };
     scrivi(TestoReport::titolo(richiesta));
     scrivi(testoReport.bordoSuperiore());
     scrivi(testoReport.intestazione(chiavi));
     scrivi(testoReport.separatore());
-    std::vector<std::string> testi(n);
     std::size_t i = 0;
-    for (Giorno g = dalla; g <= alla; g = g.successivo()) {
-        for (std::size_t k = 0; k < n; ++k) testi[k] = formattaCifra(cifre[i++], richiesta.tipo, separatore);
+    for (Giorno g = dalla; g <= alla; g = g.successivo(), i += n) {
         // The first day line shows the first date exactly as it was typed.
-        scrivi(testoReport.riga(g == dalla ? primaData : g.ggmmaaaa(), testi));
+        testoReport.aggiungiRiga(blocco, g == dalla ? primaData : g.ggmmaaaa(), cifre.data() + i, decimali, separatore);
+        svuota(false);
     }
     scrivi(testoReport.separatore());
-    scrivi(testoReport.riga("TOTALI    ", totali));
+    testoReport.aggiungiRiga(blocco, "TOTALI    ", totali.data(), decimali, separatore);
     scrivi(testoReport.bordoInferiore());
     file.write(blocco.data(), static_cast<qint64>(blocco.size()));
     if (!file.commit())

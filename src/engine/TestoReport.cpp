@@ -70,6 +70,21 @@ std::string TestoReport::riga(std::string_view prima, const std::vector<std::str
     return linea;
 }
 
+void TestoReport::aggiungiRiga(std::string &out, std::string_view prima, const Valuta *cifre, int decimali, char separatore) const
+{
+    out += Verticale;
+    aggiungiSinistra(out, prima, m_larghezze[0]);
+    out += Verticale;
+    char buffer[32];
+    for (std::size_t k = 1; k < m_larghezze.size(); ++k) {
+        const int lunghezza = cifre[k - 1].scrivi(buffer, decimali, separatore);
+        if (lunghezza < m_larghezze[k]) out.append(static_cast<std::size_t>(m_larghezze[k] - lunghezza), ' ');
+        out.append(buffer, static_cast<std::size_t>(lunghezza));
+        out += Verticale;
+    }
+    out += "\r\n";
+}
+
 std::string reportPerTerminale(std::string_view contenuto)
 {
     std::string uscita;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Richiesta.h"
+#include "Valuta.h"
 
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ public:
     std::string intestazione(const std::vector<std::string> &chiavi) const;
     // Day or totals line: the first cell left-aligned, figures right-aligned.
     std::string riga(std::string_view prima, const std::vector<std::string> &cifre) const;
+    // The same line, appended to out with its CR LF, straight from the
+    // figures (one per column) with the given decimals.
+    void aggiungiRiga(std::string &out, std::string_view prima, const Valuta *cifre, int decimali, char separatore) const;
 
 private:
     std::string bordo(char inizio, char giunto, char fine) const;
