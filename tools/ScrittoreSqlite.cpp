@@ -25,56 +25,96 @@ void esegui(sqlite3 *db, const std::string &sql, const std::string &file)
 
 } // namespace
 
-void scriviArchivio(const std::string &file, const std::vector<TabellaDaScrivere> &tabelle)
+ArchivioInScrittura::ArchivioInScrittura(const std::string &file) : m_file(file)
 {
     std::remove(file.c_str());
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
+    if (sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
         throw ErroreDati("Impossibile creare l'archivio \"" + file + "\".");
     }
     try {
-        esegui(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN;", file);
-        for (const auto &t : tabelle) {
-            std::string crea = "CREATE TABLE " + virgolette(t.nome) + " (";
-            std::string inserisci = "INSERT INTO " + virgolette(t.nome) + " VALUES (";
-            for (std::size_t i = 0; i < t.colonne.size(); ++i) {
-                crea += (i ? ", " : "") + virgolette(t.colonne[i].nome) + " " + t.colonne[i].tipo;
-                inserisci += i ? ", ?" : "?";
-            }
-            esegui(db, crea + ")", file);
-            sqlite3_stmt *st = nullptr;
-            if (sqlite3_prepare_v2(db, (inserisci + ")").c_str(), -1, &st, nullptr) != SQLITE_OK)
-                throw ErroreDati("Scrittura dell'archivio \"" + file + "\" non riuscita: " + sqlite3_errmsg(db));
-            for (const auto &riga : t.righe) {
-                for (std::size_t i = 0; i < riga.size() && i < t.colonne.size(); ++i) {
-                    const Valore &v = riga[i];
-                    const int k = static_cast<int>(i + 1);
-                    switch (v.tipo()) {
-                    case Valore::Tipo::Nullo: sqlite3_bind_null(st, k); break;
-                    case Valore::Tipo::Intero: sqlite3_bind_int64(st, k, v.comeIntero()); break;
-                    case Valore::Tipo::Reale: sqlite3_bind_double(st, k, v.comeReale()); break;
-                    case Valore::Tipo::Valuta: sqlite3_bind_double(st, k, static_cast<double>(v.comeValuta().grezzo()) / 10000.0); break;
-                    case Valore::Tipo::Testo: sqlite3_bind_text(st, k, v.comeTesto().c_str(), static_cast<int>(v.comeTesto().size()), SQLITE_TRANSIENT); break;
-                    }
-                }
-                for (std::size_t i = riga.size(); i < t.colonne.size(); ++i) sqlite3_bind_null(st, static_cast<int>(i + 1));
-                if (sqlite3_step(st) != SQLITE_DONE) {
-                    std::string msg = sqlite3_errmsg(db);
-                    sqlite3_finalize(st);
-                    throw ErroreDati("Scrittura dell'archivio \"" + file + "\" non riuscita: " + msg);
-                }
-                sqlite3_reset(st);
-                sqlite3_clear_bindings(st);
-            }
-            sqlite3_finalize(st);
-        }
-        esegui(db, "COMMIT;", file);
+        esegui(m_db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN;", file);
     } catch (...) {
-        sqlite3_close(db);
+        sqlite3_close(m_db);
+        m_db = nullptr;
         throw;
     }
-    sqlite3_close(db);
+}
+
+ArchivioInScrittura::~ArchivioInScrittura()
+{
+    sqlite3_finalize(m_st);
+    sqlite3_close(m_db);
+}
+
+void ArchivioInScrittura::finisciTabella()
+{
+    sqlite3_finalize(m_st);
+    m_st = nullptr;
+}
+
+void ArchivioInScrittura::iniziaTabella(const std::string &nome, const std::vector<Colonna> &colonne)
+{
+    if (!m_db) throw ErroreDati("L'archivio \"" + m_file + "\" \xC3\xA8 gi\xC3\xA0 chiuso.");
+    finisciTabella();
+    std::string crea = "CREATE TABLE " + virgolette(nome) + " (";
+    std::string inserisci = "INSERT INTO " + virgolette(nome) + " VALUES (";
+    for (std::size_t i = 0; i < colonne.size(); ++i) {
+        crea += (i ? ", " : "") + virgolette(colonne[i].nome) + " " + colonne[i].tipo;
+        inserisci += i ? ", ?" : "?";
+    }
+    esegui(m_db, crea + ")", m_file);
+    if (sqlite3_prepare_v2(m_db, (inserisci + ")").c_str(), -1, &m_st, nullptr) != SQLITE_OK)
+        throw ErroreDati("Scrittura della tabella \"" + nome + "\" nell'archivio \"" + m_file + "\" non riuscita: " +
+                         sqlite3_errmsg(m_db));
+    m_colonne = colonne.size();
+}
+
+void ArchivioInScrittura::aggiungiRiga(const std::vector<Valore> &riga)
+{
+    if (!m_st) throw ErroreDati("Nessuna tabella aperta nell'archivio \"" + m_file + "\".");
+    for (std::size_t i = 0; i < m_colonne; ++i) {
+        const int k = static_cast<int>(i + 1);
+        if (i >= riga.size()) {
+            sqlite3_bind_null(m_st, k);
+            continue;
+        }
+        const Valore &v = riga[i];
+        switch (v.tipo()) {
+        case Valore::Tipo::Nullo: sqlite3_bind_null(m_st, k); break;
+        case Valore::Tipo::Intero: sqlite3_bind_int64(m_st, k, v.comeIntero()); break;
+        case Valore::Tipo::Reale: sqlite3_bind_double(m_st, k, v.comeReale()); break;
+        case Valore::Tipo::Valuta: sqlite3_bind_double(m_st, k, static_cast<double>(v.comeValuta().grezzo()) / 10000.0); break;
+        case Valore::Tipo::Testo: sqlite3_bind_text(m_st, k, v.comeTesto().c_str(), static_cast<int>(v.comeTesto().size()), SQLITE_TRANSIENT); break;
+        }
+    }
+    if (sqlite3_step(m_st) != SQLITE_DONE) {
+        std::string msg = sqlite3_errmsg(m_db);
+        sqlite3_reset(m_st);
+        throw ErroreDati("Scrittura dell'archivio \"" + m_file + "\" non riuscita: " + msg);
+    }
+    sqlite3_reset(m_st);
+}
+
+void ArchivioInScrittura::chiudi()
+{
+    if (!m_db) return;
+    finisciTabella();
+    esegui(m_db, "COMMIT;", m_file);
+    if (sqlite3_close(m_db) != SQLITE_OK)
+        throw ErroreDati("Chiusura dell'archivio \"" + m_file + "\" non riuscita.");
+    m_db = nullptr;
+}
+
+void scriviArchivio(const std::string &file, const std::vector<TabellaDaScrivere> &tabelle)
+{
+    ArchivioInScrittura archivio(file);
+    for (const auto &t : tabelle) {
+        archivio.iniziaTabella(t.nome, t.colonne);
+        for (const auto &riga : t.righe) archivio.aggiungiRiga(riga);
+    }
+    archivio.chiudi();
 }
 
 std::vector<Colonna> colonneSuite(const std::string &tabella)

@@ -16,9 +16,11 @@ const std::vector<Comando> &comandi()
          "      leggendo gli archivi dell'albergo dalla cartella corrente e quelli storici da DIRKV.\n"
          "      Le date sono usate come scritte (la prima riga dei giorni mostra la prima data cos\xC3\xAC com'\xC3\xA8).",
          &comandoStampa},
-        {"demo", "demo CARTELLA",
-         "Crea nella CARTELLA un albergo dimostrativo (archivi SQLite con i nomi della suite, storico in CARTELLA/storico).",
+        {"demo", "demo CARTELLA [--sovrascrivi]",
+         "Crea nella CARTELLA un albergo dimostrativo (archivi SQLite con i nomi della suite, storico in CARTELLA/storico),\n"
+         "      sempre uguale. Rifiuta una cartella che contiene gi\xC3\xA0 archivi di un albergo, salvo --sovrascrivi.",
          &comandoDemo},
+        {"csv", "csv", "Converte il report \"fd\" + PCLocal nel foglio elettronico \"fd\" + PCLocal + \".csv\" (separatori da \"SeparatoreXLS.txt\") e ne scrive il nome.", &comandoCsv},
     };
     return elenco;
 }

@@ -26,6 +26,7 @@ int eseguiComandoBatch(int argc, char **argv);
 // Subcommands, one per file.
 int comandoStampa(const std::vector<std::string> &argomenti);   // ComandoStampa.cpp
 int comandoDemo(const std::vector<std::string> &argomenti);     // ComandoDemo.cpp
+int comandoCsv(const std::vector<std::string> &argomenti);      // ComandoCsv.cpp
 
 // Small helpers shared by the subcommands.
 void scriviErrore(const std::string &messaggio);   // "produzione-camere: " + messaggio on stderr

@@ -1,9 +1,10 @@
 #include "ComandiBatch.h"
+#include "TavoDesktop.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-
-#include <iostream>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char **argv)
 {
@@ -12,6 +13,14 @@ int main(int argc, char **argv)
         return pc::batch::eseguiComandoBatch(argc, argv);
     }
     QApplication app(argc, argv);
-    std::cerr << "produzione-camere: la finestra principale non \xC3\xA8 ancora disponibile; usare --help.\n";
-    return 1;
+    QApplication::setApplicationName(QStringLiteral("produzione-camere"));
+
+    // Qt's own texts (standard buttons, dialogs) in Italian, like the rest.
+    QTranslator traduzioneQt;
+    if (traduzioneQt.load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&traduzioneQt);
+
+    pc::TavoDesktop finestra;
+    finestra.show();
+    return app.exec();
 }

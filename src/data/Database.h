@@ -18,6 +18,9 @@ class Recordset;
 class Database {
 public:
     // Throws ErroreDati naming the file when it is missing or not a database.
+    // When the exact name is absent, a file of the same folder whose name
+    // differs only in case is taken (folders copied from Windows), and a
+    // Windows path with backslashes is tried with slashes.
     static std::unique_ptr<Database> open(const std::string &percorso);
     ~Database();
 
@@ -26,7 +29,9 @@ public:
     // A table name, or "Select * From T [In 'file'] [Where ...] [Order by a, b];"
     // with =, <>, <, <=, >, >=, And, Or, Not, parentheses, quoted texts,
     // numbers, Left(field, n) and "field In (Select f From T In 'file.mdb' Where ...)".
-    // Files named by In are taken beside this database. Text comparisons and
+    // Files named by In are taken from the process's working directory, as
+    // the suite's engine does (the history databases elsewhere name
+    // 'VociFattura.mdb' of the working directory). Text comparisons and
     // ordering ignore case. Throws ErroreDati naming the table, field or the
     // malformed text.
     std::unique_ptr<Recordset> openRecordset(std::string_view sqlOTabella);
@@ -34,6 +39,7 @@ public:
     void close();
 
 private:
+    friend class Recordset;
     explicit Database(std::unique_ptr<Sorgente> sorgente);
     struct Impl;
     std::unique_ptr<Impl> d;
@@ -58,10 +64,13 @@ public:
     const Valore &field(std::string_view nome) const;
 
     // Direct access for readers that walk all rows (fast paths).
-    const std::vector<std::string> &colonne() const { return m_colonne; }
-    std::size_t size() const { return m_righe.size(); }
+    const std::vector<std::string> &colonne() const { return m_tabella->colonne; }
+    std::size_t size() const { return m_tutte ? m_tabella->righe.size() : m_posizioni.size(); }
     int columnIndex(std::string_view nome) const;        // throws when missing
-    const Valore &value(std::size_t riga, int colonna) const { return m_righe[riga][colonna]; }
+    const Valore &value(std::size_t riga, int colonna) const
+    {
+        return m_tabella->righe[m_tutte ? riga : m_posizioni[riga]][static_cast<std::size_t>(colonna)];
+    }
     const std::string &descrizione() const { return m_descrizione; }
 
 private:
@@ -70,8 +79,10 @@ private:
     bool cerca(std::string_view criterio, std::size_t da);
 
     std::string m_descrizione;   // "table Scheda_Cliente of Scheda_Cliente.mdb", for messages
-    std::vector<std::string> m_colonne;
-    std::vector<std::vector<Valore>> m_righe;
+    std::string m_tabellaNome, m_archivio;           // for messages and same-file sub-selects
+    std::shared_ptr<const Tabella> m_tabella;         // may be shared with the table cache
+    std::vector<std::uint32_t> m_posizioni;           // selected rows of m_tabella in order
+    bool m_tutte = false;                             // every row of m_tabella, in its order
     std::ptrdiff_t m_corrente = -1;
     bool m_noMatch = true;
     struct CacheCriterio;

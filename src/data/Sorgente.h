@@ -2,11 +2,15 @@
 
 #include "Valore.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace pc::dati {
+
+namespace dialetto { struct Query; }
 
 // The rows of one table, in the table's own order.
 struct Tabella {
@@ -27,6 +31,14 @@ public:
     // The whole table; the name is matched without regard to case. Throws
     // ErroreDati naming the file and the table when it is missing or unreadable.
     virtual Tabella leggiTabella(const std::string &nome) = 0;
+
+    // Optional fast path: runs a Select (Where and Order by) inside the
+    // backend with exactly the results of the in-memory evaluation. Returns
+    // nothing when the query cannot be translated faithfully; the caller
+    // then reads the table and evaluates it itself. sottoselezione gives the
+    // values of an "In (Select ...)" sub-select.
+    using Sottoselezione = std::function<std::vector<Valore>(const dialetto::Query &)>;
+    virtual std::optional<Tabella> interroga(const dialetto::Query &, const Sottoselezione &) { return std::nullopt; }
 };
 
 // Opens a database file, recognising its engine by content (not by name).

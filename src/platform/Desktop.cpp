@@ -1,10 +1,14 @@
 #include "Desktop.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 namespace pc {
 
@@ -16,17 +20,43 @@ public:
 
     bool apriConApplicazione(const QString &percorso) override
     {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(percorso));
+        // The desktop's opener runs detached: nothing here waits for the
+        // application. A file that is not there is not handed over at all.
+        const QFileInfo file(percorso);
+        if (percorso.isEmpty() || !file.exists()) return false;
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
     }
 
     bool avviaProgramma(const QString &programma, const QStringList &argomenti) override
     {
-        return QProcess::startDetached(programma, argomenti);
+        if (programma.isEmpty()) return false;
+        QString eseguibile = programma;
+        // A bare name is looked up on PATH; a name with a folder is taken as it is.
+        if (!programma.contains(QLatin1Char('/')) && !programma.contains(QLatin1Char('\\'))) {
+            eseguibile = QStandardPaths::findExecutable(programma);
+            if (eseguibile.isEmpty()) return false;
+        }
+        return QProcess::startDetached(eseguibile, argomenti, QDir::currentPath());
     }
 
     void tieniInPrimoPiano(QWidget *finestra) override
     {
-        if (finestra) finestra->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        if (!finestra) return;
+        finestra = finestra->window();
+        if (finestra->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return;
+        QWindow *nativa = finestra->windowHandle();
+        if (!nativa) {
+            // Not created yet: the flag is simply taken along when it is shown.
+            finestra->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            return;
+        }
+        // Already created (maybe shown, maybe inside a modal loop): QWidget's
+        // own setWindowFlag would hide the window, and hiding a dialog ends its
+        // exec(). Record the flag on the widget and pass it to the native
+        // window directly, which the window system applies in place.
+        const Qt::WindowFlags flags = finestra->windowFlags() | Qt::WindowStaysOnTopHint;
+        finestra->overrideWindowFlags(flags);
+        nativa->setFlags(nativa->flags() | Qt::WindowStaysOnTopHint);
     }
 };
 

@@ -1,0 +1,435 @@
+#include "TavoDesktop.h"
+
+#include "ErroreDati.h"
+#include "TavoRoutine.h"
+#include "TavoRoutineDate.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+namespace pc {
+
+namespace {
+
+const QColor coloreSfondo(192, 192, 255);
+
+// Corbel and Arial are Windows fonts; elsewhere the closest families
+// available stand in for them (metric-compatible ones first).
+void impostaSostitutiCaratteri()
+{
+    static bool fatto = false;
+    if (fatto) return;
+    fatto = true;
+    QFont::insertSubstitutions(QStringLiteral("Corbel"),
+                               {QStringLiteral("Carlito"), QStringLiteral("Calibri"), QStringLiteral("Candara"),
+                                QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                                         QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
+}
+
+QFont carattere(const QString &famiglia, qreal punti, bool grassetto = false)
+{
+    QFont f(famiglia);
+    f.setPointSizeF(punti);
+    f.setBold(grassetto);
+    return f;
+}
+
+// The rounded rectangle drawn around a date box. It takes no input.
+class Forma : public QWidget {
+public:
+    Forma(int raggio, QWidget *parent) : QWidget(parent), raggio_(raggio)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), raggio_, raggio_);
+    }
+
+private:
+    int raggio_;
+};
+
+// The picture of "&Esci": an open door with an arrow leading out, drawn on a
+// 48 x 48 grid and scaled to `lato` pixels.
+QPixmap immagineEsci(int lato, qreal rapportoPixel)
+{
+    QPixmap immagine(QSize(lato, lato) * rapportoPixel);
+    immagine.setDevicePixelRatio(rapportoPixel);
+    immagine.fill(Qt::transparent);
+    QPainter p(&immagine);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(lato / 48.0, lato / 48.0);
+
+    // Doorway: a dark opening in a wooden frame.
+    p.setPen(QPen(QColor(90, 55, 25), 2));
+    p.setBrush(QColor(40, 45, 60));
+    p.drawRect(QRectF(8, 4, 22, 40));
+    // Floor line.
+    p.setPen(QPen(QColor(90, 90, 90), 2));
+    p.drawLine(QPointF(2, 45), QPointF(46, 45));
+    // The door, swung open towards the viewer on its left hinge.
+    QPainterPath anta;
+    anta.moveTo(8, 4);
+    anta.lineTo(19, 9);
+    anta.lineTo(19, 47);
+    anta.lineTo(8, 44);
+    anta.closeSubpath();
+    p.setPen(QPen(QColor(90, 55, 25), 1.5));
+    p.setBrush(QColor(176, 112, 56));
+    p.drawPath(anta);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(240, 200, 60));
+    p.drawEllipse(QPointF(16.5, 27), 1.6, 1.6);
+    // Arrow leading out through the doorway.
+    QPainterPath freccia;
+    freccia.moveTo(22, 21);
+    freccia.lineTo(35, 21);
+    freccia.lineTo(35, 14);
+    freccia.lineTo(46, 25);
+    freccia.lineTo(35, 36);
+    freccia.lineTo(35, 29);
+    freccia.lineTo(22, 29);
+    freccia.closeSubpath();
+    p.setPen(QPen(QColor(0, 90, 30), 1.5));
+    p.setBrush(QColor(30, 170, 70));
+    p.drawPath(freccia);
+    return immagine;
+}
+
+bool eInvio(const QKeyEvent *tasto) { return tasto->key() == Qt::Key_Return || tasto->key() == Qt::Key_Enter; }
+
+// While a report runs, every input event aimed at the main window (keys,
+// mouse, shortcuts) is dropped, while painting and timers go on.
+class BloccoInput : public QObject {
+public:
+    explicit BloccoInput(QWidget *finestra) : finestra_(finestra) {}
+
+protected:
+    bool eventFilter(QObject *oggetto, QEvent *evento) override
+    {
+        switch (evento->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd: {
+            auto *w = qobject_cast<QWidget *>(oggetto);
+            return w && (w == finestra_ || finestra_->isAncestorOf(w));
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    QWidget *finestra_;
+};
+
+QString testoAvanzamento(long fatti, long totali)
+{
+    return QStringLiteral("Elaborazione del report in corso: giorno %1 di %2").arg(fatti).arg(totali);
+}
+
+} // namespace
+
+int TavoDesktop::inPixel(int twips, qreal dpiLogici) { return qRound(twips * dpiLogici / 1440.0); }
+
+TavoDesktop::TavoDesktop(FunzioneReport report, QWidget *parent) : QWidget(parent), report_(std::move(report))
+{
+    impostaSostitutiCaratteri();
+    if (const QScreen *schermo = screen()) dpi_ = schermo->logicalDotsPerInch();
+    if (dpi_ <= 0) dpi_ = 96;
+
+    setObjectName(QStringLiteral("TavoDesktop"));
+    setWindowTitle(QString::fromLatin1(titolo));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(px(5430), px(2835));
+    QPalette tavolozza = palette();
+    tavolozza.setColor(QPalette::Window, coloreSfondo);
+    setPalette(tavolozza);
+    setAutoFillBackground(true);
+
+    creaControlli();
+    Form_Load();
+}
+
+TavoDesktop::~TavoDesktop() = default;
+
+void TavoDesktop::creaControlli()
+{
+    const QFont corbel = carattere(QStringLiteral("Corbel"), 9.75);
+
+    // Shapes first, so that the boxes they surround lie above them.
+    for (int i = 0; i < 2; ++i) {
+        auto *forma = new Forma(px(120), this);
+        forma->setObjectName(QStringLiteral("Shape1_%1").arg(i));
+        forma->setGeometry(px(1320), px(i == 0 ? 120 : 960), px(1575), px(495));
+        Shape1_[i] = forma;
+    }
+
+    const char *etichette[2] = {"Dalla data ", "Alla data"};
+    for (int i = 0; i < 2; ++i) {
+        const int alto = i == 0 ? 240 : 1080;
+        auto *etichetta = new QLabel(QString::fromLatin1(etichette[i]), this);
+        etichetta->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        etichetta->setTextFormat(Qt::PlainText);
+        etichetta->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        etichetta->setFont(corbel);
+        etichetta->setGeometry(px(120), px(alto), px(1215), px(255));
+        Label1_[i] = etichetta;
+
+        auto *casella = new QLineEdit(this);
+        casella->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        casella->setMaxLength(10);
+        casella->setFont(carattere(QStringLiteral("Arial"), 9.75));
+        QPalette p = casella->palette();
+        p.setColor(QPalette::Base, Qt::white);
+        casella->setPalette(p);
+        casella->setGeometry(px(1440), px(alto), px(1332), px(288));
+        casella->installEventFilter(this);
+        Text1_[i] = casella;
+    }
+
+    const char *raggruppamenti[3] = {"Numeri camere", "Tipi camere", "Macro categorie"};
+    gruppoRaggruppamento_ = new QButtonGroup(this);
+    for (int i = 0; i < 3; ++i) {
+        auto *opzione = new QRadioButton(QString::fromLatin1(raggruppamenti[i]), this);
+        opzione->setObjectName(QStringLiteral("Opt_%1").arg(i));
+        opzione->setFont(corbel);
+        opzione->setGeometry(px(3120), px(120 + 480 * i), px(2175), px(375));
+        gruppoRaggruppamento_->addButton(opzione, i);
+        Opt_[i] = opzione;
+    }
+    Opt_[0]->setChecked(true);
+
+    stampa_ = new QPushButton(QStringLiteral("&Stampa"), this);
+    stampa_->setObjectName(QStringLiteral("Tasto_0"));
+    stampa_->setFont(carattere(QStringLiteral("Corbel"), 12));
+    stampa_->setGeometry(px(120), px(1680), px(1455), px(1080));
+
+    Frame1_ = new QGroupBox(this);
+    Frame1_->setObjectName(QStringLiteral("Frame1"));
+    Frame1_->setGeometry(px(1680), px(1560), px(2055), px(1215));
+    const char *tipi[2] = {"Vendite", "Produzione"};
+    gruppoTipo_ = new QButtonGroup(this);
+    for (int i = 0; i < 2; ++i) {
+        auto *opzione = new QRadioButton(QString::fromLatin1(tipi[i]), Frame1_);
+        opzione->setObjectName(QStringLiteral("Opt1_%1").arg(i));
+        opzione->setFont(corbel);
+        opzione->setGeometry(px(240), px(360 + 360 * i), px(1575), px(255));
+        gruppoTipo_->addButton(opzione, i);
+        Opt1_[i] = opzione;
+    }
+    Opt1_[0]->setChecked(true);
+
+    esci_ = new QToolButton(this);
+    esci_->setObjectName(QStringLiteral("Tasto_1"));
+    esci_->setText(QStringLiteral("&Esci"));
+    esci_->setFont(carattere(QStringLiteral("Corbel"), 12, true));
+    esci_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    const int lato = px(720);   // 48 pixels at 96 dpi
+    esci_->setIcon(QIcon(immagineEsci(lato, devicePixelRatioF())));
+    esci_->setIconSize(QSize(lato, lato));
+    esci_->setFocusPolicy(Qt::StrongFocus);
+    QPalette bianca = esci_->palette();
+    bianca.setColor(QPalette::Button, Qt::white);
+    esci_->setPalette(bianca);
+    esci_->setAutoFillBackground(true);
+    esci_->setGeometry(px(3840), px(1680), px(1455), px(1080));
+
+    Tasto_ = {stampa_, esci_};
+    for (int i = 0; i < 2; ++i) {
+        Tasto_[i]->installEventFilter(this);
+        connect(Tasto_[i], &QAbstractButton::clicked, this, [this, i] { Tasto_Click(i); });
+    }
+
+    // Tab order of the controls that take the focus.
+    const QList<QWidget *> ordine = {Text1_[0], Text1_[1], esci_, stampa_, Opt_[0], Opt_[1], Opt_[2], Opt1_[0], Opt1_[1]};
+    for (qsizetype i = 0; i + 1 < ordine.size(); ++i) setTabOrder(ordine[i], ordine[i + 1]);
+    // The user starts with the first date.
+    Text1_[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void TavoDesktop::Form_Load()
+{
+    TavoRoutine::GiorniMese = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    TavoRoutine::HotelCorrente = 1;
+}
+
+RichiestaReport TavoDesktop::richiesta() const
+{
+    RichiestaReport r;
+    r.dalla = Text1_[0]->text().toStdString();
+    r.alla = Text1_[1]->text().toStdString();
+    r.tipo = Opt1_[0]->isChecked() ? TipoReport::Vendite : TipoReport::Produzione;
+    r.raggruppamento = Opt_[0]->isChecked()   ? Raggruppamento::NumeriCamere
+                       : Opt_[1]->isChecked() ? Raggruppamento::TipiCamere
+                                              : Raggruppamento::MacroCategorie;
+    return r;
+}
+
+bool TavoDesktop::eventFilter(QObject *oggetto, QEvent *evento)
+{
+    for (int i = 0; i < 2; ++i) {
+        if (oggetto == Text1_[i]) {
+            if (evento->type() == QEvent::FocusIn)
+                Text1_GotFocus(i, static_cast<QFocusEvent *>(evento)->reason() == Qt::MouseFocusReason);
+            else if (evento->type() == QEvent::KeyPress && eInvio(static_cast<QKeyEvent *>(evento)))
+                Text1_KeyPress(i);
+            return false;   // the box still gets the event
+        }
+        // Enter on a button presses it, as Space does.
+        if (oggetto == Tasto_[i] && evento->type() == QEvent::KeyPress && eInvio(static_cast<QKeyEvent *>(evento))) {
+            if (!static_cast<QKeyEvent *>(evento)->isAutoRepeat()) Tasto_[i]->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(oggetto, evento);
+}
+
+void TavoDesktop::closeEvent(QCloseEvent *evento)
+{
+    // A running report cannot be left half done.
+    if (occupato_) evento->ignore();
+    else QWidget::closeEvent(evento);
+}
+
+void TavoDesktop::Text1_GotFocus(int Index, bool conMouse)
+{
+    QLineEdit *casella = Text1_[Index];
+    casella->selectAll();
+    // A click places the cursor after the focus arrives: select again once
+    // the click is over.
+    if (conMouse) QTimer::singleShot(0, casella, [casella] { casella->selectAll(); });
+}
+
+void TavoDesktop::Text1_KeyPress(int Index)
+{
+    using namespace TavoRoutine;
+    QLineEdit *casella = Text1_[Index];
+    casella->setText(CompletaData(PulisciTesto(casella->text(), 0)));
+    if (DataValida(casella->text()) != 1) {
+        casella->clear();
+        casella->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (Index == 0) Text1_[1]->setFocus(Qt::OtherFocusReason);
+    else if (PeriodoValido(Text1_[0]->text(), Text1_[1]->text()) == 1) stampa_->setFocus(Qt::OtherFocusReason);
+    else Text1_[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void TavoDesktop::Tasto_Click(int Index)
+{
+    if (occupato_) return;
+    if (Index == 0) eseguiReport();
+    else close();
+}
+
+void TavoDesktop::eseguiReport()
+{
+    if (!report_) return;
+    const RichiestaReport r = richiesta();
+    QString errore;
+    {
+        // The window takes no input until the report is done; the progress
+        // appears when the run lasts longer than the threshold.
+        occupato_ = true;
+        BloccoInput blocco(this);
+        qApp->installEventFilter(&blocco);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        std::unique_ptr<QProgressDialog> progresso;
+        QElapsedTimer cronometro;
+        cronometro.start();
+
+        const AvanzamentoReport avanzamento = [&](long fatti, long totali) {
+            const int massimo = int(std::clamp<long>(totali, 0, INT_MAX));
+            if (!progresso && cronometro.elapsed() >= sogliaAvanzamento_) {
+                progresso = std::make_unique<QProgressDialog>(this);
+                progresso->setObjectName(QStringLiteral("Avanzamento"));
+                progresso->setWindowTitle(QString::fromLatin1(titolo));
+                progresso->setCancelButton(nullptr);
+                progresso->setAutoClose(false);
+                progresso->setAutoReset(false);
+                progresso->setWindowModality(Qt::WindowModal);
+                progresso->setMinimumWidth(px(6000));
+                progresso->setRange(0, massimo);
+                progresso->show();
+            }
+            if (progresso) {
+                progresso->setMaximum(massimo);
+                progresso->setValue(int(std::clamp<long>(fatti, 0, massimo)));
+                progresso->setLabelText(testoAvanzamento(fatti, totali));
+            }
+            QCoreApplication::processEvents();
+        };
+
+        try {
+            report_(r, avanzamento);
+        } catch (const ErroreDati &e) {
+            errore = QString::fromStdString(e.what());
+        } catch (const std::exception &e) {
+            errore = QStringLiteral("Errore imprevisto durante il report: %1").arg(QString::fromStdString(e.what()));
+        } catch (...) {
+            errore = QStringLiteral("Errore imprevisto durante il report.");
+        }
+        progresso.reset();
+        QApplication::restoreOverrideCursor();
+        qApp->removeEventFilter(&blocco);
+        occupato_ = false;
+    }
+
+    if (!errore.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Report non eseguito"),
+                             QStringLiteral("Il report della produzione camere non \u00e8 stato scritto.\n\n%1").arg(errore));
+        emit reportConcluso(false);
+        return;
+    }
+    if (dopoReport_) {
+        try {
+            dopoReport_(this);
+        } catch (const std::exception &e) {
+            QMessageBox::warning(this, QStringLiteral("Menu di stampa"), QString::fromStdString(e.what()));
+        }
+    }
+    emit reportConcluso(true);
+}
+
+} // namespace pc

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Richiesta.h"
+#include "StampaProduzione.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class QAbstractButton;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+namespace pc {
+
+// The main window "Stampa produzione camere": the period, the kind of figure
+// and the grouping of a report, and the buttons "&Stampa" and "&Esci".
+// Controls carry the object names Label1_0, Text1_0, Shape1_0, Opt_0, Opt1_0,
+// Frame1, Tasto_0, ... (array name, underscore, index).
+class TavoDesktop : public QWidget {
+    Q_OBJECT
+
+public:
+    // Makes the report of a request; throws ErroreDati on failure.
+    using FunzioneReport = std::function<void(const RichiestaReport &, const AvanzamentoReport &)>;
+    // Run after a successful report, with the window as parent (the print menu).
+    using AzioneDopoReport = std::function<void(QWidget *)>;
+
+    // The window that runs the real report driver.
+    explicit TavoDesktop(QWidget *parent = nullptr)
+        : TavoDesktop(FunzioneReport([](const RichiestaReport &r, const AvanzamentoReport &a) { StampaProduzione(r, a); }),
+                      parent)
+    {
+    }
+    explicit TavoDesktop(FunzioneReport report, QWidget *parent = nullptr);
+    ~TavoDesktop() override;
+
+    void impostaDopoReport(AzioneDopoReport azione) { dopoReport_ = std::move(azione); }
+    // How long a report runs before its progress is shown (500 ms by default).
+    void impostaSogliaAvanzamento(int millisecondi) { sogliaAvanzamento_ = millisecondi; }
+
+    // The request as the controls state it now.
+    RichiestaReport richiesta() const;
+    // True while a report runs.
+    bool occupato() const { return occupato_; }
+
+    // Twips to device-independent pixels: 15 twips per pixel at 96 dpi,
+    // proportionally at other logical resolutions.
+    static int inPixel(int twips, qreal dpiLogici);
+
+    static constexpr const char *titolo = "Stampa produzione camere";
+
+signals:
+    // After every run of "&Stampa": true when the report was made.
+    void reportConcluso(bool riuscito);
+
+protected:
+    bool eventFilter(QObject *oggetto, QEvent *evento) override;
+    void closeEvent(QCloseEvent *evento) override;
+
+private:
+    void Form_Load();
+    void Tasto_Click(int Index);
+    void Text1_GotFocus(int Index, bool conMouse);
+    void Text1_KeyPress(int Index);   // Enter only
+    void eseguiReport();
+    void creaControlli();
+
+    int px(int twips) const { return inPixel(twips, dpi_); }
+
+    FunzioneReport report_;
+    AzioneDopoReport dopoReport_;
+    int sogliaAvanzamento_ = 500;
+    bool occupato_ = false;
+    qreal dpi_ = 96;
+
+    std::array<QLabel *, 2> Label1_{};
+    std::array<QLineEdit *, 2> Text1_{};
+    std::array<QWidget *, 2> Shape1_{};
+    std::array<QRadioButton *, 3> Opt_{};
+    std::array<QRadioButton *, 2> Opt1_{};
+    QGroupBox *Frame1_ = nullptr;
+    QPushButton *stampa_ = nullptr;   // Tasto(0)
+    QToolButton *esci_ = nullptr;     // Tasto(1)
+    std::array<QAbstractButton *, 2> Tasto_{};
+    QButtonGroup *gruppoRaggruppamento_ = nullptr;
+    QButtonGroup *gruppoTipo_ = nullptr;
+};
+
+} // namespace pc

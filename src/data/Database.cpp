@@ -1,0 +1,370 @@
+#include "Database.h"
+
+#include "CacheTabelle.h"
+#include "Dialetto.h"
+#include "ErroreDati.h"
+#include "SorgentiInterne.h"
+#include "Testo.h"
+#include "Valutatore.h"
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <list>
+#include <mutex>
+#include <unordered_map>
+
+namespace pc::dati {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::atomic<bool> g_traduzione{true};
+std::atomic<std::size_t> g_tradotte{0};
+
+// Each part of the path as named, else the entry of its folder whose name
+// differs only in case (folders copied from Windows); nothing when absent.
+std::optional<fs::path> senzaMaiuscole(const fs::path &p)
+{
+    std::error_code ec;
+    if (fs::exists(p, ec)) return p;
+    fs::path r;
+    for (const auto &parte : p) {
+        fs::path prossimo = r / parte;
+        if (r.empty() && p.is_absolute() && parte == p.root_path()) {
+            r = parte;
+            continue;
+        }
+        if (!fs::exists(prossimo, ec)) {
+            const fs::path cartella = r.empty() ? fs::path(".") : r;
+            bool trovato = false;
+            for (fs::directory_iterator it(cartella, ec), fine; !ec && it != fine; it.increment(ec)) {
+                if (testo::ugualeNoCase(it->path().filename().string(), parte.string())) {
+                    prossimo = r / it->path().filename();
+                    trovato = true;
+                    break;
+                }
+            }
+            if (!trovato) return std::nullopt;
+        }
+        r = prossimo;
+    }
+    return r;
+}
+
+// The file as named; else with the case of its parts corrected; a path
+// written with backslashes (DIRKV + "\file.mdb") is read with slashes too.
+std::string risolviPercorso(const std::string &percorso)
+{
+    std::error_code ec;
+    std::vector<std::string> candidati{percorso};
+    if (percorso.find('\\') != std::string::npos) {
+        std::string s = percorso;
+        std::replace(s.begin(), s.end(), '\\', '/');
+        candidati.push_back(s);
+    }
+    for (const auto &c : candidati)
+        if (fs::is_regular_file(c, ec)) return c;
+    for (const auto &c : candidati) {
+        if (c.empty()) continue;
+        auto p = senzaMaiuscole(fs::path(c));
+        if (p && fs::is_regular_file(*p, ec)) return p->string();
+    }
+    if (fs::exists(percorso, ec))
+        throw ErroreDati("\"" + percorso + "\" non \xC3\xA8 un archivio ma una cartella.");
+    throw ErroreDati("Archivio \"" + percorso + "\" non trovato.");
+}
+
+// Parsed queries and criteria, by text: the same few texts come back every day.
+template <typename T>
+class CacheTesti {
+public:
+    std::shared_ptr<const T> trova(std::string_view testo, auto analizza)
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_voci.begin(); it != m_voci.end(); ++it) {
+            if (it->first == testo) {
+                m_voci.splice(m_voci.begin(), m_voci, it);
+                return it->second;
+            }
+        }
+        auto r = analizza(testo);
+        m_voci.emplace_front(std::string(testo), r);
+        if (m_voci.size() > 64) m_voci.pop_back();
+        return r;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::list<std::pair<std::string, std::shared_ptr<const T>>> m_voci;
+};
+
+std::shared_ptr<const dialetto::Query> queryAnalizzata(std::string_view sql)
+{
+    static CacheTesti<dialetto::Query> cache;
+    return cache.trova(sql, [](std::string_view t) { return dialetto::analizzaQuery(t); });
+}
+
+std::string nomeFile(const std::string &percorso) { return fs::path(percorso).filename().string(); }
+
+} // namespace
+
+void impostaTraduzioneSql(bool attiva) { g_traduzione = attiva; }
+bool traduzioneSql() { return g_traduzione; }
+std::size_t interrogazioniTradotte() { return g_tradotte; }
+
+struct Database::Impl {
+    std::string percorso;
+    std::unique_ptr<Sorgente> sorgente;
+    cache::ChiaveFile chiave;
+    bool chiuso = false;
+
+    Sorgente &aperta()
+    {
+        if (chiuso) throw ErroreDati("L'archivio \"" + percorso + "\" \xC3\xA8 gi\xC3\xA0 stato chiuso.");
+        return *sorgente;
+    }
+
+    std::vector<Valore> sottoselezione(const dialetto::Query &q);
+    std::unique_ptr<Recordset> esegui(const dialetto::Query &q, bool anchePushDown);
+};
+
+namespace {
+
+// The values of a sub-select, read with the generic path.
+std::vector<Valore> valoriDi(const Recordset &rs, const std::string &campo)
+{
+    const int c = rs.columnIndex(campo);
+    std::vector<Valore> r;
+    r.reserve(rs.size());
+    for (std::size_t i = 0; i < rs.size(); ++i) r.push_back(rs.value(i, c));
+    return r;
+}
+
+} // namespace
+
+std::vector<Valore> Database::Impl::sottoselezione(const dialetto::Query &q)
+{
+    if (!q.haFile) return valoriDi(*esegui(q, false), q.campo);
+    // A file named by In is found from the working directory.
+    auto altro = Database::open(q.file);
+    return valoriDi(*altro->d->esegui(q, false), q.campo);
+}
+
+std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool anchePushDown)
+{
+    Sorgente &s = aperta();
+    std::unique_ptr<Recordset> rs(new Recordset());
+    rs->m_archivio = percorso;
+    auto sotto = [this](const dialetto::Query &x) { return sottoselezione(x); };
+
+    if (anchePushDown && g_traduzione && (q.where || !q.ordine.empty())) {
+        if (auto t = s.interroga(q, sotto)) {
+            ++g_tradotte;
+            rs->m_tabellaNome = t->nome;
+            rs->m_tabella = std::make_shared<const Tabella>(std::move(*t));
+            rs->m_tutte = true;
+            rs->m_descrizione = "tabella \"" + rs->m_tabellaNome + "\" dell'archivio \"" + nomeFile(percorso) + "\"";
+            return rs;
+        }
+    }
+
+    auto tabella = cache::tabella(s, chiave, q.tabella);
+    rs->m_tabellaNome = tabella->nome.empty() ? q.tabella : tabella->nome;
+    rs->m_descrizione = "tabella \"" + rs->m_tabellaNome + "\" dell'archivio \"" + nomeFile(percorso) + "\"";
+    const std::string archivio = nomeFile(percorso);
+
+    std::vector<std::pair<int, bool>> chiavi;
+    for (const auto &k : q.ordine) {
+        const int c = trovaColonna(tabella->colonne, k.campo);
+        if (c < 0) erroreCampo(k.campo, rs->m_tabellaNome, archivio);
+        chiavi.emplace_back(c, k.discendente);
+    }
+    int campo = -1;
+    if (q.campo != "*") {
+        campo = trovaColonna(tabella->colonne, q.campo);
+        if (campo < 0) erroreCampo(q.campo, rs->m_tabellaNome, archivio);
+    }
+
+    if (!q.where && chiavi.empty()) {
+        rs->m_tabella = tabella;
+        rs->m_tutte = true;
+    } else {
+        std::vector<std::uint32_t> posizioni;
+        if (q.where) {
+            Filtro filtro(*q.where, tabella->colonne, rs->m_tabellaNome, archivio, sotto);
+            for (std::size_t i = 0; i < tabella->righe.size(); ++i)
+                if (filtro.seleziona(tabella->righe[i])) posizioni.push_back(static_cast<std::uint32_t>(i));
+        } else {
+            posizioni.resize(tabella->righe.size());
+            for (std::size_t i = 0; i < posizioni.size(); ++i) posizioni[i] = static_cast<std::uint32_t>(i);
+        }
+        ordina(posizioni, tabella->righe, chiavi);
+        rs->m_tabella = tabella;
+        rs->m_posizioni = std::move(posizioni);
+    }
+    if (campo >= 0) {
+        // One field selected: a table of that column alone.
+        Tabella t;
+        t.nome = rs->m_tabellaNome;
+        t.colonne = {tabella->colonne[static_cast<std::size_t>(campo)]};
+        t.righe.reserve(rs->size());
+        for (std::size_t i = 0; i < rs->size(); ++i) t.righe.push_back({rs->value(i, campo)});
+        rs->m_tabella = std::make_shared<const Tabella>(std::move(t));
+        rs->m_posizioni.clear();
+        rs->m_tutte = true;
+    }
+    return rs;
+}
+
+Database::Database(std::unique_ptr<Sorgente> sorgente) : d(std::make_unique<Impl>())
+{
+    d->sorgente = std::move(sorgente);
+    d->percorso = d->sorgente->percorso();
+    d->chiave = cache::identifica(d->percorso);
+}
+
+Database::~Database() = default;
+
+std::unique_ptr<Database> Database::open(const std::string &percorso)
+{
+    const std::string risolto = risolviPercorso(percorso);
+    return std::unique_ptr<Database>(new Database(apriSorgente(risolto)));
+}
+
+const std::string &Database::percorso() const { return d->percorso; }
+
+std::unique_ptr<Recordset> Database::openRecordset(std::string_view sqlOTabella)
+{
+    auto q = queryAnalizzata(sqlOTabella);
+    if (q->haFile) {
+        // "Select * From T In 'file'": the table of another file.
+        auto altro = Database::open(q->file);
+        auto rs = altro->d->esegui(*q, true);
+        return rs;
+    }
+    return d->esegui(*q, true);
+}
+
+void Database::close()
+{
+    d->chiuso = true;
+    d->sorgente.reset();
+}
+
+// ---------------------------------------------------------------------------
+
+struct Recordset::CacheCriterio {
+    std::list<std::pair<std::string, std::shared_ptr<const Filtro>>> filtri;   // most recent first
+
+    // Positions of the records by the value of one column, built on demand.
+    struct Indice {
+        std::unordered_map<std::string, std::vector<std::uint32_t>> testi;   // by chiaveNoCase
+        std::unordered_map<std::int64_t, std::vector<std::uint32_t>> interi;
+        bool altriNumeri = false;   // reals or currency present
+    };
+    std::unordered_map<int, Indice> indici;
+};
+
+Recordset::~Recordset() = default;
+
+int Recordset::columnIndex(std::string_view nome) const
+{
+    const int c = trovaColonna(m_tabella->colonne, nome);
+    if (c < 0) erroreCampo(nome, m_tabellaNome, fs::path(m_archivio).filename().string());
+    return c;
+}
+
+const Valore &Recordset::field(std::string_view nome) const
+{
+    const int c = columnIndex(nome);
+    if (m_corrente < 0 || static_cast<std::size_t>(m_corrente) >= size())
+        throw ErroreDati("Nessun record corrente nella " + m_descrizione + " per leggere il campo \"" + std::string(nome) + "\".");
+    return value(static_cast<std::size_t>(m_corrente), c);
+}
+
+bool Recordset::findFirst(std::string_view criterio) { return cerca(criterio, 0); }
+
+bool Recordset::findNext(std::string_view criterio)
+{
+    return cerca(criterio, m_corrente < 0 ? 0 : static_cast<std::size_t>(m_corrente) + 1);
+}
+
+bool Recordset::cerca(std::string_view criterio, std::size_t da)
+{
+    if (!m_cache) m_cache = std::make_shared<CacheCriterio>();
+    auto &cache = *m_cache;
+
+    std::shared_ptr<const Filtro> filtro;
+    for (auto it = cache.filtri.begin(); it != cache.filtri.end(); ++it) {
+        if (it->first == criterio) {
+            cache.filtri.splice(cache.filtri.begin(), cache.filtri, it);
+            filtro = it->second;
+            break;
+        }
+    }
+    if (!filtro) {
+        static CacheTesti<dialetto::Nodo> alberi;
+        auto albero = alberi.trova(criterio, [](std::string_view t) { return dialetto::analizzaCriterio(t); });
+        const std::string archivio = m_archivio;
+        auto sotto = [archivio](const dialetto::Query &q) {
+            auto db = Database::open(q.haFile ? q.file : archivio);
+            auto rs = db->d->esegui(q, false);
+            return valoriDi(*rs, q.campo);
+        };
+        filtro = std::make_shared<const Filtro>(*albero, m_tabella->colonne, m_tabellaNome,
+                                                fs::path(m_archivio).filename().string(), sotto);
+        cache.filtri.emplace_front(std::string(criterio), filtro);
+        if (cache.filtri.size() > 16) cache.filtri.pop_back();
+    }
+
+    const std::size_t n = size();
+    auto riga = [&](std::size_t i) -> const std::vector<Valore> & {
+        return m_tabella->righe[m_tutte ? i : m_posizioni[i]];
+    };
+    auto trovato = [&](std::size_t i) {
+        m_corrente = static_cast<std::ptrdiff_t>(i);
+        m_noMatch = false;
+        return true;
+    };
+
+    // With a "field = value" conjunct, look only at the records holding that value.
+    const std::vector<std::uint32_t> *candidati = nullptr;
+    static const std::vector<std::uint32_t> nessuno;
+    if (const auto &a = filtro->ancora(); a && n > 32) {
+        auto [it, nuovo] = cache.indici.try_emplace(a->colonna);
+        auto &indice = it->second;
+        if (nuovo) {
+            for (std::size_t i = 0; i < n; ++i) {
+                const Valore &v = riga(i)[static_cast<std::size_t>(a->colonna)];
+                if (v.eTesto())
+                    indice.testi[chiaveNoCase(v.comeTesto())].push_back(static_cast<std::uint32_t>(i));
+                else if (v.tipo() == Valore::Tipo::Intero)
+                    indice.interi[v.comeIntero()].push_back(static_cast<std::uint32_t>(i));
+                else if (!v.nullo())
+                    indice.altriNumeri = true;
+            }
+        }
+        const bool numeriPresenti = indice.altriNumeri || !indice.interi.empty();
+        if (a->valore.eTesto() && !(numeriPresenti && Valuta::daTesto(a->valore.comeTesto()))) {
+            auto t = indice.testi.find(chiaveNoCase(a->valore.comeTesto()));
+            candidati = t == indice.testi.end() ? &nessuno : &t->second;
+        } else if (a->valore.tipo() == Valore::Tipo::Intero && indice.testi.empty() && !indice.altriNumeri) {
+            auto t = indice.interi.find(a->valore.comeIntero());
+            candidati = t == indice.interi.end() ? &nessuno : &t->second;
+        }
+    }
+
+    if (candidati) {
+        for (auto it = std::lower_bound(candidati->begin(), candidati->end(), da); it != candidati->end(); ++it)
+            if (filtro->seleziona(riga(*it))) return trovato(*it);
+    } else {
+        for (std::size_t i = da; i < n; ++i)
+            if (filtro->seleziona(riga(i))) return trovato(i);
+    }
+    m_noMatch = true;
+    return false;
+}
+
+} // namespace pc::dati

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Valore.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The SQL dialect of the suite's database engine, as the report and the print
+// menu write it: "Select * From T [In 'file'] [Where expr] [Order by a, b];",
+// a bare table name, and criteria (a Where expression alone). Parsed once into
+// a small tree that every backend evaluates the same way.
+namespace pc::dati::dialetto {
+
+struct Query;
+
+enum class Operatore { Uguale, Diverso, Minore, MinoreUguale, Maggiore, MaggioreUguale };
+
+struct Nodo {
+    enum class Tipo {
+        Campo,       // nome
+        Letterale,   // valore (texts, whole numbers as Intero, decimals as Valuta)
+        Left,        // Left(figli[0], n)
+        Confronto,   // figli[0] op figli[1]
+        And,         // figli[0] And figli[1]
+        Or,          // figli[0] Or figli[1]
+        Not,         // Not figli[0]
+        InSelect,    // figli[0] In (sottoQuery)
+        InLista,     // figli[0] In (figli[1], figli[2], ...) literals
+        ENullo,      // figli[0] Is Null
+    };
+    Tipo tipo = Tipo::Letterale;
+    std::string nome;
+    Valore valore;
+    Operatore op = Operatore::Uguale;
+    int n = 0;
+    std::vector<std::unique_ptr<Nodo>> figli;
+    std::shared_ptr<const Query> sottoQuery;
+};
+
+struct ChiaveOrdine {
+    std::string campo;
+    bool discendente = false;
+};
+
+struct Query {
+    std::string campo = "*";          // "*" or the one field selected
+    std::string tabella;
+    std::string file;                 // In 'file' after the table; empty: same database
+    bool haFile = false;
+    std::unique_ptr<Nodo> where;      // null: every record
+    std::vector<ChiaveOrdine> ordine; // empty: the table's own order
+};
+
+// A Select or a bare table name. Throws ErroreDati quoting the text and the
+// position where it went wrong.
+std::shared_ptr<const Query> analizzaQuery(std::string_view sql);
+
+// A criterion: a Where expression alone ("NumeroHotel = 1").
+std::shared_ptr<const Nodo> analizzaCriterio(std::string_view criterio);
+
+// Operator flipped for "literal op field" read as "field op' literal".
+Operatore rovescia(Operatore op);
+
+} // namespace pc::dati::dialetto

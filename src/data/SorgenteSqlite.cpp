@@ -1,0 +1,474 @@
+#include "Dialetto.h"
+#include "ErroreDati.h"
+#include "SorgentiInterne.h"
+#include "Testo.h"
+#include "Valutatore.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+
+namespace pc::dati {
+
+namespace {
+
+using dialetto::Nodo;
+using dialetto::Operatore;
+using Tipo = dialetto::Nodo::Tipo;
+
+// "file:" URI of the absolute path, every byte outside the plain set escaped.
+std::string uriSolaLettura(const std::string &percorso)
+{
+    std::error_code ec;
+    std::string assoluto = std::filesystem::absolute(percorso, ec).lexically_normal().string();
+    if (ec) assoluto = percorso;
+    static const char esadecimali[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : assoluto) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '_'
+            || c == '.' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += esadecimali[c >> 4];
+            uri += esadecimali[c & 15];
+        }
+    }
+    return uri + "?mode=ro";
+}
+
+Valore valoreSqlite(sqlite3_value *v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return Valore::intero(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return Valore::reale(sqlite3_value_double(v));
+    case SQLITE_TEXT: {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
+        return Valore::testo(std::string(p, static_cast<std::size_t>(sqlite3_value_bytes(v))));
+    }
+    case SQLITE_BLOB: {
+        const auto *p = static_cast<const char *>(sqlite3_value_blob(v));
+        const auto n = static_cast<std::size_t>(sqlite3_value_bytes(v));
+        return Valore::testo(p ? std::string(p, n) : std::string());
+    }
+    default: return Valore();
+    }
+}
+
+Valore colonnaSqlite(sqlite3_stmt *st, int i)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_INTEGER: return Valore::intero(sqlite3_column_int64(st, i));
+    case SQLITE_FLOAT: return Valore::reale(sqlite3_column_double(st, i));
+    case SQLITE_TEXT: {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        return Valore::testo(std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i))));
+    }
+    case SQLITE_BLOB: {
+        const auto *p = static_cast<const char *>(sqlite3_column_blob(st, i));
+        const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
+        return Valore::testo(p ? std::string(p, n) : std::string());
+    }
+    default: return Valore();
+    }
+}
+
+// The comparisons the in-memory evaluation makes, offered to SQLite so that
+// a translated query selects and orders exactly the same records.
+int collazioneNoCase(void *, int n1, const void *p1, int n2, const void *p2)
+{
+    return testo::confrontaNoCase(std::string_view(static_cast<const char *>(p1), static_cast<std::size_t>(n1)),
+                                  std::string_view(static_cast<const char *>(p2), static_cast<std::size_t>(n2)));
+}
+
+void risultatoConfronto(sqlite3_context *ctx, const Valore &a, const Valore &b)
+{
+    auto c = confrontaValori(a, b);
+    if (c)
+        sqlite3_result_int(ctx, *c);
+    else
+        sqlite3_result_null(ctx);
+}
+
+void funzioneConfronta(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    risultatoConfronto(ctx, valoreSqlite(argv[0]), valoreSqlite(argv[1]));
+}
+
+// Second argument: a currency literal as its raw fixed-point integer.
+void funzioneConfrontaValuta(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    risultatoConfronto(ctx, valoreSqlite(argv[0]), Valore::valuta(Valuta::daGrezzo(sqlite3_value_int64(argv[1]))));
+}
+
+void funzioneLeft(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    Valore v = valoreSqlite(argv[0]);
+    if (v.nullo()) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    std::string s = sinistra(v.inTesto(), sqlite3_value_int(argv[1]));
+    sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+std::string identificatore(const std::string &nome)
+{
+    std::string r = "\"";
+    for (char c : nome) {
+        if (c == '"') r += '"';
+        r += c;
+    }
+    return r + "\"";
+}
+
+std::string testoSql(const std::string &s)
+{
+    std::string r = "'";
+    for (char c : s) {
+        if (c == '\'') r += '\'';
+        r += c;
+    }
+    return r + "'";
+}
+
+const char *operatoreSql(Operatore op)
+{
+    switch (op) {
+    case Operatore::Uguale: return "=";
+    case Operatore::Diverso: return "<>";
+    case Operatore::Minore: return "<";
+    case Operatore::MinoreUguale: return "<=";
+    case Operatore::Maggiore: return ">";
+    case Operatore::MaggioreUguale: return ">=";
+    }
+    return "=";
+}
+
+// Significant digits of a currency literal: up to 15 survive SQLite's
+// reading of the literal as a double unchanged.
+bool valutaSicura(Valuta v)
+{
+    auto g = v.grezzo();
+    if (g < 0) g = -g;
+    return g < 1'000'000'000'000'000LL;
+}
+
+class Traduttore {
+public:
+    Traduttore(const std::vector<std::string> &colonne, const std::string &tabella, const std::string &archivio,
+               const Sorgente::Sottoselezione &sotto)
+        : m_colonne(colonne), m_tabella(tabella), m_archivio(archivio), m_sotto(sotto)
+    {
+    }
+
+    std::string colonna(const std::string &nome)
+    {
+        const int c = trovaColonna(m_colonne, nome);
+        if (c < 0) erroreCampo(nome, m_tabella, m_archivio);
+        return identificatore(m_colonne[static_cast<std::size_t>(c)]);
+    }
+
+    // A condition; nothing when it cannot be translated faithfully.
+    std::optional<std::string> condizione(const Nodo &n)
+    {
+        switch (n.tipo) {
+        case Tipo::And:
+        case Tipo::Or: {
+            auto a = condizione(*n.figli[0]);
+            auto b = condizione(*n.figli[1]);
+            if (!a || !b) return std::nullopt;
+            return "(" + *a + (n.tipo == Tipo::And ? " AND " : " OR ") + *b + ")";
+        }
+        case Tipo::Not: {
+            auto a = condizione(*n.figli[0]);
+            if (!a) return std::nullopt;
+            return "(NOT " + *a + ")";
+        }
+        case Tipo::ENullo: {
+            auto a = operando(*n.figli[0]);
+            if (!a) return std::nullopt;
+            return "(" + *a + " IS NULL)";
+        }
+        case Tipo::Confronto: return confronto(*n.figli[0], n.op, *n.figli[1]);
+        case Tipo::InSelect:
+        case Tipo::InLista: {
+            std::vector<Valore> valori;
+            if (n.tipo == Tipo::InSelect) {
+                // The operand is checked first so that a missing field is reported as such.
+                if (!operando(*n.figli[0])) return std::nullopt;
+                valori = m_sotto(*n.sottoQuery);
+            } else {
+                for (std::size_t i = 1; i < n.figli.size(); ++i) valori.push_back(n.figli[i]->valore);
+            }
+            return appartenenza(*n.figli[0], valori);
+        }
+        default: return std::nullopt;
+        }
+    }
+
+private:
+    std::optional<std::string> operando(const Nodo &n)
+    {
+        switch (n.tipo) {
+        case Tipo::Campo: return "+" + colonna(n.nome);   // "+" drops the column's affinity
+        case Tipo::Left: {
+            auto a = operando(*n.figli[0]);
+            if (!a) return std::nullopt;
+            const std::string k = std::to_string(n.n < 0 ? 0 : n.n);
+            return "(CASE WHEN typeof(" + *a + ")='text' THEN substr(" + *a + ",1," + k + ") ELSE pc_left(" + *a + "," + k
+                   + ") END)";
+        }
+        case Tipo::Letterale: return letterale(n.valore);
+        default: return std::nullopt;
+        }
+    }
+
+    static std::optional<std::string> letterale(const Valore &v)
+    {
+        switch (v.tipo()) {
+        case Valore::Tipo::Nullo: return "NULL";
+        case Valore::Tipo::Testo: return testoSql(v.comeTesto());
+        case Valore::Tipo::Intero: return std::to_string(v.comeIntero());
+        default: return std::nullopt;   // decimals only where their exact value is kept (see confronto)
+        }
+    }
+
+    std::optional<std::string> confronto(const Nodo &x, Operatore op, const Nodo &y)
+    {
+        const Nodo *a = &x, *b = &y;
+        if (a->tipo == Tipo::Letterale && b->tipo != Tipo::Letterale) {
+            std::swap(a, b);
+            op = dialetto::rovescia(op);
+        }
+        auto sa = operando(*a);
+        if (!sa) return std::nullopt;
+        const std::string o = operatoreSql(op);
+        if (b->tipo != Tipo::Letterale) {
+            auto sb = operando(*b);
+            if (!sb) return std::nullopt;
+            return "(pc_cmp(" + *sa + "," + *sb + ") " + o + " 0)";
+        }
+        return confrontoLetterale(*a, *sa, o, b->valore);
+    }
+
+    // Operand (field or Left) against a literal: SQLite's own comparison where
+    // it is the same as ours, the shared comparison function otherwise.
+    std::optional<std::string> confrontoLetterale(const Nodo &a, const std::string &sa, const std::string &o, const Valore &v)
+    {
+        const bool campo = a.tipo == Tipo::Campo;
+        const bool left = a.tipo == Tipo::Left;   // a text or null
+        switch (v.tipo()) {
+        case Valore::Tipo::Nullo: return "NULL";
+        case Valore::Tipo::Testo: {
+            const std::string t = testoSql(v.comeTesto());
+            if (left) return "(" + sa + " " + o + " " + t + " COLLATE PC_NOCASE)";
+            if (campo)
+                return "(CASE WHEN typeof(" + sa + ")='text' THEN " + sa + " " + o + " " + t + " COLLATE PC_NOCASE ELSE pc_cmp("
+                       + sa + "," + t + ") " + o + " 0 END)";
+            return "(pc_cmp(" + sa + "," + t + ") " + o + " 0)";
+        }
+        case Valore::Tipo::Intero: {
+            const std::string k = std::to_string(v.comeIntero());
+            if (campo)
+                return "(CASE WHEN typeof(" + sa + ") IN ('integer','real') THEN " + sa + " " + o + " " + k + " ELSE pc_cmp("
+                       + sa + "," + k + ") " + o + " 0 END)";
+            return "(pc_cmp(" + sa + "," + k + ") " + o + " 0)";
+        }
+        case Valore::Tipo::Valuta: {
+            if (!valutaSicura(v.comeValuta())) return std::nullopt;
+            const std::string g = std::to_string(v.comeValuta().grezzo());
+            const std::string d = v.inTesto();
+            if (campo)
+                return "(CASE WHEN typeof(" + sa + ") IN ('integer','real') THEN " + sa + " " + o + " " + d
+                       + " ELSE pc_cmpv(" + sa + "," + g + ") " + o + " 0 END)";
+            return "(pc_cmpv(" + sa + "," + g + ") " + o + " 0)";
+        }
+        default: return std::nullopt;
+        }
+    }
+
+    // "x In (values)": the Or of the equalities, as the in-memory evaluation.
+    std::optional<std::string> appartenenza(const Nodo &a, const std::vector<Valore> &valori)
+    {
+        auto sa = operando(a);
+        if (!sa) return std::nullopt;
+        if (valori.empty()) return "0";
+        bool soloTesti = a.tipo == Tipo::Campo;
+        for (const auto &v : valori) soloTesti = soloTesti && v.eTesto();
+        std::vector<std::string> uguaglianze;
+        for (const auto &v : valori) {
+            if (soloTesti) {
+                uguaglianze.push_back("(pc_cmp(" + *sa + "," + testoSql(v.comeTesto()) + ") = 0)");
+                continue;
+            }
+            auto e = confrontoLetterale(a, *sa, "=", v);
+            if (!e) return std::nullopt;
+            uguaglianze.push_back(*e);
+        }
+        std::string oppure = unisciOr(uguaglianze, 0, uguaglianze.size());
+        if (!soloTesti) return oppure;
+        // Texts of the field: SQLite's IN with our collation; other values: the shared comparison.
+        std::string lista;
+        for (const auto &v : valori) lista += (lista.empty() ? "" : ",") + testoSql(v.comeTesto());
+        return "(CASE WHEN typeof(" + *sa + ")='text' THEN " + *sa + " COLLATE PC_NOCASE IN (" + lista + ") ELSE " + oppure
+               + " END)";
+    }
+
+    // Balanced, so that long lists stay within SQLite's expression depth.
+    static std::string unisciOr(const std::vector<std::string> &v, std::size_t da, std::size_t a)
+    {
+        if (a - da == 1) return v[da];
+        const std::size_t m = da + (a - da) / 2;
+        return "(" + unisciOr(v, da, m) + " OR " + unisciOr(v, m, a) + ")";
+    }
+
+    const std::vector<std::string> &m_colonne;
+    const std::string &m_tabella;
+    const std::string &m_archivio;
+    const Sorgente::Sottoselezione &m_sotto;
+};
+
+class SorgenteSqlite final : public Sorgente {
+public:
+    explicit SorgenteSqlite(std::string percorso) : m_percorso(std::move(percorso)) {}
+    ~SorgenteSqlite() override { sqlite3_close_v2(m_db); }
+
+    const std::string &percorso() const override { return m_percorso; }
+
+    std::vector<std::string> tabelle() override
+    {
+        std::vector<std::string> r;
+        Istruzione st(*this, "SELECT name FROM sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid");
+        while (st.passo()) r.push_back(reinterpret_cast<const char *>(sqlite3_column_text(st.st, 0)));
+        return r;
+    }
+
+    Tabella leggiTabella(const std::string &nome) override
+    {
+        Tabella t;
+        t.nome = nomeTabella(nome);
+        Istruzione st(*this, "SELECT * FROM " + identificatore(t.nome), t.nome);
+        leggi(st, t);
+        return t;
+    }
+
+    std::optional<Tabella> interroga(const dialetto::Query &q, const Sottoselezione &sotto) override
+    {
+        Tabella t;
+        t.nome = nomeTabella(q.tabella);
+        const auto colonne = colonneDi(t.nome);
+        for (const auto &c : colonne)
+            if (testo::ugualeNoCase(c, "rowid") || testo::ugualeNoCase(c, "oid") || testo::ugualeNoCase(c, "_rowid_"))
+                return std::nullopt;
+        const std::string archivio = std::filesystem::path(m_percorso).filename().string();
+        Traduttore tr(colonne, t.nome, archivio, sotto);
+        std::string sql = "SELECT " + (q.campo == "*" ? std::string("*") : tr.colonna(q.campo)) + " FROM " + identificatore(t.nome);
+        if (q.where) {
+            auto w = tr.condizione(*q.where);
+            if (!w) return std::nullopt;
+            sql += " WHERE " + *w;
+        }
+        sql += " ORDER BY ";
+        for (const auto &k : q.ordine) {
+            const std::string c = tr.colonna(k.campo);
+            sql += "(CASE WHEN typeof(" + c + ")='blob' THEN CAST(" + c + " AS TEXT) ELSE +" + c + " END) COLLATE PC_NOCASE"
+                   + (k.discendente ? " DESC, " : ", ");
+        }
+        sql += "rowid";
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(st);
+            return std::nullopt;   // e.g. a table without rowid: evaluated in memory instead
+        }
+        Istruzione i(*this, st, t.nome);
+        leggi(i, t);
+        return t;
+    }
+
+private:
+    struct Istruzione {
+        Istruzione(SorgenteSqlite &s, const std::string &sql, const std::string &tabella = {}) : sorgente(s), tabella(tabella)
+        {
+            if (sqlite3_prepare_v2(s.connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK)
+                s.errore(tabella);
+        }
+        Istruzione(SorgenteSqlite &s, sqlite3_stmt *x, const std::string &tabella) : sorgente(s), st(x), tabella(tabella) {}
+        ~Istruzione() { sqlite3_finalize(st); }
+        bool passo()
+        {
+            const int r = sqlite3_step(st);
+            if (r == SQLITE_ROW) return true;
+            if (r != SQLITE_DONE) sorgente.errore(tabella);
+            return false;
+        }
+        SorgenteSqlite &sorgente;
+        sqlite3_stmt *st = nullptr;
+        std::string tabella;
+    };
+
+    [[noreturn]] void errore(const std::string &tabella)
+    {
+        const std::string msg = m_db ? sqlite3_errmsg(m_db) : "errore sconosciuto";
+        throw ErroreDati("Lettura " + (tabella.empty() ? std::string() : "della tabella \"" + tabella + "\" ")
+                         + "dell'archivio \"" + m_percorso + "\" non riuscita: " + msg + ".");
+    }
+
+    sqlite3 *connessione()
+    {
+        if (m_db) return m_db;
+        const std::string uri = uriSolaLettura(m_percorso);
+        if (sqlite3_open_v2(uri.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+            const std::string msg = m_db ? sqlite3_errmsg(m_db) : "memoria insufficiente";
+            sqlite3_close_v2(m_db);
+            m_db = nullptr;
+            throw ErroreDati("Impossibile aprire l'archivio \"" + m_percorso + "\": " + msg + ".");
+        }
+        sqlite3_create_collation(m_db, "PC_NOCASE", SQLITE_UTF8, nullptr, collazioneNoCase);
+        const int flag = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+        sqlite3_create_function(m_db, "pc_cmp", 2, flag, nullptr, funzioneConfronta, nullptr, nullptr);
+        sqlite3_create_function(m_db, "pc_cmpv", 2, flag, nullptr, funzioneConfrontaValuta, nullptr, nullptr);
+        sqlite3_create_function(m_db, "pc_left", 2, flag, nullptr, funzioneLeft, nullptr, nullptr);
+        return m_db;
+    }
+
+    std::string nomeTabella(const std::string &nome)
+    {
+        for (auto &t : tabelle())
+            if (testo::ugualeNoCase(t, nome)) return t;
+        throw ErroreDati("Tabella \"" + nome + "\" non trovata nell'archivio \""
+                         + std::filesystem::path(m_percorso).filename().string() + "\".");
+    }
+
+    std::vector<std::string> colonneDi(const std::string &tabella)
+    {
+        Istruzione st(*this, "SELECT * FROM " + identificatore(tabella) + " LIMIT 0", tabella);
+        std::vector<std::string> r;
+        for (int i = 0; i < sqlite3_column_count(st.st); ++i) r.push_back(sqlite3_column_name(st.st, i));
+        return r;
+    }
+
+    void leggi(Istruzione &st, Tabella &t)
+    {
+        const int n = sqlite3_column_count(st.st);
+        for (int i = 0; i < n; ++i) t.colonne.push_back(sqlite3_column_name(st.st, i));
+        while (st.passo()) {
+            std::vector<Valore> riga;
+            riga.reserve(static_cast<std::size_t>(n));
+            for (int i = 0; i < n; ++i) riga.push_back(colonnaSqlite(st.st, i));
+            t.righe.push_back(std::move(riga));
+        }
+    }
+
+    std::string m_percorso;
+    sqlite3 *m_db = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<Sorgente> apriSorgenteSqlite(const std::string &percorso)
+{
+    return std::make_unique<SorgenteSqlite>(percorso);
+}
+
+} // namespace pc::dati

@@ -1,0 +1,291 @@
+#include "AccumulatoreRapido.h"
+
+#include "Testo.h"
+#include "Valutatore.h"
+
+#include <set>
+#include <unordered_map>
+
+namespace pc {
+
+namespace {
+
+// Day range [inizio, fine) of the period, as day indexes.
+struct Intervallo {
+    long inizio = 0;
+    long fine = 0;
+    bool vuoto() const { return fine <= inizio; }
+};
+
+class Calcolo {
+public:
+    Calcolo(MotoreReport &m, Giorno dalla, long giorni, Raggruppamento r, std::vector<Valuta> &cifre)
+        : m(m), giorni(giorni), r(r), n(m.CodiciRiga.size()), cifre(cifre)
+    {
+        giorniG.reserve(static_cast<std::size_t>(giorni));
+        for (long d = 0; d < giorni; ++d) giorniG.push_back(Valore::testo(Giorno{dalla.seriale + d}.aaaammgg()));
+        for (std::size_t k = 0; k < n; ++k) righe.emplace(m.CodiciRiga[k], static_cast<int>(k));   // first key wins
+        cifre.assign(static_cast<std::size_t>(giorni) * n, Valuta());
+        differenze.assign(static_cast<std::size_t>(giorni + 1) * n, Valuta());
+        // The day-by-day accumulation opens both lookup tables on every day:
+        // open them here too, so that a missing one fails alike.
+        if (giorni > 0) {
+            numeri = apriTabella("NumeriCamere.mdb", "NumeriCamere");
+            macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro");
+        }
+    }
+
+    void vendite(const AvanzamentoReport &avanzamento)
+    {
+        schede(*m.RsCorrente, "DataPartenza");
+        if (avanzamento) avanzamento(giorni / 3, giorni);
+        schede(*m.RsStorico, "DataPartenzaReale");
+        if (avanzamento) avanzamento(2 * giorni / 3, giorni);
+        prenotazioni();
+        chiudi();
+        if (avanzamento) avanzamento(giorni, giorni);
+    }
+
+    void produzione(const AvanzamentoReport &avanzamento)
+    {
+        addebiti(*m.RsCorrente);
+        if (avanzamento) avanzamento(giorni / 3, giorni);
+        addebiti(*m.RsStorico);
+        if (avanzamento) avanzamento(2 * giorni / 3, giorni);
+        arrangiamenti();
+        chiudi();
+        if (avanzamento) avanzamento(giorni, giorni);
+    }
+
+private:
+    MotoreReport &m;
+    long giorni;
+    Raggruppamento r;
+    std::size_t n;
+    std::vector<Valuta> &cifre;
+    std::vector<Valuta> differenze;   // runs of days: +q at the first day, -q after the last
+    std::vector<Valore> giorniG;      // each day as the criteria's 'yyyymmdd' text
+    std::unordered_map<std::string, int> righe;
+    std::unique_ptr<dati::Recordset> numeri, macro;
+    std::unordered_map<std::string, std::optional<std::string>> tipi, macroDiTipo;
+
+    int riga(const std::string &chiave) const
+    {
+        auto it = righe.find(chiave);
+        return it == righe.end() ? -1 : it->second;
+    }
+
+    // First day index d with "campo <= G(d)"; giorni when none. The criteria
+    // compare with confrontaValori, which grows with the day, so a binary search works.
+    long primoDalQuale(const Valore &campo) const
+    {
+        long lo = 0, hi = giorni;
+        while (lo < hi) {
+            const long mezzo = lo + (hi - lo) / 2;
+            const auto c = dati::confrontaValori(campo, giorniG[static_cast<std::size_t>(mezzo)]);
+            if (c && *c <= 0) hi = mezzo;
+            else lo = mezzo + 1;
+        }
+        return lo;
+    }
+
+    // Days with "inizio <= G and fine > G".
+    Intervallo intervallo(const Valore &inizio, const Valore &fine) const
+    {
+        if (inizio.nullo() || fine.nullo()) return {};
+        return {primoDalQuale(inizio), primoDalQuale(fine)};
+    }
+
+    const std::string *testoDi(const dati::Recordset &rs, std::size_t i, int colonna, std::string &appoggio) const
+    {
+        const Valore &v = rs.value(i, colonna);
+        if (v.nullo()) return nullptr;
+        if (v.eTesto()) return &v.comeTesto();
+        appoggio = v.inTesto();
+        return &appoggio;
+    }
+
+    // The type NumeriCamere gives a room (first match, ignoring case as the lookup does).
+    const std::optional<std::string> &tipoDi(const std::string &camera)
+    {
+        auto it = tipi.find(camera);
+        if (it != tipi.end()) return it->second;
+        std::optional<std::string> tipo;
+        if (numeri->findFirst("NumeroCamera = " + quotaCriterio(camera))) {
+            const Valore &v = numeri->field("TipoCamera");
+            if (!v.nullo()) tipo = v.inTesto();
+        }
+        return tipi.emplace(camera, std::move(tipo)).first->second;
+    }
+
+    const std::optional<std::string> &macroDi(const std::string &tipo)
+    {
+        auto it = macroDiTipo.find(tipo);
+        if (it != macroDiTipo.end()) return it->second;
+        std::optional<std::string> sigla;
+        if (macro->findFirst("TipoCamera = " + quotaCriterio(tipo))) {
+            const Valore &v = macro->field("Sigla");
+            if (!v.nullo()) sigla = v.inTesto();
+        }
+        return macroDiTipo.emplace(tipo, std::move(sigla)).first->second;
+    }
+
+    // Row of a room's type (grouping 2) or of its type's macro category (3).
+    int rigaDellaCamera(const std::string &camera, bool trimTipo)
+    {
+        const auto &tipo = tipoDi(camera);
+        if (!tipo) return -1;
+        if (r == Raggruppamento::TipiCamere) return riga(trimTipo ? std::string(testo::trim(*tipo)) : *tipo);
+        const auto &sigla = macroDi(*tipo);
+        return sigla ? riga(*sigla) : -1;
+    }
+
+    void aggiungiGiorno(long d, int k, Valuta q)
+    {
+        if (k < 0 || d < 0 || d >= giorni) return;
+        cifre[static_cast<std::size_t>(d) * n + static_cast<std::size_t>(k)] += q;
+    }
+
+    void aggiungiIntervallo(Intervallo t, int k, Valuta q)
+    {
+        if (k < 0 || t.vuoto()) return;
+        differenze[static_cast<std::size_t>(t.inizio) * n + static_cast<std::size_t>(k)] += q;
+        differenze[static_cast<std::size_t>(t.fine) * n + static_cast<std::size_t>(k)] += Valuta::daGrezzo(-q.grezzo());
+    }
+
+    // Guest cards: a card counts on the days it covers unless the card matched
+    // just before it on that day (in query order) has the same room.
+    void schede(const dati::Recordset &rs, const char *campoPartenza)
+    {
+        const int cArrivo = rs.columnIndex("DataArrivo"), cPartenza = rs.columnIndex(campoPartenza);
+        const int cCamera = rs.columnIndex("NumeroCamera");
+        struct Scheda {
+            int idCamera;   // the text compared with the card before
+            int riga;
+        };
+        std::unordered_map<std::string, int> id{{std::string(), 0}};   // the pass starts from the empty text
+        std::vector<Scheda> schede(rs.size());
+        std::vector<std::vector<std::uint32_t>> inizi(static_cast<std::size_t>(giorni) + 1), fini(static_cast<std::size_t>(giorni) + 1);
+        std::string appoggio;
+        for (std::size_t i = 0; i < rs.size(); ++i) {
+            const std::string *camera = testoDi(rs, i, cCamera, appoggio);
+            if (!camera) continue;
+            const Intervallo t = intervallo(rs.value(i, cArrivo), rs.value(i, cPartenza));
+            if (t.vuoto()) continue;
+            std::string confronto = r == Raggruppamento::NumeriCamere ? testo::maiuscolo(*camera) : *camera;
+            const int k = r == Raggruppamento::NumeriCamere ? riga(confronto) : rigaDellaCamera(*camera, false);
+            const int idc = id.emplace(std::move(confronto), static_cast<int>(id.size())).first->second;
+            schede[i] = {idc, k};
+            inizi[static_cast<std::size_t>(t.inizio)].push_back(static_cast<std::uint32_t>(i));
+            fini[static_cast<std::size_t>(t.fine)].push_back(static_cast<std::uint32_t>(i));
+        }
+        const Valuta uno = Valuta::daIntero(1);
+        std::set<std::uint32_t> attive;
+        for (long d = 0; d < giorni; ++d) {
+            for (auto i : fini[static_cast<std::size_t>(d)]) attive.erase(i);
+            for (auto i : inizi[static_cast<std::size_t>(d)]) attive.insert(i);
+            int ultima = 0;
+            for (auto i : attive) {
+                const Scheda &s = schede[i];
+                if (s.idCamera == ultima) continue;
+                aggiungiGiorno(d, s.riga, uno);
+                ultima = s.idCamera;
+            }
+        }
+    }
+
+    void prenotazioni()
+    {
+        const dati::Recordset &rs = *m.RsTerzaFonte;
+        const int cArrivo = rs.columnIndex("DataArrivo"), cPartenza = rs.columnIndex("DataPartenza");
+        const int cCamera = rs.columnIndex("NumeroCamera"), cTipo = rs.columnIndex("TipoCamera");
+        const int cQuantita = rs.columnIndex("Quantit\xC3\xA0" "Camere");
+        const Valore zero = Valore::intero(0);
+        std::string a1, a2;
+        for (std::size_t i = 0; i < rs.size(); ++i) {
+            const Valore &quantita = rs.value(i, cQuantita);
+            const auto positiva = dati::confrontaValori(quantita, zero);
+            if (!positiva || *positiva <= 0) continue;
+            const Intervallo t = intervallo(rs.value(i, cArrivo), rs.value(i, cPartenza));
+            if (t.vuoto()) continue;
+            if (r == Raggruppamento::NumeriCamere) {
+                if (const std::string *camera = testoDi(rs, i, cCamera, a1))
+                    aggiungiIntervallo(t, riga(std::string(testo::trim(*camera))), Valuta::daIntero(1));
+                continue;
+            }
+            const std::string *tipo = testoDi(rs, i, cTipo, a2);
+            const std::optional<Valuta> q = quantita.inValuta();
+            if (!tipo || !q) continue;
+            const std::string pulito(testo::trim(*tipo));
+            if (r == Raggruppamento::TipiCamere) {
+                aggiungiIntervallo(t, riga(pulito), *q);
+            } else if (const auto &sigla = macroDi(pulito)) {
+                aggiungiIntervallo(t, riga(*sigla), *q);
+            }
+        }
+    }
+
+    void addebiti(const dati::Recordset &rs)
+    {
+        const int cData = rs.columnIndex("DataAddebito"), cCamera = rs.columnIndex("NumeroCamera");
+        const int cImporto = rs.columnIndex("Importo");
+        std::string appoggio;
+        for (std::size_t i = 0; i < rs.size(); ++i) {
+            const Valore &data = rs.value(i, cData);
+            if (data.nullo()) continue;
+            const long d = primoDalQuale(data);
+            if (d >= giorni) continue;
+            const auto c = dati::confrontaValori(data, giorniG[static_cast<std::size_t>(d)]);
+            if (!c || *c != 0) continue;
+            const std::string *camera = testoDi(rs, i, cCamera, appoggio);
+            const std::optional<Valuta> importo = rs.value(i, cImporto).inValuta();
+            if (!camera || !importo) continue;
+            const int k = r == Raggruppamento::NumeriCamere ? riga(testo::maiuscolo(*camera)) : rigaDellaCamera(*camera, false);
+            aggiungiGiorno(d, k, *importo);
+        }
+    }
+
+    void arrangiamenti()
+    {
+        const dati::Recordset &rs = *m.RsTerzaFonte;
+        const int cInizio = rs.columnIndex("DataInizio"), cFine = rs.columnIndex("DataFine");
+        const int cCamera = rs.columnIndex("NumeroCamera"), cImporto = rs.columnIndex("ImportoTotale");
+        std::string appoggio;
+        for (std::size_t i = 0; i < rs.size(); ++i) {
+            const Intervallo t = intervallo(rs.value(i, cInizio), rs.value(i, cFine));
+            if (t.vuoto()) continue;
+            const std::string *camera = testoDi(rs, i, cCamera, appoggio);
+            const std::optional<Valuta> importo = rs.value(i, cImporto).inValuta();
+            if (!camera || !importo || camera->empty()) continue;
+            const std::string p = camera->substr(1);   // "*101" stands for room 101
+            const int k = r == Raggruppamento::NumeriCamere ? riga(p) : rigaDellaCamera(p, true);
+            aggiungiIntervallo(t, k, *importo);
+        }
+    }
+
+    // Adds the runs of days to the day figures and sums the totals.
+    void chiudi()
+    {
+        std::vector<Valuta> corrente(n);
+        for (long d = 0; d < giorni; ++d) {
+            for (std::size_t k = 0; k < n; ++k) {
+                corrente[k] += differenze[static_cast<std::size_t>(d) * n + k];
+                Valuta &c = cifre[static_cast<std::size_t>(d) * n + k];
+                c += corrente[k];
+                m.ValoriRiga[k][1] += c;
+            }
+        }
+    }
+};
+
+} // namespace
+
+void accumulaPeriodo(MotoreReport &m, Giorno dalla, long giorni, TipoReport tipo, Raggruppamento raggruppamento,
+                     std::vector<Valuta> &cifre, const AvanzamentoReport &avanzamento)
+{
+    Calcolo c(m, dalla, giorni, raggruppamento, cifre);
+    if (tipo == TipoReport::Vendite) c.vendite(avanzamento);
+    else c.produzione(avanzamento);
+}
+
+} // namespace pc

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pc {
+
+// A calendar day as a serial number (days since 1 January 1970), so that the
+// day loop and the query texts need no locale and no time zone.
+struct Giorno {
+    long seriale = 0;
+
+    // Reads a day typed as day, month and year separated by '/', '-', '.' or
+    // blanks (01/03/2012, 01-03-2012, 1/3/2012); a two-digit year is read as
+    // 2000-2029 or 1930-1999. Nothing when the text is not a calendar date.
+    static std::optional<Giorno> leggi(std::string_view testo);
+    static Giorno da(int anno, int mese, int giorno);
+
+    int anno() const;
+    int mese() const;
+    int giorno() const;
+
+    std::string ggmmaaaa() const;   // "dd/mm/yyyy"
+    std::string aaaammgg() const;   // "yyyymmdd", as dates are stored in the databases
+
+    Giorno successivo() const { return Giorno{seriale + 1}; }
+    friend bool operator==(Giorno, Giorno) = default;
+    friend auto operator<=>(Giorno, Giorno) = default;
+};
+
+} // namespace pc

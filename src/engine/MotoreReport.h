@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Database.h"
+#include "Richiesta.h"
+#include "Valuta.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pc {
+
+// Puts a text between apostrophes for a criterion, doubling the apostrophes
+// inside it, so that no value can change the meaning of a query.
+std::string quotaCriterio(std::string_view valore);
+
+// The shared state of one report run and the day-by-day accumulation.
+//
+// This is the straightforward accumulation: every day it searches the three
+// record sets with find first / find next in query order, exactly as the
+// suite's own report walks its databases. AccumulatoreRapido gives the same
+// figures without the days x records cost; this one stays as its reference.
+class MotoreReport {
+public:
+    // Row keys in column order (CodiciRiga(r) is CodiciRiga[r - 1]).
+    std::vector<std::string> CodiciRiga;
+    // ValoriRiga[r - 1][0]: day figure of row r; [1]: its running total.
+    std::vector<std::array<Valuta, 2>> ValoriRiga;
+
+    std::unique_ptr<dati::Recordset> RsCorrente, RsStorico, RsTerzaFonte;
+
+    // Adds quantita to both figures of the first row whose key equals valore
+    // exactly (case and blanks count); nothing when no key is equal.
+    void SommaRiga(std::string_view valore, Valuta quantita);
+
+    // One day of a "Vendite" report: rooms sold per row. G is the day as yyyymmdd.
+    void AccumulaCamere(const std::string &G, Raggruppamento raggruppamento);
+    // One day of a "Produzione" report: room revenue per row.
+    void AccumulaImporti(const std::string &G, Raggruppamento raggruppamento);
+
+private:
+    void contaSchede(dati::Recordset &rs, const std::string &criterio, Raggruppamento r,
+                     dati::Recordset &numeri, dati::Recordset &macro);
+    void sommaAddebiti(dati::Recordset &rs, const std::string &criterio, Raggruppamento r,
+                       dati::Recordset &numeri, dati::Recordset &macro);
+};
+
+// Opens a lookup table of the working directory ("NumeriCamere.mdb" /
+// "NumeriCamere"); the data store keeps unchanged tables in memory, so the
+// daily reopening costs next to nothing.
+std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella);
+
+} // namespace pc

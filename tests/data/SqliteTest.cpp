@@ -1,0 +1,276 @@
+#include "AlbergoProva.h"
+#include "CacheTabelle.h"
+#include "Database.h"
+#include "ErroreDati.h"
+#include "SorgentiInterne.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using namespace pc::dati;
+using namespace pc::strumenti;
+using pc::Valore;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string contenuto(const fs::path &p)
+{
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+std::vector<std::vector<Valore>> righe(const Recordset &rs)
+{
+    std::vector<std::vector<Valore>> r;
+    for (std::size_t i = 0; i < rs.size(); ++i) {
+        r.emplace_back();
+        for (std::size_t c = 0; c < rs.colonne().size(); ++c) r.back().push_back(rs.value(i, static_cast<int>(c)));
+    }
+    return r;
+}
+
+// Touches the file's modification time forward so that a rewrite within the
+// same clock tick still counts as a change.
+void avanzaOra(const fs::path &p, int secondi)
+{
+    fs::last_write_time(p, fs::last_write_time(p) + std::chrono::seconds(secondi));
+}
+
+} // namespace
+
+TEST(ArchivioSqlite, LetturaSenzaScrivereNulla)
+{
+    AlbergoProva albergo;
+    std::vector<std::pair<fs::path, std::string>> prima;
+    std::vector<fs::file_time_type> ore;
+    for (auto &e : fs::recursive_directory_iterator(albergo.cartella()))
+        if (e.is_regular_file()) {
+            prima.emplace_back(e.path(), contenuto(e.path()));
+            ore.push_back(e.last_write_time());
+        }
+    {
+        auto db = Database::open("Conto_Cliente.mdb");
+        auto rs = db->openRecordset("Select * From Conto_Cliente Where NumeroHotel = 1 and VoceAddebito In (Select Codice From "
+                                    "VociFattura In 'VociFattura.mdb' Where Reparto = 'ARR') Order by NumeroCamera;");
+        EXPECT_GT(rs->size(), 0u);
+        EXPECT_TRUE(rs->findFirst("DataAddebito = '20120301'"));
+        auto n = Database::open("NumeriCamere.mdb");
+        n->openRecordset("NumeriCamere");
+    }
+    std::size_t dopo = 0;
+    for (auto &e : fs::recursive_directory_iterator(albergo.cartella())) {
+        const auto nome = e.path().filename().string();
+        EXPECT_EQ(nome.find("-journal"), std::string::npos) << nome;
+        EXPECT_EQ(nome.find("-wal"), std::string::npos) << nome;
+        EXPECT_EQ(nome.find("-shm"), std::string::npos) << nome;
+        ++dopo;
+    }
+    EXPECT_EQ(dopo, prima.size() + 1);   // the files and the folder "storico"
+    for (std::size_t i = 0; i < prima.size(); ++i) {
+        EXPECT_EQ(contenuto(prima[i].first), prima[i].second) << prima[i].first;
+        EXPECT_EQ(fs::last_write_time(prima[i].first), ore[i]) << prima[i].first;
+    }
+}
+
+TEST(ArchivioSqlite, PercorsiConCaratteriSpeciali)
+{
+    AlbergoProva albergo;
+    const fs::path strana = albergo.cartella() / "a b?c#d%20\xC3\xA8";
+    fs::create_directory(strana);
+    scriviArchivio((strana / "TipiCamere.mdb").string(),
+                   {AlbergoProva::tabella("TipiCamere", {{I(1), T("SIN"), T("C")}, {I(1), T("DOP"), T("c")}})});
+    auto db = Database::open((strana / "TipiCamere.mdb").string());
+    EXPECT_EQ(db->openRecordset("Select * From TipiCamere Where Tipologia = 'C' Order by Sigla")->size(), 2u);
+}
+
+TEST(ArchivioSqlite, TipiDeiValori)
+{
+    AlbergoProva albergo;
+    sqlite3 *s = nullptr;
+    ASSERT_EQ(sqlite3_open(albergo.file("Tipi.mdb").c_str(), &s), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(s, "CREATE TABLE Tipi (a, b, c, d, e); INSERT INTO Tipi VALUES (7, 2.5, 'testo', NULL, x'41420043');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(s);
+    auto db = Database::open("Tipi.mdb");
+    auto rs = db->openRecordset("tipi");
+    ASSERT_EQ(rs->size(), 1u);
+    EXPECT_EQ(rs->value(0, 0), Valore::intero(7));
+    EXPECT_EQ(rs->value(0, 1), Valore::reale(2.5));
+    EXPECT_EQ(rs->value(0, 2), Valore::testo("testo"));
+    EXPECT_TRUE(rs->value(0, 3).nullo());
+    EXPECT_EQ(rs->value(0, 4), Valore::testo(std::string("AB\0C", 4)));
+    EXPECT_EQ(rs->colonne(), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+}
+
+TEST(ArchivioSqlite, FileNonRiconosciuto)
+{
+    AlbergoProva albergo;
+    std::ofstream("Finto.mdb") << "non sono un archivio";
+    try {
+        Database::open("Finto.mdb");
+        FAIL();
+    } catch (const pc::ErroreDati &e) {
+        EXPECT_NE(std::string(e.what()).find("Finto.mdb"), std::string::npos);
+    }
+    EXPECT_THROW(Database::open("storico"), pc::ErroreDati);
+}
+
+TEST(CacheTabelle, TabellaInvariataRiletta0VolteModificataRiletta)
+{
+    AlbergoProva albergo;
+    cache::svuota();
+    for (int giorno = 0; giorno < 30; ++giorno) {
+        auto db = Database::open("NumeriCamere.mdb");
+        auto rs = db->openRecordset("NumeriCamere");
+        ASSERT_TRUE(rs->findFirst("NumeroCamera = '102'"));
+        EXPECT_EQ(rs->field("TipoCamera").inTesto(), "TRI");
+    }
+    EXPECT_EQ(cache::statistiche().letture, 1u);
+    EXPECT_EQ(cache::statistiche().riusi, 29u);
+
+    // The file changes on disk: the next opening reads the new rows.
+    scriviArchivio(albergo.file("NumeriCamere.mdb"), {AlbergoProva::tabella("NumeriCamere", {{I(1), T("102"), T("SIN")}})});
+    avanzaOra(albergo.file("NumeriCamere.mdb"), 5);
+    auto db = Database::open("NumeriCamere.mdb");
+    auto rs = db->openRecordset("NumeriCamere");
+    ASSERT_TRUE(rs->findFirst("NumeroCamera = '102'"));
+    EXPECT_EQ(rs->field("TipoCamera").inTesto(), "SIN");
+    EXPECT_EQ(cache::statistiche().letture, 2u);
+    EXPECT_EQ(cache::statistiche().righeTenute, 1u);   // the old version is gone
+}
+
+TEST(CacheTabelle, TabelleGrandiNonTrattenute)
+{
+    AlbergoProva albergo;
+    cache::svuota();
+    std::vector<std::vector<Valore>> molte;
+    for (std::size_t i = 0; i < cache::RigheMassimeTabella + 1; ++i)
+        molte.push_back({I(1), T("2012030" + std::to_string(i % 9 + 1)), T("PERN"), T(std::to_string(i)), R(1)});
+    scriviArchivio(albergo.file("Conto_Cliente.mdb"), {AlbergoProva::tabella("Conto_Cliente", molte)});
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(Database::open("Conto_Cliente.mdb")->openRecordset("Conto_Cliente")->size(), molte.size());
+    EXPECT_EQ(cache::statistiche().letture, 2u);
+    EXPECT_EQ(cache::statistiche().righeTenute, 0u);
+    // Searches by an indexed value find the same records as a scan would.
+    auto rs = Database::open("Conto_Cliente.mdb")->openRecordset("Conto_Cliente");
+    std::size_t n = 0;
+    for (bool ok = rs->findFirst("DataAddebito = '20120303' and NumeroHotel = 1"); ok;
+         ok = rs->findNext("DataAddebito = '20120303' and NumeroHotel = 1")) {
+        EXPECT_EQ(rs->field("DataAddebito").inTesto(), "20120303");
+        ++n;
+    }
+    EXPECT_EQ(n, (molte.size() + 6) / 9);
+}
+
+// Data chosen to tell SQLite's own rules from the suite engine's: case,
+// accents, nulls, numbers stored as texts and texts in numeric columns,
+// reals against currency literals, blobs.
+TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
+{
+    AlbergoProva albergo;
+    sqlite3 *s = nullptr;
+    ASSERT_EQ(sqlite3_open(albergo.file("Prova.mdb").c_str(), &s), SQLITE_OK);
+    const char *sql = R"(CREATE TABLE Prova (Codice TEXT, Numero INTEGER, Importo REAL, Data TEXT, Misto);
+        INSERT INTO Prova VALUES ('abc', 1, 65.0, '20120301', 1);
+        INSERT INTO Prova VALUES ('ABC', 2, 1.0005, '20120302', '1');
+        INSERT INTO Prova VALUES ('àb', NULL, 0.30000000000000004, NULL, '2.0');
+        INSERT INTO Prova VALUES ('Àb', 10, 0.3, '20120229', 'dieci');
+        INSERT INTO Prova VALUES (NULL, '10', -15.0, '2012030', NULL);
+        INSERT INTO Prova VALUES ('*12a', 'x', 1234567.891, '20120301', x'3132');
+        INSERT INTO Prova VALUES ('12', 3, NULL, '20120310', 2.5);
+        INSERT INTO Prova VALUES ('b''c', -3, 2, '', 12);
+        INSERT INTO Prova VALUES ('', 0, 0, '20120301', '');
+        INSERT INTO Prova VALUES ('Z', 5, 2.5, '20120301', -1);)";
+    ASSERT_EQ(sqlite3_exec(s, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(s);
+    scriviArchivio(albergo.file("Voci.mdb"), {{"Voci", {{"Codice", "TEXT"}, {"N", "INTEGER"}},
+                                               {{T("ABC"), I(1)}, {T("ÀB"), I(1)}, {N(), I(1)}, {T("10"), I(2)}}}});
+
+    const std::vector<std::string> condizioni = {
+        "Codice = 'ABC'", "Codice <> 'abc'", "Codice < 'b'", "Codice >= 'àB'", "Codice = 12", "Codice > 5",
+        "Numero = 10", "Numero = '10'", "Numero > 1", "Numero <= 2.5", "Numero <> 'x'", "Importo = 0.3", "Importo > 0.3",
+        "Importo = 1.0005", "Importo >= 1234567.891", "Importo < -9.99", "Importo = 2", "Data <= '20120301' and Data > '2012022'",
+        "Data = 20120301", "Misto = 1", "Misto = '1'", "Misto >= 2", "Misto = 'dieci'", "Misto = '12'", "Misto < 'b'",
+        "Left(Codice,1)='*'", "Left(Codice,1)='à'", "Left(Misto,1) = '1'", "Left(Importo,3) = '0.3'", "Left(Codice,2) = 12",
+        "Not Codice = 'abc'", "Not (Numero = 1 Or Importo > 1)", "Codice Is Null", "Importo Is Not Null And Numero > 0",
+        "Codice In (Select Codice From Voci In 'Voci.mdb' Where N = 1)", "Numero In (Select Codice From Voci In 'Voci.mdb')",
+        "Codice Not In (Select Codice From Voci In 'Voci.mdb' Where N = 1)", "Misto In (1, 'dieci', 2.5)", "Codice In ('b''c', '')",
+        "Codice = Misto", "Numero < Importo", "1 = Numero", "'abc' = Codice", "Codice = Null",
+    };
+    const std::vector<std::string> ordini = {"", " Order by Codice", " Order by Misto, Codice", " Order by Importo Desc",
+                                             " Order by Data, Numero"};
+    for (const auto &c : condizioni) {
+        for (const auto &o : ordini) {
+            const std::string q = "Select * From Prova Where " + c + o;
+            impostaTraduzioneSql(false);
+            auto memoria = Database::open("Prova.mdb")->openRecordset(q);
+            impostaTraduzioneSql(true);
+            const auto primaTradotte = interrogazioniTradotte();
+            auto tradotta = Database::open("Prova.mdb")->openRecordset(q);
+            EXPECT_EQ(interrogazioniTradotte(), primaTradotte + 1) << q << ": not translated";
+            EXPECT_EQ(righe(*tradotta), righe(*memoria)) << q;
+        }
+    }
+    // A condition holding a sanity check of the data: the translation really filters.
+    EXPECT_EQ(Database::open("Prova.mdb")->openRecordset("Select * From Prova Where Codice = 'ABC'")->size(), 2u);
+    EXPECT_EQ(Database::open("Prova.mdb")->openRecordset("Select * From Prova Where Numero = 10")->size(), 2u);
+}
+
+// The shared test hotel (SQLite twins), through a few of the real queries.
+TEST(AlbergoCondiviso, QuerieVere)
+{
+    const fs::path cartella = fs::path(PC_SHARED_TESTDATA) / "hotel-jet" / "sqlite";
+    if (!fs::exists(cartella)) GTEST_SKIP() << "dati condivisi assenti: " << cartella;
+    const fs::path prima = fs::current_path();
+    fs::current_path(cartella);
+    struct Ritorno {
+        fs::path p;
+        ~Ritorno() { fs::current_path(p); }
+    } ritorno{prima};
+
+    auto macro = Database::open("TipiCamere_Macro.mdb");
+    auto rm = macro->openRecordset("Select * From TipiCamere_MacroN Where NumeroHotel = 1 Order by Sigla;");
+    std::vector<std::string> chiavi;
+    for (bool ok = rm->findFirst("NumeroHotel = 1"); ok; ok = rm->findNext("NumeroHotel = 1")) chiavi.push_back(rm->field("Sigla").inTesto());
+    EXPECT_EQ(chiavi, (std::vector<std::string>{"STD", "SUP"}));
+
+    auto st = Database::open((cartella / "storico").string() + "\\SchedaStoricoClienti.mdb");
+    auto rs = st->openRecordset("Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= '20120229' and "
+                                "DataPartenzaReale > '20120201' Order by DataArrivo,NumeroCamera;");
+    ASSERT_EQ(rs->size(), 76u);
+    EXPECT_EQ(rs->value(0, rs->columnIndex("NumeroCamera")).inTesto(), "301");
+    EXPECT_EQ(rs->value(75, rs->columnIndex("NumeroCamera")).inTesto(), "302");
+
+    // Department 'BAR' holds BAR and CAFFÈ: the accented code matches through the sub-select.
+    auto co = Database::open((cartella / "storico" / "ContoStoricoClienti.mdb").string());
+    auto rc = co->openRecordset("Select * From Conto_Cliente Where NumeroHotel = 1 and DataAddebito <= '20120331' and "
+                                "DataAddebito >= '20120301' and VoceAddebito In (Select Codice From VociFattura In "
+                                "'VociFattura.mdb' Where NumeroHotel = 1 and Reparto = 'bar');");
+    ASSERT_EQ(rc->size(), 21u);
+    pc::Valuta somma;
+    for (std::size_t i = 0; i < rc->size(); ++i) somma += *rc->value(i, rc->columnIndex("Importo")).inValuta();
+    EXPECT_EQ(somma.formatta(2), "114.55");
+
+    auto pr = Database::open("Camere_Prenotazione.mdb");
+    auto rp = pr->openRecordset("Select * From Camere_Prenotazione Where NumeroHotel = 1 and DataArrivo <= '20120430' and "
+                                "DataPartenza > '20120417'");
+    auto giorno = [&](const std::string &g) {
+        const std::string c = "DataArrivo <= '" + g + "' and DataPartenza > '" + g + "' and Quantit\xC3\xA0" "Camere > 0";
+        std::vector<std::string> r;
+        for (bool ok = rp->findFirst(c); ok; ok = rp->findNext(c))
+            r.push_back(rp->field("Quantit\xC3\xA0" "Camere").inTesto() + "/" + rp->field("NumeroCamera").inTesto());
+        return r;
+    };
+    EXPECT_EQ(giorno("20120422"), (std::vector<std::string>{"1/", "2/"}));
+    // The only booking of that day has a NULL quantity.
+    EXPECT_TRUE(giorno("20120425").empty());
+}

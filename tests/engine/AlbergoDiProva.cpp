@@ -1,0 +1,53 @@
+#include "AlbergoDiProva.h"
+
+#include "TestoReport.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace pc::prova {
+
+using strumenti::colonneSuite;
+using strumenti::scriviArchivio;
+
+void AlbergoDiProva::scrivi(const QString &dir) const
+{
+    QDir(dir).mkpath("storico");
+    const std::string d = dir.toStdString() + "/";
+    scriviArchivio(d + "NumeriCamere.mdb", {{"NumeriCamere", colonneSuite("NumeriCamere"), numeriCamere}});
+    scriviArchivio(d + "TipiCamere.mdb", {{"TipiCamere", colonneSuite("TipiCamere"), tipiCamere}});
+    scriviArchivio(d + "TipiCamere_Macro.mdb", {{"TipiCamere_MacroN", colonneSuite("TipiCamere_MacroN"), macroN},
+                                                {"TipiCamere_Macro", colonneSuite("TipiCamere_Macro"), macro}});
+    scriviArchivio(d + "Scheda_Cliente.mdb", {{"Scheda_Cliente", colonneSuite("Scheda_Cliente"), schede}});
+    scriviArchivio(d + "storico/SchedaStoricoClienti.mdb", {{"Scheda_Cliente", colonneSuite("SchedaStorico"), schedeStorico}});
+    scriviArchivio(d + "Camere_Prenotazione.mdb", {{"Camere_Prenotazione", colonneSuite("Camere_Prenotazione"), prenotazioni}});
+    scriviArchivio(d + "Conto_Cliente.mdb", {{"Conto_Cliente", colonneSuite("Conto_Cliente"), conti}});
+    scriviArchivio(d + "storico/ContoStoricoClienti.mdb", {{"Conto_Cliente", colonneSuite("Conto_Cliente"), contiStorico}});
+    scriviArchivio(d + "Arrangiamento.mdb", {{"Arrangiamento", colonneSuite("Arrangiamento"), arrangiamenti}});
+    scriviArchivio(d + "VociFattura.mdb", {{"VociFattura", colonneSuite("VociFattura"), vociFattura}});
+}
+
+CartellaDiLavoro::CartellaDiLavoro()
+    : m_prima(QDir::currentPath()), m_dirkv(qgetenv("DIRKV")), m_pclocal(qgetenv("PCLocal"))
+{
+    QDir::setCurrent(m_dir.path());
+    qputenv("DIRKV", (m_dir.path() + "/storico").toUtf8());
+    qputenv("PCLocal", "7");
+}
+
+CartellaDiLavoro::~CartellaDiLavoro()
+{
+    QDir::setCurrent(m_prima);
+    if (m_dirkv.isNull()) qunsetenv("DIRKV"); else qputenv("DIRKV", m_dirkv);
+    if (m_pclocal.isNull()) qunsetenv("PCLocal"); else qputenv("PCLocal", m_pclocal);
+}
+
+std::string CartellaDiLavoro::report() const
+{
+    std::ifstream f((m_dir.path() + "/fd7").toStdString(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+std::string leggibile(const std::string &bytes) { return reportPerTerminale(bytes); }
+
+} // namespace pc::prova

@@ -1,0 +1,176 @@
+#include "AiutiAnteprima.h"
+#include "ConvertiXLS.h"
+#include "ErroreDati.h"
+#include "FileReport.h"
+#include "Valuta.h"
+
+#include <gtest/gtest.h>
+
+using namespace pc;
+using namespace pc::prova::anteprima;
+
+namespace {
+
+const SeparatoriXLS predefiniti;
+
+std::string riga(const std::string &s, char virgola = ',') { return convertiRigaXLS(s, predefiniti, virgola); }
+
+// ---- One line at a time ------------------------------------------------
+
+TEST(ConvertiRigaXLS, EsempioDelReportRigaPerRiga)
+{
+    const auto r = reportDueGiorni();
+    EXPECT_EQ(riga(r[0]), "STAMPA VENDITE PER NUMERO CAMERA DAL 01/03/2012 AL 02/03/2012");
+    EXPECT_EQ(riga(r[1]), ",          ,          ,          ,");
+    EXPECT_EQ(riga(r[2]), ",   DATA   ,101       ,102       ,");
+    EXPECT_EQ(riga(r[3]), ",          ,          ,          ,");
+    EXPECT_EQ(riga(r[4]), ",01/03/2012,         1,         0,");
+    EXPECT_EQ(riga("\xB3" "01/03/2012\xB3   1234,50\xB3     -5,00\xB3"), ",01/03/2012,  \x80" "1234.50,    \x80-5.00,");
+    EXPECT_EQ(riga("\xB3TOTALI    \xB3" "1234567,89\xB3"), ",TOTALI   \x80,1234567.89,");
+    EXPECT_EQ(riga(r[8]), ",          ,          ,          ,");
+}
+
+TEST(ConvertiRigaXLS, FineDelSeparatoreSoloInFondoAllaRiga)
+{
+    EXPECT_EQ(riga("\xC4\xB4"), " ,");
+    EXPECT_EQ(riga("\xB4\xC4"), "  ");
+    EXPECT_EQ(riga("|a+b"), ",a,b");
+}
+
+TEST(ConvertiRigaXLS, PuntiVirgoleETrattiniFuoriDagliImporti)
+{
+    EXPECT_EQ(riga("A-B 1.234 2.5 3,4 x,12 1.5 -7"), "A B 1234 2.5 3 4 x 12 1.5 -7");
+    // No digit before: neither a decimal comma nor a thousands dot.
+    EXPECT_EQ(riga(",12"), " 12");
+    EXPECT_EQ(riga(".12"), ".12");
+    EXPECT_EQ(riga("12."), "12.");
+    EXPECT_EQ(riga("-"), " ");
+}
+
+TEST(ConvertiRigaXLS, VirgolaDecimaleSenzaSpazioPrimaNonScriveSimbolo)
+{
+    EXPECT_EQ(riga("12,50"), "12.50");
+    EXPECT_EQ(riga("\xB3" "1234567,89"), ",1234567.89");
+    // The sign goes to the nearest blank behind, also an earlier column's.
+    EXPECT_EQ(riga("x 12\xB3" "3,45"), "x\x80" "12,3.45");
+}
+
+TEST(ConvertiRigaXLS, SeparatoriDaImpostazioni)
+{
+    const SeparatoriXLS puntoEVirgola{";", ",", ""};
+    EXPECT_EQ(convertiRigaXLS("\xB3" "01/03/2012\xB3   1234,50\xB3", puntoEVirgola), ";01/03/2012;   1234,50;");
+    const SeparatoriXLS lunghi{"\t|", " dec ", "EUR"};
+    EXPECT_EQ(convertiRigaXLS("\xB3 12,50\xB3", lunghi), "\t|E12 dec 50\t|");
+}
+
+TEST(ConvertiRigaXLS, ReportConPuntoDecimaleNonPerdeGliImporti)
+{
+    // A report written where the decimal mark is '.': the dot is the decimal
+    // mark, the comma would be the thousands mark.
+    EXPECT_EQ(riga("\xB3" "01/03/2012\xB3   1234.50\xB3     -5.00\xB3      0.00\xB3", '.'),
+              ",01/03/2012,  \x80" "1234.50,    \x80-5.00,     \x80" "0.00,");
+    EXPECT_EQ(riga("A-B 1,234 2.5 3,4 x.12 1.5 -7", '.'), "A B 1234 2.5 3 4 x.12 1.5 -7");
+    EXPECT_EQ(riga("1.5 x,12", '.'), "1.5 x 12");
+}
+
+TEST(ConvertiRigaXLS, RigaVuota) { EXPECT_EQ(riga(""), ""); }
+
+// ---- Settings file -------------------------------------------------------
+
+TEST(SeparatoriXLS, FileAssenteOCortoDaiPredefiniti)
+{
+    CartellaDiLavoro cartella;
+    auto s = leggiSeparatoriXLS();
+    EXPECT_EQ(s.campo, ",");
+    EXPECT_EQ(s.decimale, ".");
+    EXPECT_EQ(s.valuta, "\x80");
+
+    scriviByte(FileSeparatoriXLS, ";\r\n");
+    s = leggiSeparatoriXLS();
+    EXPECT_EQ(s.campo, ";");
+    EXPECT_EQ(s.decimale, ".");
+    EXPECT_EQ(s.valuta, "\x80");
+
+    scriviByte(FileSeparatoriXLS, ";\r\n,\r\n");
+    s = leggiSeparatoriXLS();
+    EXPECT_EQ(s.decimale, ",");
+    EXPECT_EQ(s.valuta, "\x80");
+}
+
+TEST(SeparatoriXLS, TerzaRigaVuotaVuolDireNessunSimbolo)
+{
+    CartellaDiLavoro cartella;
+    scriviByte(FileSeparatoriXLS, "; \r\n,\r\n\r\n");
+    const auto s = leggiSeparatoriXLS();
+    EXPECT_EQ(s.campo, "; ");   // each line is taken whole
+    EXPECT_EQ(s.decimale, ",");
+    EXPECT_EQ(s.valuta, "");
+}
+
+// ---- Whole files -----------------------------------------------------------
+
+TEST(ConvertiXLSFile, ScriveFdPCLocalCsvConCrLf)
+{
+    CartellaDiLavoro cartella;
+    scriviByte("fd3", conCrLf({reportDueGiorni()[2], "", "\xB3TOTALI    \xB3" "1234567,89\xB3"}));
+    ConvertiXLS("fd3", ',');
+    EXPECT_EQ(leggiByte("fd3.csv"), ",   DATA   ,101       ,102       ,\r\n\r\n,TOTALI   \x80,1234567.89,\r\n");
+}
+
+TEST(ConvertiXLSFile, IlNomeDellUscitaNonDipendeDallIngresso)
+{
+    CartellaDiLavoro cartella("7");
+    scriviByte("altro.txt", "a-b");   // last line without its line end
+    ConvertiXLS("altro.txt", ',');
+    EXPECT_EQ(nomeFileCsv(), "fd7.csv");
+    EXPECT_EQ(leggiByte("fd7.csv"), "a b\r\n");
+}
+
+TEST(ConvertiXLSFile, FileVuotoDaFileVuotoEImpostazioniLette)
+{
+    CartellaDiLavoro cartella;
+    scriviByte("fd3", "");
+    ConvertiXLS("fd3", ',');
+    EXPECT_EQ(leggiByte("fd3.csv"), "");
+
+    scriviByte(FileSeparatoriXLS, ";\r\n,\r\n\r\n");
+    scriviByte("fd3", conCrLf({"\xB3" "01/03/2012\xB3   1234,50\xB3"}));
+    ConvertiXLS("fd3", ',');
+    EXPECT_EQ(leggiByte("fd3.csv"), ";01/03/2012;   1234,50;\r\n");
+}
+
+TEST(ConvertiXLSFile, IngressoMancanteEUnErroreChiaroELUscitaResta)
+{
+    CartellaDiLavoro cartella;
+    scriviByte("fd3.csv", "precedente");
+    try {
+        ConvertiXLS("fd3", ',');
+        FAIL() << "nessun errore per un report mancante";
+    } catch (const ErroreDati &e) {
+        EXPECT_NE(std::string(e.what()).find("\"fd3\""), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(leggiByte("fd3.csv"), "precedente");
+}
+
+TEST(ConvertiXLSFile, UscitaNonScrivibileEUnErrore)
+{
+    CartellaDiLavoro cartella;
+    scriviByte("fd3", "x\r\n");
+    ASSERT_TRUE(QDir().mkdir("fd3.csv"));
+    EXPECT_THROW(ConvertiXLS("fd3", ','), ErroreDati);
+}
+
+TEST(ConvertiXLSFile, GliImportiScrittiColSeparatoreDelLocaleRestanoInteri)
+{
+    // Whatever the locale of this process, amounts written the way the report
+    // writer writes them come through whole.
+    CartellaDiLavoro cartella;
+    const char v = separatoreDecimale();
+    const std::string a = Valuta::daGrezzo(12345000).formatta(2, v);   // 1234.50
+    const std::string z = Valuta().formatta(2, v);
+    scriviByte("fd3", conCrLf({"\xB3" + std::string(10 - a.size(), ' ') + a + "\xB3" + std::string(10 - z.size(), ' ') + z + "\xB3"}));
+    ConvertiXLS("fd3");
+    EXPECT_EQ(leggiByte("fd3.csv"), ",  \x80" "1234.50,     \x80" "0.00,\r\n");
+}
+
+} // namespace
