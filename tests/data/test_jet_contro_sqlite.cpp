@@ -10,6 +10,7 @@ using pc::Valore;
 using pc::dati::apriSorgente;
 using pc::dati::Tabella;
 using jettest::datiCondivisi;
+using jettest::stessoValore;
 
 namespace {
 
@@ -22,27 +23,6 @@ std::vector<fs::path> fileJet(const fs::path &cartella)
         if (e.is_regular_file() && e.path().extension() == ".mdb") relativi.push_back(fs::relative(e.path(), cartella / "jet"));
     std::sort(relativi.begin(), relativi.end());
     return relativi;
-}
-
-// One cell of the Jet file against the same cell of the twin. Currency in
-// Jet is REAL in SQLite: compared as amounts of four decimals.
-::testing::AssertionResult stessoValore(const Valore &jet, const Valore &sqlite)
-{
-    if (jet.nullo() || sqlite.nullo()) {
-        if (jet.nullo() == sqlite.nullo()) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "NULL da una parte sola: Jet \"" << jet.inTesto() << "\" (nullo " << jet.nullo()
-                                             << "), SQLite \"" << sqlite.inTesto() << "\" (nullo " << sqlite.nullo() << ")";
-    }
-    if (jet.tipo() == Valore::Tipo::Valuta || sqlite.tipo() == Valore::Tipo::Reale) {
-        const auto a = jet.inValuta(), b = sqlite.inValuta();
-        if (a && b && *a == *b) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "importi diversi: Jet " << jet.inTesto() << ", SQLite " << sqlite.inTesto();
-    }
-    if (jet.tipo() != sqlite.tipo())
-        return ::testing::AssertionFailure() << "tipi diversi: Jet " << static_cast<int>(jet.tipo()) << " \"" << jet.inTesto()
-                                             << "\", SQLite " << static_cast<int>(sqlite.tipo()) << " \"" << sqlite.inTesto() << "\"";
-    if (jet == sqlite) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "Jet \"" << jet.inTesto() << "\", SQLite \"" << sqlite.inTesto() << "\"";
 }
 
 // Compares every table of every file of a hotel folder; returns the number
