@@ -311,6 +311,12 @@ private:
         const int offConteggio = m_mdb->fmt->row_count_offset;
         std::vector<MdbField> campi(nColonne);
 
+        // libmdb walks the data pages through the table's usage map; a
+        // zero-length map row leaves it without one, and its page walk would
+        // then read through a null pointer. An inline map (type 0) needs its
+        // first page number; a map of type 1 lists map pages.
+        if (!t.def->usage_map || t.def->map_sz < 1 || (t.def->usage_map[0] == 0 && t.def->map_sz < 5) || t.def->usage_map[0] > 1)
+            danneggiata(nome, "mappa delle pagine della tabella danneggiata");
         mdb_rewind_table(t.def);
         // The data pages in libmdb's order (the table's usage map), rows in
         // page order: the order in which libmdb's own row reading returns them.
