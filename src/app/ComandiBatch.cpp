@@ -21,6 +21,9 @@ const std::vector<Comando> &comandi()
          "      sempre uguale. Rifiuta una cartella che contiene gi\xC3\xA0 archivi di un albergo, salvo --sovrascrivi.",
          &comandoDemo},
         {"csv", "csv", "Converte il report \"fd\" + PCLocal nel foglio elettronico \"fd\" + PCLocal + \".csv\" (separatori da \"SeparatoreXLS.txt\") e ne scrive il nome.", &comandoCsv},
+        {"stampante", "stampante --destinazione NOME [--compressa] [--orizzontale] [--fronte-retro] [--stampante NOME_DI_SISTEMA]",
+         "Stampa il report \"fd\" + PCLocal della cartella corrente sulla destinazione NOME della tabella Stampanti,\n"
+         "      come il tasto di stampa del menu di stampa con le scelte indicate.", &comandoStampante, true},
     };
     return elenco;
 }
@@ -41,6 +44,14 @@ void stampaAiuto()
 } // namespace
 
 bool eComandoBatch(int argc, char **argv) { return argc > 1; }
+
+bool richiedeGrafica(int argc, char **argv)
+{
+    if (argc < 2) return false;
+    for (const auto &c : comandi())
+        if (c.nome == std::string(argv[1])) return c.grafica;
+    return false;
+}
 
 int eseguiComandoBatch(int argc, char **argv)
 {

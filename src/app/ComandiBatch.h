@@ -13,6 +13,7 @@ struct Comando {
     const char *uso;          // one line: "stampa --dal GG/MM/AAAA ..."
     const char *descrizione;  // what it does, in Italian
     int (*esegui)(const std::vector<std::string> &argomenti);
+    bool grafica = false;     // needs a QGuiApplication (fonts, printers); run on the offscreen platform
 };
 
 // The known subcommands, in the order --help lists them.
@@ -20,6 +21,8 @@ const std::vector<Comando> &comandi();
 
 // True when argv names a subcommand (or --help), i.e. no window is needed.
 bool eComandoBatch(int argc, char **argv);
+// True when the subcommand of argv[1] needs a QGuiApplication.
+bool richiedeGrafica(int argc, char **argv);
 // Runs the subcommand of argv[1]; prints help for --help / -h.
 int eseguiComandoBatch(int argc, char **argv);
 
@@ -27,6 +30,7 @@ int eseguiComandoBatch(int argc, char **argv);
 int comandoStampa(const std::vector<std::string> &argomenti);   // ComandoStampa.cpp
 int comandoDemo(const std::vector<std::string> &argomenti);     // ComandoDemo.cpp
 int comandoCsv(const std::vector<std::string> &argomenti);      // ComandoCsv.cpp
+int comandoStampante(const std::vector<std::string> &argomenti); // ComandoStampante.cpp
 
 // Small helpers shared by the subcommands.
 void scriviErrore(const std::string &messaggio);   // "produzione-camere: " + messaggio on stderr

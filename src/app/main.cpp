@@ -1,14 +1,22 @@
 #include "ComandiBatch.h"
+#include "MenuStampa.h"
 #include "TavoDesktop.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 int main(int argc, char **argv)
 {
     if (pc::batch::eComandoBatch(argc, argv)) {
+        if (pc::batch::richiedeGrafica(argc, argv)) {
+            // Printing needs fonts and printers, not a screen.
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication app(argc, argv);
+            return pc::batch::eseguiComandoBatch(argc, argv);
+        }
         QCoreApplication app(argc, argv);
         return pc::batch::eseguiComandoBatch(argc, argv);
     }
@@ -21,6 +29,8 @@ int main(int argc, char **argv)
         QApplication::installTranslator(&traduzioneQt);
 
     pc::TavoDesktop finestra;
+    // Every successful report ends in the modal print menu.
+    finestra.impostaDopoReport(&pc::MenuStampa::mostra);
     finestra.show();
     return app.exec();
 }

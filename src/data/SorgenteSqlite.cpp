@@ -156,9 +156,9 @@ bool valutaSicura(Valuta v)
 
 class Traduttore {
 public:
-    Traduttore(const std::vector<std::string> &colonne, const std::string &tabella, const std::string &archivio,
-               const Sorgente::Sottoselezione &sotto)
-        : m_colonne(colonne), m_tabella(tabella), m_archivio(archivio), m_sotto(sotto)
+    Traduttore(const std::vector<std::string> &colonne, const std::vector<bool> &affinitaTesto, const std::string &tabella,
+               const std::string &archivio, const Sorgente::Sottoselezione &sotto)
+        : m_colonne(colonne), m_affinitaTesto(affinitaTesto), m_tabella(tabella), m_archivio(archivio), m_sotto(sotto)
     {
     }
 
@@ -262,6 +262,7 @@ private:
         case Valore::Tipo::Nullo: return "NULL";
         case Valore::Tipo::Testo: {
             const std::string t = testoSql(v.comeTesto());
+            if (soloTesti(a)) return "(" + comeTesto(a) + " " + o + " " + t + " COLLATE PC_NOCASE)";
             if (left) return "(" + sa + " " + o + " " + t + " COLLATE PC_NOCASE)";
             if (campo)
                 return "(CASE WHEN typeof(" + sa + ")='text' THEN " + sa + " " + o + " " + t + " COLLATE PC_NOCASE ELSE pc_cmp("
@@ -311,6 +312,7 @@ private:
         // Texts of the field: SQLite's IN with our collation; other values: the shared comparison.
         std::string lista;
         for (const auto &v : valori) lista += (lista.empty() ? "" : ",") + testoSql(v.comeTesto());
+        if (this->soloTesti(a)) return "(" + comeTesto(a) + " COLLATE PC_NOCASE IN (" + lista + "))";
         return "(CASE WHEN typeof(" + *sa + ")='text' THEN " + *sa + " COLLATE PC_NOCASE IN (" + lista + ") ELSE " + oppure
                + " END)";
     }
@@ -323,7 +325,19 @@ private:
         return "(" + unisciOr(v, da, m) + " OR " + unisciOr(v, m, a) + ")";
     }
 
+    // A column of TEXT affinity holds only texts, blobs and nulls (SQLite
+    // turns numbers into text on the way in): CAST(c AS TEXT) then reads the
+    // blobs as text like the in-memory evaluation, with no per-row type test.
+    bool soloTesti(const Nodo &a) const
+    {
+        if (a.tipo != Tipo::Campo) return false;
+        const int c = trovaColonna(m_colonne, a.nome);
+        return c >= 0 && m_affinitaTesto[static_cast<std::size_t>(c)];
+    }
+    std::string comeTesto(const Nodo &a) { return "CAST(" + colonna(a.nome) + " AS TEXT)"; }
+
     const std::vector<std::string> &m_colonne;
+    const std::vector<bool> &m_affinitaTesto;
     const std::string &m_tabella;
     const std::string &m_archivio;
     const Sorgente::Sottoselezione &m_sotto;
@@ -357,12 +371,13 @@ public:
     {
         Tabella t;
         t.nome = nomeTabella(q.tabella);
-        const auto colonne = colonneDi(t.nome);
+        std::vector<bool> affinitaTesto;
+        const auto colonne = colonneDi(t.nome, affinitaTesto);
         for (const auto &c : colonne)
             if (testo::ugualeNoCase(c, "rowid") || testo::ugualeNoCase(c, "oid") || testo::ugualeNoCase(c, "_rowid_"))
                 return std::nullopt;
         const std::string archivio = std::filesystem::path(m_percorso).filename().string();
-        Traduttore tr(colonne, t.nome, archivio, sotto);
+        Traduttore tr(colonne, affinitaTesto, t.nome, archivio, sotto);
         std::string sql = "SELECT " + (q.campo == "*" ? std::string("*") : tr.colonna(q.campo)) + " FROM " + identificatore(t.nome);
         if (q.where) {
             auto w = tr.condizione(*q.where);
@@ -440,11 +455,20 @@ private:
                          + std::filesystem::path(m_percorso).filename().string() + "\".");
     }
 
-    std::vector<std::string> colonneDi(const std::string &tabella)
+    // Column names, and for each whether its declared type gives it TEXT
+    // affinity (SQLite's rule: no "INT", and "CHAR", "CLOB" or "TEXT").
+    std::vector<std::string> colonneDi(const std::string &tabella, std::vector<bool> &affinitaTesto)
     {
         Istruzione st(*this, "SELECT * FROM " + identificatore(tabella) + " LIMIT 0", tabella);
         std::vector<std::string> r;
-        for (int i = 0; i < sqlite3_column_count(st.st); ++i) r.push_back(sqlite3_column_name(st.st, i));
+        for (int i = 0; i < sqlite3_column_count(st.st); ++i) {
+            r.push_back(sqlite3_column_name(st.st, i));
+            const char *d = sqlite3_column_decltype(st.st, i);
+            const std::string tipo = testo::maiuscolo(d ? d : "");
+            affinitaTesto.push_back(tipo.find("INT") == std::string::npos
+                                    && (tipo.find("CHAR") != std::string::npos || tipo.find("CLOB") != std::string::npos
+                                        || tipo.find("TEXT") != std::string::npos));
+        }
         return r;
     }
 

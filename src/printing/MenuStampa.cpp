@@ -1,8 +1,11 @@
 #include "MenuStampa.h"
 
+#include "Anteprima.h"
+
 #include "Desktop.h"
 #include "DestinazioniStampa.h"
 #include "ErroreDati.h"
+#include "StampaReport.h"
 #include "FileReport.h"
 #include "TavoRoutine.h"
 #include "Twips.h"
@@ -39,6 +42,17 @@ QFont carattere(QStringList famiglie, double punti, bool grassetto)
 }
 
 QFont corbel() { return carattere({QStringLiteral("Corbel"), QStringLiteral("Carlito")}, 9.75, false); }
+
+// Where the designed face is missing, the substitute may be wider: the size is
+// lowered in quarter points until the caption fits the control's place.
+void adattaAlPosto(QWidget *w)
+{
+    QFont f = w->font();
+    while (w->sizeHint().width() > w->width() && f.pointSizeF() > 6.0) {
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+        w->setFont(f);
+    }
+}
 
 QPixmap immagine(const char *nome) { return QPixmap(QStringLiteral(":/menustampa/%1.png").arg(QLatin1String(nome))); }
 
@@ -95,6 +109,12 @@ MenuStampa::MenuStampa(QWidget *parent, Orologio orologio)
 
 MenuStampa::~MenuStampa() = default;
 
+void MenuStampa::mostra(QWidget *parent)
+{
+    MenuStampa menu(parent);
+    menu.exec();
+}
+
 void MenuStampa::costruisci()
 {
     setFixedSize(twipsX(this, 6390), twipsY(this, 2835));
@@ -112,6 +132,7 @@ void MenuStampa::costruisci()
         l->setObjectName(QStringLiteral("Label1_%1").arg(indice));
         l->setFont(corbel());
         metti(l, 120, alto, 1215, 255);
+        adattaAlPosto(l);
         m_label1[indice] = l;
     };
     auto elenco = [&](const char *nome, int alto) {
@@ -132,6 +153,7 @@ void MenuStampa::costruisci()
         k->setFont(corbel());
         k->setChecked(false);
         metti(k, sinistra, 840, larghezza, altezza);
+        adattaAlPosto(k);
         return k;
     };
 
@@ -325,10 +347,25 @@ void MenuStampa::suAnteprima()
 
 void MenuStampa::suEsci() { reject(); }
 
-void MenuStampa::esportaFoglioElettronico(MenuStampa &) {}
+void MenuStampa::esportaFoglioElettronico(MenuStampa &menu) { pc::esportaFoglioElettronico(&menu); }
 
-void MenuStampa::stampaReport(MenuStampa &) {}
+void MenuStampa::stampaReport(MenuStampa &menu)
+{
+    SceltaStampa scelta;
+    scelta.destinazione = menu.destinazione().toStdString();
+    scelta.stampante = menu.stampanteSistema().toStdString();
+    scelta.compressa = menu.compressa();
+    scelta.orizzontale = menu.orizzontale();
+    scelta.fronteRetro = menu.fronteRetro();
+    try {
+        pc::stampaReport(scelta, menu.codiceAssistenza().toStdString());
+    } catch (const ErroreDati &e) {
+        QMessageBox avviso(QMessageBox::Warning, QStringLiteral("Stampa"), QString::fromStdString(e.what()), QMessageBox::Ok, &menu);
+        avviso.setObjectName(QStringLiteral("AvvisoStampaNonRiuscita"));
+        avviso.exec();
+    }
+}
 
-void MenuStampa::mostraAnteprima(MenuStampa &) {}
+void MenuStampa::mostraAnteprima(MenuStampa &menu) { pc::mostraAnteprima(&menu); }
 
 } // namespace pc

@@ -37,6 +37,10 @@ public:
     explicit MenuStampa(QWidget *parent = nullptr, Orologio orologio = {});
     ~MenuStampa() override;
 
+    // Loads the menu over the given window and waits until it is closed: what
+    // the main window runs after every successful report.
+    static void mostra(QWidget *parent);
+
     // The choices of the window, as the printing reads them.
     QString destinazione() const;            // selected entry of Combo1 (empty when none)
     QString stampanteSistema() const;        // entry chosen in Combo2, empty until the user picks one

@@ -189,7 +189,8 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
         INSERT INTO Prova VALUES ('12', 3, NULL, '20120310', 2.5);
         INSERT INTO Prova VALUES ('b''c', -3, 2, '', 12);
         INSERT INTO Prova VALUES ('', 0, 0, '20120301', '');
-        INSERT INTO Prova VALUES ('Z', 5, 2.5, '20120301', -1);)";
+        INSERT INTO Prova VALUES ('Z', 5, 2.5, '20120301', -1);
+        INSERT INTO Prova VALUES (x'616263', 4, 1, x'3230313230333031', 3);)";
     ASSERT_EQ(sqlite3_exec(s, sql, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(s);
     scriviArchivio(albergo.file("Voci.mdb"), {{"Voci", {{"Codice", "TEXT"}, {"N", "INTEGER"}},
@@ -221,7 +222,8 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
         }
     }
     // A condition holding a sanity check of the data: the translation really filters.
-    EXPECT_EQ(Database::open("Prova.mdb")->openRecordset("Select * From Prova Where Codice = 'ABC'")->size(), 2u);
+    // (the blob x'616263' of a text column reads as "abc").
+    EXPECT_EQ(Database::open("Prova.mdb")->openRecordset("Select * From Prova Where Codice = 'ABC'")->size(), 3u);
     EXPECT_EQ(Database::open("Prova.mdb")->openRecordset("Select * From Prova Where Numero = 10")->size(), 2u);
 }
 

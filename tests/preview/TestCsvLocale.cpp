@@ -17,6 +17,15 @@ using namespace pc::prova;
 
 namespace {
 
+// The locale is chosen here, before anything reads it (the system locale is
+// read once per process); an environment list given to the test runner
+// reaches it only in part.
+const bool localeImpostato = [] {
+    qputenv("LC_ALL", PC_LOCALE);
+    qputenv("LANG", PC_LOCALE);
+    return true;
+}();
+
 std::string leggi(const QString &file)
 {
     QFile f(file);
@@ -24,7 +33,9 @@ std::string leggi(const QString &file)
     return f.readAll().toStdString();
 }
 
-TEST(FoglioElettronicoNelLocale, GliImportiDelReportArrivanoInteri)
+// PC_SUITE names the suite after the locale: CTest knows tests by name, and
+// two binaries with the same names would share one environment.
+TEST(PC_SUITE, GliImportiDelReportArrivanoInteri)
 {
     ASSERT_EQ(separatoreDecimale(), PC_SEPARATORE_ATTESO);
     AlbergoDiProva a;

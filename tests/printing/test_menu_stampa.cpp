@@ -408,6 +408,9 @@ TEST_F(MenuStampaProva, FinestraFissaConLeMisureDiProgetto)
         EXPECT_FALSE(menu->Tst(i)->icon().isNull()) << i;
     }
     EXPECT_EQ(menu->minimumSize(), menu->maximumSize());   // cannot be resized
+    // Every caption fits its place, whatever face stands in for the designed one.
+    for (QWidget *w : std::initializer_list<QWidget *>{menu->Chk(), menu->Chk2(), menu->Chk3()})
+        EXPECT_LE(w->sizeHint().width(), w->width()) << w->objectName().toStdString();
     if (menu->logicalDpiX() != 96 || menu->logicalDpiY() != 96) GTEST_SKIP() << "pixel checks are for 96 dpi";
     EXPECT_EQ(menu->size(), QSize(426, 189));
     EXPECT_EQ(frame->geometry(), QRect(8, 0, 413, 182));
@@ -452,4 +455,32 @@ TEST_F(MenuStampaProva, Immagine)
     ASSERT_EQ(pdf.size(), QSize(48, 48));
     EXPECT_EQ(pdf.pixelColor(7, 27), QColor(200, 30, 30));
     EXPECT_NE(stampante.pixelColor(7, 27), QColor(200, 30, 30));
+}
+
+// ---------------------------------------------------------------- the shared test hotel
+
+TEST_F(MenuStampaProva, AlbergoDiProvaCondivisoSqliteEJet)
+{
+    const QString base = QStringLiteral(PC_SHARED_TESTDATA "/hotel-jet");
+    if (!QDir(base).exists()) GTEST_SKIP() << "dati di prova condivisi assenti";
+    for (const char *tipo : {"sqlite", "jet"}) {
+        for (const char *file : {"Stampanti.mdb", "AnagraficaHotels.mdb"}) {
+            QFile::remove(QLatin1String(file));
+            ASSERT_TRUE(QFile::copy(base + "/" + tipo + "/" + file, QLatin1String(file))) << tipo << file;
+        }
+        QString messaggio;
+        pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+            messaggio = box->text();
+            box->accept();
+        });
+        auto menu = nuovoMenu();
+        menu->show();
+        // Hotel 1's three destinations in table order (the third is an empty
+        // text), hotel 2's left out; the code of hotel 1.
+        EXPECT_EQ(menu->destinazioni(), QStringList({QStringLiteral("LPT1"), QStringLiteral("FILE"), QString()})) << tipo;
+        EXPECT_EQ(menu->destinazione(), QStringLiteral("LPT1")) << tipo;
+        EXPECT_EQ(menu->codiceAssistenza(), QStringLiteral("AS-0001")) << tipo;
+        EXPECT_TRUE(messaggio.isEmpty()) << tipo << ": " << messaggio.toStdString();
+        menu->hide();
+    }
 }

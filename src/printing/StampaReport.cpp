@@ -1,0 +1,254 @@
+#include "StampaReport.h"
+
+#include "ConvertiBordi.h"
+#include "Converti2.h"
+#include "ErroreDati.h"
+#include "StampanteQt.h"
+#include "Testo.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace pc {
+
+namespace {
+
+constexpr char Grassetto = '\xE7';   // "ç" in Windows-1252: switches bold on and off
+constexpr double PassoGrassetto = 0.4;
+
+bool contiene(const std::string &codice, char lettera) { return codice.find(lettera) != std::string::npos; }
+
+// Sizes are kept to the hundredth of a point, so that lowering and raising by
+// 0.4 gives back exactly the size it started from.
+double alCentesimo(double punti) { return std::round(punti * 100.0) / 100.0; }
+
+QString nomeQ(const std::string &utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+// The system-printer path. A page is started only when something is to be
+// printed on it: a full page, or a form-feed line, closes the page, and the
+// next line opens the new one with its heading and top margin. So a report
+// that fills its last page exactly leaves no blank sheet, and a form feed
+// gives one page break.
+int stampaSuStampante(const ImpostazioniStampa &imp, const SceltaStampa &scelta, const std::string &codice,
+                      const std::vector<std::string> &righe, OperazioniStampante &st)
+{
+    st.scegliStampante(imp.dispositivo);
+    if (scelta.fronteRetro) st.impostaFronteRetro();
+    const Orientamento orientamento = scelta.orizzontale ? Orientamento::Orizzontale : Orientamento::Verticale;
+    st.impostaOrientamento(orientamento);
+    const double dimensione = scelta.compressa ? imp.C[0] : imp.C[6];
+    const bool converti = !contiene(codice, 'K');
+
+    int contatore = 0;
+    auto intestazione = [&] {
+        st.impostaFont("Times New Roman");
+        st.impostaDimensione(imp.C[0]);
+        st.scrivi(" ", true);
+        st.impostaFont(imp.font);
+    };
+    auto margine = [&] {
+        for (int i = 0; i < imp.margineAlto; ++i) st.scrivi(" ", true);
+        contatore += imp.margineAlto;
+    };
+
+    intestazione();
+    margine();
+    st.impostaDimensione(dimensione);
+    int pagine = 1;
+    bool paginaChiusa = false;
+
+    for (const std::string &originale : righe) {
+        std::string riga = originale;
+        if (converti) Converti2(riga);
+        if (riga == "\f") {
+            paginaChiusa = true;
+            continue;
+        }
+        if (paginaChiusa) {
+            st.nuovaPagina();
+            ++pagine;
+            st.impostaOrientamento(orientamento);
+            intestazione();
+            st.impostaDimensione(dimensione);
+            contatore = 0;
+            margine();
+            paginaChiusa = false;
+        }
+        StampaLaser(riga, st);
+        ++contatore;
+        if (contatore >= imp.lunghezzaPagina) paginaChiusa = true;
+    }
+    st.fineDocumento();
+    if (scelta.orizzontale) st.impostaOrientamento(Orientamento::Verticale);
+    return pagine;
+}
+
+} // namespace
+
+void StampaLaser(const std::string &testo, OperazioniStampante &st)
+{
+    bool grassetto = false;
+    std::string sospeso;
+    for (char c : testo) {
+        if (c != Grassetto) {
+            sospeso += c;
+            continue;
+        }
+        st.scrivi(sospeso, false);
+        sospeso.clear();
+        if (!grassetto) {
+            st.impostaDimensione(alCentesimo(st.dimensione() - PassoGrassetto));
+            st.impostaGrassetto(true);
+        } else {
+            st.impostaDimensione(alCentesimo(st.dimensione() + PassoGrassetto));
+            st.impostaGrassetto(false);
+        }
+        grassetto = !grassetto;
+    }
+    st.scrivi(sospeso, true);
+}
+
+std::string preparaStampaGrezza(const ImpostazioniStampa &imp, const SceltaStampa &scelta, const std::string &codice,
+                                const std::vector<std::string> &righe, int *pagine)
+{
+    std::string out;
+    const std::size_t primo = scelta.compressa ? 0 : 6;
+    for (std::size_t k = primo; k < primo + 5; ++k) {
+        const long long b = arrotondaPari(imp.C[k]);
+        if (b < 0 || b > 255)
+            throw ErroreDati("Il byte di avvio C" + std::to_string(k + 1) + " = " + std::to_string(b) + " del tipo di stampa " +
+                             std::to_string(imp.tipoStampa) + " (campo Compresso della tabella SetStampa) non \xC3\xA8 tra 0 e 255.");
+        out += static_cast<char>(static_cast<unsigned char>(b));
+    }
+
+    const bool converti = !contiene(codice, 'K');
+    const bool riempi = contiene(codice, 'U');
+    int contatore = 0;
+    int numeroPagine = 1;
+    auto margine = [&] {
+        for (int i = 0; i < imp.margineAlto; ++i) out += " \r\n";
+        contatore += imp.margineAlto;
+    };
+    auto finePagina = [&] {
+        if (!riempi) {
+            out += '\f';
+        } else {
+            for (; contatore < imp.lunghezzaRiempimento; ++contatore) out += "\r\n";
+        }
+    };
+
+    margine();
+    bool paginaChiusa = false;
+    for (const std::string &originale : righe) {
+        std::string riga = originale;
+        if (converti) ConvertiBordi(riga);
+        if (riga == "\f") {
+            if (!paginaChiusa) {
+                finePagina();
+                paginaChiusa = true;
+            }
+            continue;
+        }
+        if (paginaChiusa) {
+            ++numeroPagine;
+            contatore = 0;
+            margine();
+            paginaChiusa = false;
+        }
+        out += riga;
+        out += "\r\n";
+        ++contatore;
+        // "At least": a top margin as long as the page still ends every page.
+        if (contatore >= imp.lunghezzaPagina) {
+            finePagina();
+            paginaChiusa = true;
+        }
+    }
+    if (!paginaChiusa && contatore > 0) finePagina();
+    if (pagine) *pagine = numeroPagine;
+    return out;
+}
+
+void scriviSuDispositivo(const std::string &dispositivo, const std::string &byte)
+{
+    const QString nome = nomeQ(dispositivo);
+    const QFileInfo info(nome);
+    auto errore = [&](const QString &causa) {
+        return ErroreDati("Impossibile scrivere sul dispositivo di stampa \"" + dispositivo + "\": " + causa.toStdString() + ".");
+    };
+    if (info.exists() && !info.isFile()) {
+        // A device, a port or a pipe: it cannot be replaced, only written to.
+        if (info.isDir()) throw errore(QStringLiteral("\xC3\xA8 una cartella"));
+        QFile f(nome);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) throw errore(f.errorString());
+        if (f.write(byte.data(), static_cast<qint64>(byte.size())) != static_cast<qint64>(byte.size())) throw errore(f.errorString());
+        f.close();
+        return;
+    }
+    QSaveFile f(nome);
+    if (!f.open(QIODevice::WriteOnly)) throw errore(f.errorString());
+    if (f.write(byte.data(), static_cast<qint64>(byte.size())) != static_cast<qint64>(byte.size())) {
+        const QString causa = f.errorString();
+        f.cancelWriting();
+        throw errore(causa);
+    }
+    if (!f.commit()) throw errore(f.errorString());
+}
+
+std::vector<std::string> leggiRigheReport(const std::string &file)
+{
+    std::ifstream f(file, std::ios::binary);
+    if (!f)
+        throw ErroreDati("Il file del report \"" + file +
+                         "\" non esiste nella cartella corrente: eseguire prima la stampa della produzione. Nulla \xC3\xA8 stato stampato.");
+    const std::string tutto((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    if (f.bad()) throw ErroreDati("Impossibile leggere il file del report \"" + file + "\".");
+    std::vector<std::string> righe;
+    std::size_t inizio = 0;
+    while (inizio < tutto.size()) {
+        std::size_t fine = tutto.find('\n', inizio);
+        if (fine == std::string::npos) fine = tutto.size();
+        std::string riga = tutto.substr(inizio, fine - inizio);
+        if (!riga.empty() && riga.back() == '\r') riga.pop_back();
+        righe.push_back(std::move(riga));
+        inizio = fine + 1;
+    }
+    return righe;
+}
+
+EsitoStampa eseguiStampa(const ImpostazioniStampa &imp, const SceltaStampa &scelta, const std::string &codice,
+                         const std::vector<std::string> &righe, OperazioniStampante *stampante)
+{
+    EsitoStampa esito;
+    esito.suStampanteDiSistema = imp.suStampanteDiSistema();
+    if (esito.suStampanteDiSistema) {
+        std::unique_ptr<StampanteQt> propria;
+        if (!stampante) {
+            propria = std::make_unique<StampanteQt>();
+            stampante = propria.get();
+        }
+        esito.pagine = stampaSuStampante(imp, scelta, codice, righe, *stampante);
+        esito.dispositivo = imp.dispositivo;
+        if (propria) {
+            // The sheets really used, those a too long page ran onto included.
+            esito.pagine = propria->pagine();
+            esito.dispositivo = propria->nomeUsato();
+        }
+        return esito;
+    }
+    if (testo::trim(imp.dispositivo).empty())
+        throw ErroreDati("La destinazione di stampa \"" + imp.destinazione +
+                         "\" non indica alcun dispositivo (campo Linea vuoto e nessuna stampante scelta): nulla \xC3\xA8 stato stampato.");
+    const std::string byte = preparaStampaGrezza(imp, scelta, codice, righe, &esito.pagine);
+    scriviSuDispositivo(imp.dispositivo, byte);
+    esito.dispositivo = imp.dispositivo;
+    return esito;
+}
+
+} // namespace pc
