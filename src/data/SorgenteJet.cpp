@@ -173,6 +173,11 @@ std::optional<std::string> testoDataOra(double giorni)
     return std::string(buf);
 }
 
+struct LiberaG {
+    void operator()(void *p) const { g_free(p); }
+};
+using VoceCatalogo = std::unique_ptr<MdbCatalogEntry, LiberaG>;
+
 struct TabellaMdb {
     MdbTableDef *def = nullptr;
     ~TabellaMdb()
@@ -210,7 +215,6 @@ public:
 
     ~SorgenteJet() override
     {
-        for (MdbCatalogEntry *v : m_voci) g_free(v);
         if (m_mdb) {
             CatturaStderr cattura;
             mdb_close(m_mdb);
@@ -234,7 +238,7 @@ public:
 
         CatturaStderr cattura;
         try {
-            return leggi(m_voci[trovata], m_nomi[trovata]);
+            return leggi(m_voci[trovata].get(), m_nomi[trovata]);
         } catch (const ErroreDati &e) {
             throw ErroreDati(conDiagnosi(e.what(), cattura));
         }
@@ -271,13 +275,13 @@ private:
             if ((r[tipo].comeIntero() & 0x7f) != MDB_TABLE || (static_cast<std::uint32_t>(f) & 0x80000002u) != 0) continue;
             const std::string &n = r[nome].comeTesto();
             if (n.empty() || n.size() > MDB_MAX_OBJ_NAME) continue;
-            auto *voce = static_cast<MdbCatalogEntry *>(g_malloc0(sizeof(MdbCatalogEntry)));
+            VoceCatalogo voce(static_cast<MdbCatalogEntry *>(g_malloc0(sizeof(MdbCatalogEntry))));
             voce->mdb = m_mdb;
             std::snprintf(voce->object_name, sizeof voce->object_name, "%s", n.c_str());
             voce->object_type = MDB_TABLE;
             voce->table_pg = static_cast<unsigned long>(r[id].comeIntero() & 0x00ffffff);
             voce->flags = static_cast<int>(f);
-            m_voci.push_back(voce);
+            m_voci.push_back(std::move(voce));
             m_nomi.push_back(n);
         }
     }
@@ -311,6 +315,12 @@ private:
         const int offConteggio = m_mdb->fmt->row_count_offset;
         std::vector<MdbField> campi(nColonne);
 
+        // libmdb walks the data pages through the table's usage map; a
+        // zero-length map row leaves it without one, and its page walk would
+        // then read through a null pointer. An inline map (type 0) needs its
+        // first page number; a map of type 1 lists map pages.
+        if (!t.def->usage_map || t.def->map_sz < 1 || (t.def->usage_map[0] == 0 && t.def->map_sz < 5) || t.def->usage_map[0] > 1)
+            danneggiata(nome, "mappa delle pagine della tabella danneggiata");
         mdb_rewind_table(t.def);
         // The data pages in libmdb's order (the table's usage map), rows in
         // page order: the order in which libmdb's own row reading returns them.
@@ -584,7 +594,7 @@ private:
 
     std::string m_percorso;
     MdbHandle *m_mdb = nullptr;
-    std::vector<MdbCatalogEntry *> m_voci;
+    std::vector<VoceCatalogo> m_voci;   // user tables, made here (not libmdb's catalog)
     std::vector<std::string> m_nomi;
     std::vector<char> m_buffer;
 };

@@ -29,4 +29,25 @@ inline std::size_t colonna(const pc::dati::Tabella &t, const std::string &nome)
     return 0;
 }
 
+// One cell of the Jet file against the same cell of the twin. Currency in
+// Jet is REAL in SQLite: compared as amounts of four decimals.
+inline ::testing::AssertionResult stessoValore(const pc::Valore &jet, const pc::Valore &sqlite)
+{
+    if (jet.nullo() || sqlite.nullo()) {
+        if (jet.nullo() == sqlite.nullo()) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "NULL da una parte sola: Jet \"" << jet.inTesto() << "\" (nullo " << jet.nullo()
+                                             << "), SQLite \"" << sqlite.inTesto() << "\" (nullo " << sqlite.nullo() << ")";
+    }
+    if (jet.tipo() == pc::Valore::Tipo::Valuta || sqlite.tipo() == pc::Valore::Tipo::Reale) {
+        const auto a = jet.inValuta(), b = sqlite.inValuta();
+        if (a && b && *a == *b) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "importi diversi: Jet " << jet.inTesto() << ", SQLite " << sqlite.inTesto();
+    }
+    if (jet.tipo() != sqlite.tipo())
+        return ::testing::AssertionFailure() << "tipi diversi: Jet " << static_cast<int>(jet.tipo()) << " \"" << jet.inTesto()
+                                             << "\", SQLite " << static_cast<int>(sqlite.tipo()) << " \"" << sqlite.inTesto() << "\"";
+    if (jet == sqlite) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "Jet \"" << jet.inTesto() << "\", SQLite \"" << sqlite.inTesto() << "\"";
+}
+
 } // namespace jettest

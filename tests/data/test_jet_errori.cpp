@@ -155,3 +155,32 @@ TEST(JetErrori, ByteAlterati)
     }
     EXPECT_EQ(esiti, static_cast<int>((5 * 4096 + 96) / 97));
 }
+
+TEST(JetErrori, MappaDellePagineVuota)
+{
+    RICHIEDE_DATI_CONDIVISI("mdb-real");
+    // Found by the fuzzer: a user table whose page-usage map is a
+    // zero-length row left libmdb with no map, and libmdb's page walk then
+    // read through a null pointer (a crash). Rebuilt here on a copy: the
+    // definition of MSP_PROJECTS (page 29, Jet 3 pages of 2048 bytes) gets
+    // its usage-map pointer (offset 35) aimed at row 3 of page 12, and page 12
+    // is wiped, so that row has no bytes.
+    CartellaTemporanea dir;
+    std::string dati = contenuto(datiCondivisi() / "mdb-real/test2V1997.mdb");
+    ASSERT_GT(dati.size(), 30u * 2048);
+    ASSERT_EQ(dati[29 * 2048], '\x02') << "pagina di definizione attesa";
+    const char puntatore[4] = {'\x03', '\x0C', '\x00', '\x00'};
+    dati.replace(29 * 2048 + 35, 4, puntatore, 4);
+    std::fill(dati.begin() + 12 * 2048, dati.begin() + 13 * 2048, '\0');
+    const auto p = dir.file("MappaVuota.mdb");
+    scrivi(p, dati);
+    auto s = apriSorgenteJet(p.string());
+    try {
+        s->leggiTabella("MSP_PROJECTS");
+        FAIL() << "attesa ErroreDati";
+    } catch (const ErroreDati &e) {
+        const std::string m = e.what();
+        EXPECT_NE(m.find("MappaVuota.mdb"), std::string::npos) << m;
+        EXPECT_NE(m.find("MSP_PROJECTS"), std::string::npos) << m;
+    }
+}
