@@ -159,18 +159,19 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
     rs->m_archivio = percorso;
     auto sotto = [this](const dialetto::Query &x) { return sottoselezione(x); };
 
-    if (anchePushDown && g_traduzione && (q.where || !q.ordine.empty())) {
+    // The Where evaluated by the backend when it can: only the selected
+    // records are read. Ordering and the choice of field are done here below
+    // for both paths, so that they cannot differ.
+    std::shared_ptr<const Tabella> tabella;
+    bool filtrata = false;
+    if (anchePushDown && g_traduzione && q.where) {
         if (auto t = s.interroga(q, sotto)) {
             ++g_tradotte;
-            rs->m_tabellaNome = t->nome;
-            rs->m_tabella = std::make_shared<const Tabella>(std::move(*t));
-            rs->m_tutte = true;
-            rs->m_descrizione = "tabella \"" + rs->m_tabellaNome + "\" dell'archivio \"" + nomeFile(percorso) + "\"";
-            return rs;
+            tabella = std::make_shared<const Tabella>(std::move(*t));
+            filtrata = true;
         }
     }
-
-    auto tabella = cache::tabella(s, chiave, q.tabella);
+    if (!tabella) tabella = cache::tabella(s, chiave, q.tabella);
     rs->m_tabellaNome = tabella->nome.empty() ? q.tabella : tabella->nome;
     rs->m_descrizione = "tabella \"" + rs->m_tabellaNome + "\" dell'archivio \"" + nomeFile(percorso) + "\"";
     const std::string archivio = nomeFile(percorso);
@@ -187,15 +188,16 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
         if (campo < 0) erroreCampo(q.campo, rs->m_tabellaNome, archivio);
     }
 
-    if (!q.where && chiavi.empty()) {
+    const bool filtro = q.where && !filtrata;
+    if (!filtro && chiavi.empty()) {
         rs->m_tabella = tabella;
         rs->m_tutte = true;
     } else {
         std::vector<std::uint32_t> posizioni;
-        if (q.where) {
-            Filtro filtro(*q.where, tabella->colonne, rs->m_tabellaNome, archivio, sotto);
+        if (filtro) {
+            Filtro f(*q.where, tabella->colonne, rs->m_tabellaNome, archivio, sotto);
             for (std::size_t i = 0; i < tabella->righe.size(); ++i)
-                if (filtro.seleziona(tabella->righe[i])) posizioni.push_back(static_cast<std::uint32_t>(i));
+                if (f.seleziona(tabella->righe[i].data())) posizioni.push_back(static_cast<std::uint32_t>(i));
         } else {
             posizioni.resize(tabella->righe.size());
             for (std::size_t i = 0; i < posizioni.size(); ++i) posizioni[i] = static_cast<std::uint32_t>(i);
@@ -209,8 +211,9 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
         Tabella t;
         t.nome = rs->m_tabellaNome;
         t.colonne = {tabella->colonne[static_cast<std::size_t>(campo)]};
+        t.righe.impostaColonne(1);
         t.righe.reserve(rs->size());
-        for (std::size_t i = 0; i < rs->size(); ++i) t.righe.push_back({rs->value(i, campo)});
+        for (std::size_t i = 0; i < rs->size(); ++i) *t.righe.aggiungiRiga() = rs->value(i, campo);
         rs->m_tabella = std::make_shared<const Tabella>(std::move(t));
         rs->m_posizioni.clear();
         rs->m_tutte = true;
@@ -320,9 +323,7 @@ bool Recordset::cerca(std::string_view criterio, std::size_t da)
     }
 
     const std::size_t n = size();
-    auto riga = [&](std::size_t i) -> const std::vector<Valore> & {
-        return m_tabella->righe[m_tutte ? i : m_posizioni[i]];
-    };
+    auto riga = [&](std::size_t i) { return m_tabella->righe[m_tutte ? i : m_posizioni[i]].data(); };
     auto trovato = [&](std::size_t i) {
         m_corrente = static_cast<std::ptrdiff_t>(i);
         m_noMatch = false;
@@ -337,7 +338,7 @@ bool Recordset::cerca(std::string_view criterio, std::size_t da)
         auto &indice = it->second;
         if (nuovo) {
             for (std::size_t i = 0; i < n; ++i) {
-                const Valore &v = riga(i)[static_cast<std::size_t>(a->colonna)];
+                const Valore &v = riga(i)[a->colonna];
                 if (v.eTesto())
                     indice.testi[chiaveNoCase(v.comeTesto())].push_back(static_cast<std::uint32_t>(i));
                 else if (v.tipo() == Valore::Tipo::Intero)

@@ -2,9 +2,13 @@
 
 #include "Valore.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,11 +16,136 @@ namespace pc::dati {
 
 namespace dialetto { struct Query; }
 
+// One row of a table: a view of its cells, valid while the table lives
+// and no row is added to it.
+class RigaTabella {
+public:
+    RigaTabella(const Valore *celle, std::size_t n) : m_celle(celle), m_n(n) {}
+    const Valore &operator[](std::size_t c) const { return m_celle[c]; }
+    const Valore &at(std::size_t c) const
+    {
+        if (c >= m_n) throw std::out_of_range("colonna oltre la fine della riga");
+        return m_celle[c];
+    }
+    std::size_t size() const { return m_n; }
+    const Valore *data() const { return m_celle; }
+    const Valore *begin() const { return m_celle; }
+    const Valore *end() const { return m_celle + m_n; }
+
+    friend bool operator==(const RigaTabella &a, const std::vector<Valore> &b)
+    {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    }
+
+private:
+    const Valore *m_celle;
+    std::size_t m_n;
+};
+
+// The rows of a table in blocks of cells, row after row: a table of a
+// million rows is a thousand allocations, not a million, a scan reads memory
+// in order, and growing never moves more than one block.
+class RigheTabella {
+public:
+    RigheTabella() = default;
+    explicit RigheTabella(std::size_t colonne) : m_colonne(colonne) {}
+
+    std::size_t colonne() const { return m_colonne; }
+    // Only while the table has no rows.
+    void impostaColonne(std::size_t n)
+    {
+        if (m_righe != 0) throw std::logic_error("numero di colonne cambiato in una tabella con righe");
+        m_colonne = n;
+    }
+
+    std::size_t size() const { return m_righe; }
+    bool empty() const { return m_righe == 0; }
+    RigaTabella operator[](std::size_t i) const
+    {
+        return {m_blocchi[i >> BitBlocco].data() + (i & (RigheBlocco - 1)) * m_colonne, m_colonne};
+    }
+    RigaTabella at(std::size_t i) const
+    {
+        if (i >= m_righe) throw std::out_of_range("riga oltre la fine della tabella");
+        return (*this)[i];
+    }
+    RigaTabella front() const { return (*this)[0]; }
+    RigaTabella back() const { return (*this)[m_righe - 1]; }
+
+    // Room for this many rows in all (only the first block is sized by it).
+    void reserve(std::size_t righe)
+    {
+        if (m_righe == 0 && righe > 0) {
+            if (m_blocchi.empty()) m_blocchi.emplace_back();
+            m_blocchi.back().reserve((righe < RigheBlocco ? righe : RigheBlocco) * m_colonne);
+        }
+    }
+    // Appends a row of null cells; returns its first cell, to be filled in
+    // before the next row is added.
+    Valore *aggiungiRiga()
+    {
+        if (m_blocchi.empty() || (m_righe > 0 && (m_righe & (RigheBlocco - 1)) == 0)) {
+            m_blocchi.emplace_back();
+            // From the second block on the table is big: whole blocks at once.
+            if (m_righe > 0) m_blocchi.back().reserve(RigheBlocco * m_colonne);
+        }
+        auto &blocco = m_blocchi.back();
+        blocco.resize(blocco.size() + m_colonne);
+        ++m_righe;
+        return blocco.data() + (blocco.size() - m_colonne);
+    }
+    // A whole row; missing cells stay null, cells beyond the columns are an error.
+    void push_back(std::vector<Valore> riga)
+    {
+        if (riga.size() > m_colonne) throw std::logic_error("riga con pi\xC3\xB9 celle delle colonne della tabella");
+        Valore *celle = aggiungiRiga();
+        for (std::size_t c = 0; c < riga.size(); ++c) celle[c] = std::move(riga[c]);
+    }
+
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = RigaTabella;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = RigaTabella;
+        const_iterator() = default;
+        const_iterator(const RigheTabella *t, std::size_t i) : m_t(t), m_i(i) {}
+        RigaTabella operator*() const { return (*m_t)[m_i]; }
+        const_iterator &operator++()
+        {
+            ++m_i;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            auto x = *this;
+            ++m_i;
+            return x;
+        }
+        bool operator==(const const_iterator &o) const { return m_i == o.m_i; }
+
+    private:
+        const RigheTabella *m_t = nullptr;
+        std::size_t m_i = 0;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, m_righe}; }
+
+private:
+    static constexpr std::size_t BitBlocco = 10;
+    static constexpr std::size_t RigheBlocco = std::size_t{1} << BitBlocco;
+    // Row i is in block i / RigheBlocco at cell (i % RigheBlocco) * m_colonne.
+    std::vector<std::vector<Valore>> m_blocchi;
+    std::size_t m_colonne = 0;
+    std::size_t m_righe = 0;
+};
+
 // The rows of one table, in the table's own order.
 struct Tabella {
     std::string nome;
-    std::vector<std::string> colonne;            // names as stored (UTF-8)
-    std::vector<std::vector<Valore>> righe;      // righe[i][c] is column c of row i
+    std::vector<std::string> colonne;   // names as stored (UTF-8)
+    RigheTabella righe;                 // righe[i][c] is column c of row i; righe.colonne() == colonne.size()
 };
 
 // One database file of a given engine (SQLite, Jet). Read-only: a Sorgente
@@ -32,11 +161,13 @@ public:
     // ErroreDati naming the file and the table when it is missing or unreadable.
     virtual Tabella leggiTabella(const std::string &nome) = 0;
 
-    // Optional fast path: runs a Select (Where and Order by) inside the
-    // backend with exactly the results of the in-memory evaluation. Returns
-    // nothing when the query cannot be translated faithfully; the caller
-    // then reads the table and evaluates it itself. sottoselezione gives the
-    // values of an "In (Select ...)" sub-select.
+    // Optional fast path: evaluates a Select's Where inside the backend with
+    // exactly the records of the in-memory evaluation, and returns them with
+    // every column in the table's own order (the caller orders them and picks
+    // the field, as for a table it reads whole). Returns nothing when the
+    // condition cannot be translated faithfully; the caller then reads the
+    // table and evaluates it itself. sottoselezione gives the values of an
+    // "In (Select ...)" sub-select.
     using Sottoselezione = std::function<std::vector<Valore>(const dialetto::Query &)>;
     virtual std::optional<Tabella> interroga(const dialetto::Query &, const Sottoselezione &) { return std::nullopt; }
 };

@@ -308,7 +308,16 @@ private:
                 utili[c] = true;
             if (utili[c]) controllaTipo(nome, colonne[c]);
         }
-        if (t.def->num_rows < 10'000'000) out.righe.reserve(t.def->num_rows);
+        out.righe.impostaColonne(nColonne);
+        // Room for the declared rows at once, but only as many as the file
+        // can hold (every row carries at least its null mask): a damaged
+        // count must not ask for gigabytes.
+        {
+            std::error_code ec;
+            const auto byte = std::filesystem::file_size(m_percorso, ec);
+            const std::uintmax_t minimoRiga = 2 + (nColonne + 7) / 8;
+            if (!ec && t.def->num_rows <= byte / minimoRiga) out.righe.reserve(t.def->num_rows);
+        }
 
         const bool jet4 = m_mdb->f->jet_version != MDB_VER_JET3;
         const int dimPagina = static_cast<int>(m_mdb->fmt->pg_size);

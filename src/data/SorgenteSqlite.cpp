@@ -55,21 +55,25 @@ Valore valoreSqlite(sqlite3_value *v)
     }
 }
 
-Valore colonnaSqlite(sqlite3_stmt *st, int i)
+// Column i of the current row into a cell, texts copied straight from
+// SQLite's buffer.
+void colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
 {
     switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER: return Valore::intero(sqlite3_column_int64(st, i));
-    case SQLITE_FLOAT: return Valore::reale(sqlite3_column_double(st, i));
+    case SQLITE_INTEGER: cella = Valore::intero(sqlite3_column_int64(st, i)); return;
+    case SQLITE_FLOAT: cella = Valore::reale(sqlite3_column_double(st, i)); return;
     case SQLITE_TEXT: {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-        return Valore::testo(std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i))));
+        cella.assegnaTesto(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
+        return;
     }
     case SQLITE_BLOB: {
         const auto *p = static_cast<const char *>(sqlite3_column_blob(st, i));
         const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
-        return Valore::testo(p ? std::string(p, n) : std::string());
+        cella.assegnaTesto(p ? p : "", p ? n : 0);
+        return;
     }
-    default: return Valore();
+    default: return;   // the cell stays null
     }
 }
 
@@ -391,19 +395,17 @@ public:
                 return std::nullopt;
         const std::string archivio = std::filesystem::path(m_percorso).filename().string();
         Traduttore tr(colonne, affinitaTesto, t.nome, archivio, sotto);
-        std::string sql = "SELECT " + (q.campo == "*" ? std::string("*") : tr.colonna(q.campo)) + " FROM " + identificatore(t.nome);
+        // Every column, in rowid order (the order of the whole table's
+        // reading): ordering and the choice of field are left to the caller,
+        // which sorts with its own comparison instead of SQLite calling back
+        // into a collation for every comparison of the sort.
+        std::string sql = "SELECT * FROM " + identificatore(t.nome);
         if (q.where) {
             auto w = tr.condizione(*q.where);
             if (!w) return std::nullopt;
             sql += " WHERE " + *w;
         }
-        sql += " ORDER BY ";
-        for (const auto &k : q.ordine) {
-            const std::string c = tr.colonna(k.campo);
-            sql += "(CASE WHEN typeof(" + c + ")='blob' THEN CAST(" + c + " AS TEXT) ELSE +" + c + " END) COLLATE PC_NOCASE"
-                   + (k.discendente ? " DESC, " : ", ");
-        }
-        sql += "rowid";
+        sql += " ORDER BY rowid";
         sqlite3_stmt *st = nullptr;
         if (sqlite3_prepare_v2(connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK) {
             sqlite3_finalize(st);
@@ -492,11 +494,10 @@ private:
     {
         const int n = sqlite3_column_count(st.st);
         for (int i = 0; i < n; ++i) t.colonne.push_back(sqlite3_column_name(st.st, i));
+        t.righe.impostaColonne(static_cast<std::size_t>(n));
         while (st.passo()) {
-            std::vector<Valore> riga;
-            riga.reserve(static_cast<std::size_t>(n));
-            for (int i = 0; i < n; ++i) riga.push_back(colonnaSqlite(st.st, i));
-            t.righe.push_back(std::move(riga));
+            Valore *riga = t.righe.aggiungiRiga();
+            for (int i = 0; i < n; ++i) colonnaSqlite(st.st, i, riga[i]);
         }
     }
 

@@ -19,6 +19,9 @@ public:
     static Valore valuta(Valuta v) { Valore x; x.m_v = v; return x; }
     static Valore testo(std::string v) { Valore x; x.m_v = std::move(v); return x; }
 
+    // Replaces the value with a text built in place from its bytes.
+    void assegnaTesto(const char *p, std::size_t n) { m_v.emplace<std::string>(p, n); }
+
     Tipo tipo() const { return static_cast<Tipo>(m_v.index()); }
     bool nullo() const { return m_v.index() == 0; }
     bool eTesto() const { return tipo() == Tipo::Testo; }

@@ -203,10 +203,10 @@ Filtro::Nodo compila(const dialetto::Nodo &x, const std::vector<std::string> &co
     return r;
 }
 
-const Valore &operando(const Filtro::Nodo &n, const std::vector<Valore> &riga, Valore &appoggio)
+const Valore &operando(const Filtro::Nodo &n, const Valore *riga, Valore &appoggio)
 {
     switch (n.tipo) {
-    case Tipo::Campo: return riga[static_cast<std::size_t>(n.colonna)];
+    case Tipo::Campo: return riga[n.colonna];
     case Tipo::Left: {
         const Valore &v = operando(n.figli[0], riga, appoggio);
         if (v.nullo()) return v;
@@ -220,7 +220,7 @@ const Valore &operando(const Filtro::Nodo &n, const std::vector<Valore> &riga, V
 
 Logico non(Logico x) { return x == Logico::Ignoto ? x : (x == Logico::Vero ? Logico::Falso : Logico::Vero); }
 
-Logico valutaNodo(const Filtro::Nodo &n, const std::vector<Valore> &riga)
+Logico valutaNodo(const Filtro::Nodo &n, const Valore *riga)
 {
     switch (n.tipo) {
     case Tipo::Confronto: {
@@ -303,19 +303,109 @@ Filtro::Filtro(const dialetto::Nodo &radice, const std::vector<std::string> &col
     cercaAncora(*m_radice, m_ancora);
 }
 
-Logico Filtro::valuta(const std::vector<Valore> &riga) const { return valutaNodo(*m_radice, riga); }
+Logico Filtro::valuta(const Valore *riga) const { return valutaNodo(*m_radice, riga); }
 
-void ordina(std::vector<std::uint32_t> &posizioni, const std::vector<std::vector<Valore>> &righe,
-            const std::vector<std::pair<int, bool>> &chiavi)
+namespace {
+
+// A sort key made of the first eight bytes of an ASCII text with its capitals
+// folded, big-endian and padded with zeros: two such keys compare as
+// testo::confrontaNoCase compares the texts, except that equal keys may hide
+// a difference further on.
+std::uint64_t prefissoAscii(const std::string &s)
 {
-    if (chiavi.empty()) return;
-    std::stable_sort(posizioni.begin(), posizioni.end(), [&](std::uint32_t x, std::uint32_t y) {
-        for (auto [c, disc] : chiavi) {
-            const int r = confrontaPerOrdine(righe[x][static_cast<std::size_t>(c)], righe[y][static_cast<std::size_t>(c)]);
-            if (r != 0) return disc ? r > 0 : r < 0;
+    std::uint64_t k = 0;
+    const std::size_t n = s.size() < 8 ? s.size() : 8;
+    for (std::size_t i = 0; i < n; ++i) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+        k = (k << 8) | c;
+    }
+    return k << (8 * (8 - n));
+}
+
+} // namespace
+
+void ordina(std::vector<std::uint32_t> &posizioni, const RigheTabella &righe, const std::vector<std::pair<int, bool>> &chiavi)
+{
+    if (chiavi.empty() || posizioni.size() < 2) return;
+    auto cella = [&](std::uint32_t riga, int colonna) -> const Valore & { return righe[riga][static_cast<std::size_t>(colonna)]; };
+    auto confronta = [&](std::uint32_t x, std::uint32_t y, std::size_t daChiave) {
+        for (std::size_t k = daChiave; k < chiavi.size(); ++k) {
+            const auto [c, disc] = chiavi[k];
+            const int r = confrontaPerOrdine(cella(x, c), cella(y, c));
+            if (r != 0) return disc ? -r : r;
         }
-        return false;
-    });
+        return 0;
+    };
+
+    // The leading keys (up to two) whose values are all ASCII texts get a
+    // numeric prefix: most comparisons of the sort are then two integers.
+    // When every such text is at most eight bytes without NUL, equal
+    // prefixes mean equal texts and the full comparison is skipped.
+    constexpr std::size_t MassimoVeloci = 2;
+    struct Elemento {
+        std::uint64_t prefisso[MassimoVeloci];
+        std::uint32_t pos;
+        std::uint32_t indice;   // place in the input, for ties
+    };
+    std::size_t veloci = 0;
+    bool esatta[MassimoVeloci] = {};
+    for (; veloci < chiavi.size() && veloci < MassimoVeloci; ++veloci) {
+        const int c = chiavi[veloci].first;
+        bool ok = true, corti = true;
+        for (std::uint32_t p : posizioni) {
+            const Valore &v = cella(p, c);
+            if (!v.eTesto()) {
+                ok = false;
+                break;
+            }
+            const std::string &t = v.comeTesto();
+            for (unsigned char ch : t)
+                if (ch >= 0x80) {
+                    ok = false;
+                    break;
+                }
+            if (!ok) break;
+            corti = corti && t.size() <= 8 && t.find('\0') == std::string::npos;
+        }
+        if (!ok) break;
+        esatta[veloci] = corti;
+    }
+    if (veloci == 0) {
+        std::stable_sort(posizioni.begin(), posizioni.end(),
+                         [&](std::uint32_t x, std::uint32_t y) { return confronta(x, y, 0) < 0; });
+        return;
+    }
+
+    std::vector<Elemento> elementi(posizioni.size());
+    for (std::size_t i = 0; i < posizioni.size(); ++i) {
+        Elemento &e = elementi[i];
+        e.pos = posizioni[i];
+        e.indice = static_cast<std::uint32_t>(i);
+        for (std::size_t k = 0; k < veloci; ++k) e.prefisso[k] = prefissoAscii(cella(e.pos, chiavi[k].first).comeTesto());
+        for (std::size_t k = veloci; k < MassimoVeloci; ++k) e.prefisso[k] = 0;
+    }
+    // Ties broken by the place they had: a total order, so the plain sort
+    // gives exactly what the stable one would.
+    auto precede = [&](const Elemento &a, const Elemento &b) {
+        for (std::size_t k = 0; k < veloci; ++k) {
+            const bool disc = chiavi[k].second;
+            if (a.prefisso[k] != b.prefisso[k]) return disc ? a.prefisso[k] > b.prefisso[k] : a.prefisso[k] < b.prefisso[k];
+            if (!esatta[k]) {
+                const int c = chiavi[k].first;
+                const int r = testo::confrontaNoCase(cella(a.pos, c).comeTesto(), cella(b.pos, c).comeTesto());
+                if (r != 0) return disc ? r > 0 : r < 0;
+            }
+        }
+        if (veloci < chiavi.size()) {
+            const int r = confronta(a.pos, b.pos, veloci);
+            if (r != 0) return r < 0;
+        }
+        return a.indice < b.indice;
+    };
+    // Records often come already in order (history written day by day).
+    if (!std::is_sorted(elementi.begin(), elementi.end(), precede)) std::sort(elementi.begin(), elementi.end(), precede);
+    for (std::size_t i = 0; i < elementi.size(); ++i) posizioni[i] = elementi[i].pos;
 }
 
 } // namespace pc::dati

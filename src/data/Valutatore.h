@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Dialetto.h"
+#include "Sorgente.h"
 #include "Valore.h"
 
 #include <functional>
@@ -41,8 +42,11 @@ public:
     Filtro(const dialetto::Nodo &radice, const std::vector<std::string> &colonne, const std::string &tabella,
            const std::string &archivio, const Sottoselezione &sottoselezione);
 
-    Logico valuta(const std::vector<Valore> &riga) const;
-    bool seleziona(const std::vector<Valore> &riga) const { return valuta(riga) == Logico::Vero; }
+    // riga: the row's cells, one per column of the table the filter was built for.
+    Logico valuta(const Valore *riga) const;
+    Logico valuta(const std::vector<Valore> &riga) const { return valuta(riga.data()); }
+    bool seleziona(const Valore *riga) const { return valuta(riga) == Logico::Vero; }
+    bool seleziona(const std::vector<Valore> &riga) const { return seleziona(riga.data()); }
 
     // A conjunct "field = literal" every selected record must satisfy: lets a
     // search look only at the records that an index gives for that value.
@@ -65,8 +69,9 @@ int trovaColonna(const std::vector<std::string> &colonne, std::string_view nome)
 // Field missing from a table: the error the user sees.
 [[noreturn]] void erroreCampo(std::string_view campo, const std::string &tabella, const std::string &archivio);
 
-// Stable ascending (or descending) order of the row positions by the keys.
-void ordina(std::vector<std::uint32_t> &posizioni, const std::vector<std::vector<Valore>> &righe,
-            const std::vector<std::pair<int, bool>> &chiavi);
+// Stable ascending (or descending) order of the row positions by the keys
+// (column, descending), compared with confrontaPerOrdine; ties keep the
+// order the positions had.
+void ordina(std::vector<std::uint32_t> &posizioni, const RigheTabella &righe, const std::vector<std::pair<int, bool>> &chiavi);
 
 } // namespace pc::dati

@@ -97,9 +97,10 @@ TEST(Filtro, CampoMancanteNominaCampoTabellaEArchivio)
 
 TEST(Ordine, StabileNulliPrimaTestiSenzaMaiuscole)
 {
-    const std::vector<std::vector<Valore>> righe = {
-        {T("b"), I(1)}, {T("A"), I(2)}, {Valore(), I(3)}, {T("a"), I(4)}, {I(5), I(5)}, {T("B"), I(6)}, {T("\xC3\xA0"), I(7)},
-    };
+    RigheTabella righe(2);
+    for (auto r : std::vector<std::vector<Valore>>{
+             {T("b"), I(1)}, {T("A"), I(2)}, {Valore(), I(3)}, {T("a"), I(4)}, {I(5), I(5)}, {T("B"), I(6)}, {T("\xC3\xA0"), I(7)}})
+        righe.push_back(std::move(r));
     std::vector<std::uint32_t> pos = {0, 1, 2, 3, 4, 5, 6};
     ordina(pos, righe, {{0, false}});
     // Null, then numbers, then texts; equal keys keep the table's order.
