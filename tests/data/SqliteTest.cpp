@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "ErroreDati.h"
 #include "SorgentiInterne.h"
+#include "Testo.h"
 
 #include <gtest/gtest.h>
 
@@ -277,4 +278,61 @@ TEST(AlbergoCondiviso, QuerieVere)
     EXPECT_EQ(giorno("20120422"), (std::vector<std::string>{"1/", "2/"}));
     // The only booking of that day has a NULL quantity.
     EXPECT_TRUE(giorno("20120425").empty());
+}
+
+// Thousands of records (several storage blocks), a sort on texts that share
+// their first eight bytes and differ in case, and one field selected while
+// ordering by others: the translated query gives what the in-memory one gives.
+TEST(TraduzioneSql, MoltiRecordOrdinatiECampoScelto)
+{
+    AlbergoProva albergo;
+    sqlite3 *s = nullptr;
+    ASSERT_EQ(sqlite3_open(albergo.file("Grande.mdb").c_str(), &s), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(s, "CREATE TABLE Schede (NumeroHotel INTEGER, DataArrivo TEXT, NumeroCamera TEXT, Nome TEXT);"
+                              "BEGIN;", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt *st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(s, "INSERT INTO Schede VALUES (?, ?, ?, ?)", -1, &st, nullptr), SQLITE_OK);
+    const char *camere[] = {"101", "101a", "101A", "10", "2", " 101", "101b"};
+    for (int i = 0; i < 2600; ++i) {
+        const std::string data = "2016" + std::string(i % 3 ? "01" : "02") + std::to_string(10 + (i * 7919) % 19)
+                                 + (i % 11 == 0 ? "x" : "");
+        const std::string nome = "Ospite " + std::to_string(i);
+        sqlite3_bind_int(st, 1, i % 5 == 0 ? 2 : 1);
+        sqlite3_bind_text(st, 2, data.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 3, camere[(i * 31) % 7], -1, SQLITE_STATIC);
+        sqlite3_bind_text(st, 4, nome.c_str(), -1, SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_DONE);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    ASSERT_EQ(sqlite3_exec(s, "COMMIT;", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(s);
+
+    const std::vector<std::string> query = {
+        "Select * From Schede Where NumeroHotel = 1 and DataArrivo <= '20160215' Order by DataArrivo,NumeroCamera;",
+        "Select * From Schede Where NumeroHotel = 1 Order by NumeroCamera Desc, DataArrivo",
+        "Select Nome From Schede Where NumeroHotel = 1 and DataArrivo > '20160112' Order by NumeroCamera, DataArrivo Desc",
+    };
+    for (const auto &q : query) {
+        impostaTraduzioneSql(false);
+        auto memoria = Database::open("Grande.mdb")->openRecordset(q);
+        impostaTraduzioneSql(true);
+        const auto primaTradotte = interrogazioniTradotte();
+        auto tradotta = Database::open("Grande.mdb")->openRecordset(q);
+        EXPECT_EQ(interrogazioniTradotte(), primaTradotte + 1) << q;
+        EXPECT_GT(tradotta->size(), 1024u) << q;
+        EXPECT_EQ(righe(*tradotta), righe(*memoria)) << q;
+    }
+    // The order itself, checked on the records: dates, then rooms with case ignored.
+    auto rs = Database::open("Grande.mdb")->openRecordset(query[0]);
+    const int d = rs->columnIndex("DataArrivo"), c = rs->columnIndex("NumeroCamera");
+    for (std::size_t i = 1; i < rs->size(); ++i) {
+        const std::string &d0 = rs->value(i - 1, d).comeTesto(), &d1 = rs->value(i, d).comeTesto();
+        ASSERT_LE(d0, d1) << i;
+        if (d0 == d1) ASSERT_LE(pc::testo::confrontaNoCase(rs->value(i - 1, c).comeTesto(), rs->value(i, c).comeTesto()), 0) << i;
+    }
+    // One field: a table of that column alone.
+    auto nomi = Database::open("Grande.mdb")->openRecordset(query[2]);
+    EXPECT_EQ(nomi->colonne(), (std::vector<std::string>{"Nome"}));
 }
