@@ -3,10 +3,40 @@
 #include "ErroreDati.h"
 #include "SorgentiInterne.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace pc::dati {
+
+namespace {
+constexpr std::size_t PaginaGrande = std::size_t{2} << 20;
+}
+
+void *allocaCelle(std::size_t byte)
+{
+    if (byte < PaginaGrande) return ::operator new(byte);
+    const std::size_t intero = (byte + PaginaGrande - 1) / PaginaGrande * PaginaGrande;
+    void *p = std::aligned_alloc(PaginaGrande, intero);
+    if (!p) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    madvise(p, intero, MADV_HUGEPAGE);   // only advice: ignored where huge pages are off
+#endif
+    return p;
+}
+
+void liberaCelle(void *p, std::size_t byte) noexcept
+{
+    if (byte < PaginaGrande)
+        ::operator delete(p);
+    else
+        std::free(p);
+}
 
 std::unique_ptr<Sorgente> apriSorgente(const std::string &percorso)
 {

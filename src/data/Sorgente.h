@@ -42,13 +42,30 @@ private:
     std::size_t m_n;
 };
 
+// Memory for large blocks of cells: blocks of 2 MB and more are taken in
+// whole huge pages where the system offers them (one page fault instead of
+// 512 when a block is first written); smaller ones from the ordinary heap.
+void *allocaCelle(std::size_t byte);
+void liberaCelle(void *p, std::size_t byte) noexcept;
+
+template <typename T>
+struct AllocatoreCelle {
+    using value_type = T;
+    AllocatoreCelle() = default;
+    template <typename U>
+    AllocatoreCelle(const AllocatoreCelle<U> &) noexcept {}
+    T *allocate(std::size_t n) { return static_cast<T *>(allocaCelle(n * sizeof(T))); }
+    void deallocate(T *p, std::size_t n) noexcept { liberaCelle(p, n * sizeof(T)); }
+    friend bool operator==(const AllocatoreCelle &, const AllocatoreCelle &) { return true; }
+};
+
 // The rows of a table in blocks of cells, row after row: a table of a
-// million rows is a thousand allocations, not a million, a scan reads memory
-// in order, and growing never moves more than one block.
+// million rows is a few dozen allocations, not a million, a scan reads memory
+// in order, and growing never moves more than the first block.
 class RigheTabella {
 public:
     RigheTabella() = default;
-    explicit RigheTabella(std::size_t colonne) : m_colonne(colonne) {}
+    explicit RigheTabella(std::size_t colonne) { impostaColonne(colonne); }
 
     std::size_t colonne() const { return m_colonne; }
     // Only while the table has no rows.
@@ -56,13 +73,15 @@ public:
     {
         if (m_righe != 0) throw std::logic_error("numero di colonne cambiato in una tabella con righe");
         m_colonne = n;
+        m_bitBlocco = bitBlocco(n);
     }
 
     std::size_t size() const { return m_righe; }
+    std::size_t righeBlocco() const { return std::size_t{1} << m_bitBlocco; }
     bool empty() const { return m_righe == 0; }
     RigaTabella operator[](std::size_t i) const
     {
-        return {m_blocchi[i >> BitBlocco].data() + (i & (RigheBlocco - 1)) * m_colonne, m_colonne};
+        return {m_blocchi[i >> m_bitBlocco].data() + (i & (righeBlocco() - 1)) * m_colonne, m_colonne};
     }
     RigaTabella at(std::size_t i) const
     {
@@ -77,17 +96,17 @@ public:
     {
         if (m_righe == 0 && righe > 0) {
             if (m_blocchi.empty()) m_blocchi.emplace_back();
-            m_blocchi.back().reserve((righe < RigheBlocco ? righe : RigheBlocco) * m_colonne);
+            m_blocchi.back().reserve((righe < righeBlocco() ? righe : righeBlocco()) * m_colonne);
         }
     }
     // Appends a row of null cells; returns its first cell, to be filled in
     // before the next row is added.
     Valore *aggiungiRiga()
     {
-        if (m_blocchi.empty() || (m_righe > 0 && (m_righe & (RigheBlocco - 1)) == 0)) {
+        if (m_blocchi.empty() || (m_righe > 0 && (m_righe & (righeBlocco() - 1)) == 0)) {
             m_blocchi.emplace_back();
             // From the second block on the table is big: whole blocks at once.
-            if (m_righe > 0) m_blocchi.back().reserve(RigheBlocco * m_colonne);
+            if (m_righe > 0) m_blocchi.back().reserve(righeBlocco() * m_colonne);
         }
         auto &blocco = m_blocchi.back();
         blocco.resize(blocco.size() + m_colonne);
@@ -133,12 +152,26 @@ public:
     const_iterator end() const { return {this, m_righe}; }
 
 private:
-    static constexpr std::size_t BitBlocco = 10;
-    static constexpr std::size_t RigheBlocco = std::size_t{1} << BitBlocco;
-    // Row i is in block i / RigheBlocco at cell (i % RigheBlocco) * m_colonne.
-    std::vector<std::vector<Valore>> m_blocchi;
+    // Rows per block: a power of two, so that finding a row is a shift and a
+    // mask. Chosen so that a block spans at least 2 MB and wastes little of
+    // its last huge page.
+    static unsigned bitBlocco(std::size_t colonne)
+    {
+        constexpr std::size_t Pagina = std::size_t{2} << 20;
+        if (colonne == 0) return 10;
+        for (unsigned b = 10; b <= 17; ++b) {
+            const std::size_t byte = (std::size_t{1} << b) * colonne * sizeof(Valore);
+            if (byte < Pagina) continue;
+            const std::size_t spreco = (Pagina - byte % Pagina) % Pagina;
+            if (spreco * 8 <= byte) return b;
+        }
+        return 17;
+    }
+    // Row i is in block i >> m_bitBlocco at cell (i % righeBlocco()) * m_colonne.
+    std::vector<std::vector<Valore, AllocatoreCelle<Valore>>> m_blocchi;
     std::size_t m_colonne = 0;
     std::size_t m_righe = 0;
+    unsigned m_bitBlocco = 10;
 };
 
 // The rows of one table, in the table's own order.

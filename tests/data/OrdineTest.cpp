@@ -104,11 +104,11 @@ TEST(RigheTabella, BlocchiLettiComeScritti)
 {
     RigheTabella t(3);
     t.reserve(10);
-    const std::size_t n = 3000;   // several blocks
+    const std::size_t n = 2 * t.righeBlocco() + 7;   // three blocks
     for (std::size_t i = 0; i < n; ++i) {
         Valore *r = t.aggiungiRiga();
         r[0] = Valore::intero(static_cast<long long>(i));
-        r[2] = T("riga numero " + std::to_string(i) + " con un testo lungo");
+        if (i % 97 == 0) r[2] = T("riga numero " + std::to_string(i) + " con un testo lungo");
     }
     ASSERT_EQ(t.size(), n);
     std::size_t contate = 0;
@@ -116,12 +116,16 @@ TEST(RigheTabella, BlocchiLettiComeScritti)
         ASSERT_EQ(r.size(), 3u);
         EXPECT_EQ(r[0], Valore::intero(static_cast<long long>(contate)));
         EXPECT_TRUE(r[1].nullo());
-        EXPECT_EQ(r[2].comeTesto(), "riga numero " + std::to_string(contate) + " con un testo lungo");
+        if (contate % 97 == 0)
+            EXPECT_EQ(r[2].comeTesto(), "riga numero " + std::to_string(contate) + " con un testo lungo");
+        else
+            EXPECT_TRUE(r[2].nullo());
         ++contate;
     }
     EXPECT_EQ(contate, n);
-    EXPECT_EQ(t.back()[0], Valore::intero(2999));
-    EXPECT_EQ(t[1024][0], Valore::intero(1024));
+    EXPECT_EQ(t.back()[0], Valore::intero(static_cast<long long>(n - 1)));
+    EXPECT_EQ(t[t.righeBlocco()][0], Valore::intero(static_cast<long long>(t.righeBlocco())));
+    EXPECT_EQ(t[t.righeBlocco() - 1][0], Valore::intero(static_cast<long long>(t.righeBlocco() - 1)));
     EXPECT_THROW(t.at(n), std::out_of_range);
     EXPECT_THROW(t[0].at(3), std::out_of_range);
     EXPECT_THROW(t.impostaColonne(4), std::logic_error);
