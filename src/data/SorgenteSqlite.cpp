@@ -448,7 +448,9 @@ private:
     {
         if (m_db) return m_db;
         const std::string uri = uriSolaLettura(m_percorso);
-        if (sqlite3_open_v2(uri.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+        // One thread at a time uses a source: no locking inside SQLite for every cell read.
+        if (sqlite3_open_v2(uri.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr)
+            != SQLITE_OK) {
             const std::string msg = m_db ? sqlite3_errmsg(m_db) : "memoria insufficiente";
             sqlite3_close_v2(m_db);
             m_db = nullptr;

@@ -377,7 +377,7 @@ void ordina(std::vector<std::uint32_t> &posizioni, const RigheTabella &righe, co
         return;
     }
 
-    std::vector<Elemento> elementi(posizioni.size());
+    std::vector<Elemento, AllocatoreCelle<Elemento>> elementi(posizioni.size());
     for (std::size_t i = 0; i < posizioni.size(); ++i) {
         Elemento &e = elementi[i];
         e.pos = posizioni[i];
