@@ -177,7 +177,24 @@ public:
     std::optional<std::string> condizione(const Nodo &n)
     {
         switch (n.tipo) {
-        case Tipo::And:
+        case Tipo::And: {
+            // The conjuncts SQLite compares by itself first, those that call
+            // back into our functions or collation or test types after: And
+            // gives the same result in any order (no conjunct has effects),
+            // and most records of a long history fail the cheap date test.
+            std::vector<const Nodo *> termini;
+            congiunti(n, termini);
+            std::vector<std::string> semplici, costosi;
+            for (const Nodo *t : termini) {
+                auto c = condizione(*t);
+                if (!c) return std::nullopt;
+                (costoso(*c) ? costosi : semplici).push_back(std::move(*c));
+            }
+            semplici.insert(semplici.end(), costosi.begin(), costosi.end());
+            std::string r = semplici[0];
+            for (std::size_t i = 1; i < semplici.size(); ++i) r = "(" + r + " AND " + semplici[i] + ")";
+            return r;
+        }
         case Tipo::Or: {
             auto a = condizione(*n.figli[0]);
             auto b = condizione(*n.figli[1]);
@@ -212,6 +229,22 @@ public:
     }
 
 private:
+    static void congiunti(const Nodo &n, std::vector<const Nodo *> &termini)
+    {
+        if (n.tipo != Tipo::And) {
+            termini.push_back(&n);
+            return;
+        }
+        congiunti(*n.figli[0], termini);
+        congiunti(*n.figli[1], termini);
+    }
+
+    static bool costoso(const std::string &sql)
+    {
+        return sql.find("CASE") != std::string::npos || sql.find("pc_") != std::string::npos
+               || sql.find("PC_NOCASE") != std::string::npos;
+    }
+
     std::optional<std::string> operando(const Nodo &n)
     {
         switch (n.tipo) {

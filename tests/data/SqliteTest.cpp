@@ -209,6 +209,10 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
         "Codice = Misto", "Numero < Importo", "1 = Numero", "'abc' = Codice", "Codice = Null",
         // literals without letters (dates) compare bytewise: the same on texts with letters and accents
         "Codice >= '12'", "Codice < '5'", "Codice <= '*'", "Codice > ''", "Codice = '12'", "Misto > '1'", "Data >= '2012030'",
+        // conjunctions whose parts SQLite runs in another order: nulls and unknowns on either side
+        "Numero > 1 and Data <= '20120301' and Codice = 'abc'", "Misto = 1 and Data >= '2012030' and Importo > 0",
+        "Not (Misto = 'dieci' and Data > '2012')", "Not (Codice < 'b' and Data >= '20120301' and Numero <> 3)",
+        "(Codice = 'ABC' or Data > '20120301') and Numero >= 1 and Data <= '20120310'",
     };
     const std::vector<std::string> ordini = {"", " Order by Codice", " Order by Misto, Codice", " Order by Importo Desc",
                                              " Order by Data, Numero"};
