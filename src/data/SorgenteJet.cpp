@@ -345,7 +345,7 @@ private:
                 if (inizio & 0x4000) continue;
                 inizio &= 0x1fff;
                 if (inizio + static_cast<long long>(lunghezza) > dimPagina) danneggiata(nome, "riga fuori dalla pagina");
-                out.righe.push_back(leggiRiga(nome, t.def, colonne, utili, campi, jet4, inizio, lunghezza));
+                leggiRiga(nome, t.def, colonne, utili, campi, jet4, inizio, lunghezza, out.righe.aggiungiRiga());
             }
         }
         // The table definition keeps the number of rows; fewer rows found
@@ -385,9 +385,10 @@ private:
         }
     }
 
-    std::vector<Valore> leggiRiga(const std::string &tabella, MdbTableDef *def, const std::vector<MdbColumn *> &colonne,
-                                  const std::vector<bool> &utili,
-                                  std::vector<MdbField> &campi, bool jet4, int inizio, std::size_t lunghezza)
+    // The row's values into its cells (null on entry), one per column.
+    void leggiRiga(const std::string &tabella, MdbTableDef *def, const std::vector<MdbColumn *> &colonne,
+                   const std::vector<bool> &utili, std::vector<MdbField> &campi, bool jet4, int inizio, std::size_t lunghezza,
+                   Valore *valori)
     {
         const unsigned char *pg = m_mdb->pg_buf;
         const unsigned char *riga = pg + inizio;
@@ -417,12 +418,9 @@ private:
             if (mdb_crack_row(def, inizio, lunghezza, campi.data()) < 0) danneggiata(tabella, "riga danneggiata");
         }
 
-        std::vector<Valore> valori;
-        valori.reserve(colonne.size());
         for (std::size_t c = 0; c < colonne.size(); ++c) {
             MdbColumn *col = colonne[c];
             if (!utili[c]) {
-                valori.emplace_back();
                 continue;
             }
             const unsigned int bit = static_cast<unsigned int>(col->col_num);
@@ -431,11 +429,10 @@ private:
             const bool bitAcceso = inRiga && (maschera[bit / 8] & (1u << (bit % 8)));
             if (col->col_type == MDB_BOOL) {
                 // Yes/No lives in the null mask itself: a set bit is "yes".
-                valori.push_back(Valore::intero(bitAcceso ? 1 : 0));
+                valori[c] = Valore::intero(bitAcceso ? 1 : 0);
                 continue;
             }
             if (!bitAcceso) {
-                valori.emplace_back();
                 continue;
             }
             int da = 0, dim = 0;
@@ -445,7 +442,6 @@ private:
                 if (dim == 0) dim = col->col_size;
             } else {
                 if (col->var_col_num >= variabiliRiga) {
-                    valori.emplace_back();
                     continue;
                 }
                 const MdbField &f = campi[c];
@@ -454,9 +450,8 @@ private:
             }
             if (da < dimConteggio || dim < 0 || static_cast<long long>(da) + dim > n)
                 danneggiata(tabella, "valore del campo \"" + std::string(col->name) + "\" fuori dalla riga");
-            valori.push_back(valore(tabella, col, riga + da, dim));
+            valori[c] = valore(tabella, col, riga + da, dim);
         }
-        return valori;
     }
 
     Valore valore(const std::string &tabella, MdbColumn *col, const unsigned char *p, int dim)
