@@ -1,37 +1,22 @@
 #include "Converti2.h"
 
-#include <array>
+#include "ConvertiBordi.h"
 
 namespace pc {
 
-namespace {
-
-constexpr std::array<unsigned char, 256> creaTabella()
-{
-    std::array<unsigned char, 256> t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
-    // The acute accent is tested first: in the report it is the right tee
-    // closing the separator lines, which on paper reads better as "'".
-    t[180] = '\'';
-    // Accented capitals before the borders: these codes are also box corners.
-    t[192] = 224; // À -> à
-    t[200] = 232; // È -> è
-    t[201] = 233; // É -> é
-    t[204] = 236; // Ì -> ì
-    t[217] = 249; // Ù -> ù
-    t[210] = 242; // Ò -> ò
-    for (int c : {187, 188, 191, 193, 194, 196, 197, 202, 203, 206, 218}) t[c] = '-';
-    for (int c : {179, 183, 186, 195}) t[c] = '|';
-    return t;
-}
-
-constexpr auto tabella = creaTabella();
-
-} // namespace
-
 std::string &Converti2(std::string &frase)
 {
-    for (char &c : frase) c = static_cast<char>(tabella[static_cast<unsigned char>(c)]);
+    // The acute accent is tested first: in the report it is the right tee
+    // closing the separator lines, which on paper reads better as "'". Every
+    // other code follows the screen's rules.
+    for (char &c : frase) {
+        if (static_cast<unsigned char>(c) == 180) {
+            c = '\'';
+        } else {
+            std::string uno(1, c);
+            c = ConvertiBordi(uno)[0];
+        }
+    }
     return frase;
 }
 
