@@ -116,10 +116,11 @@ TEST(RigheTabella, BlocchiLettiComeScritti)
         ASSERT_EQ(r.size(), 3u);
         EXPECT_EQ(r[0], Valore::intero(static_cast<long long>(contate)));
         EXPECT_TRUE(r[1].nullo());
-        if (contate % 97 == 0)
+        if (contate % 97 == 0) {
             EXPECT_EQ(r[2].comeTesto(), "riga numero " + std::to_string(contate) + " con un testo lungo");
-        else
+        } else {
             EXPECT_TRUE(r[2].nullo());
+        }
         ++contate;
     }
     EXPECT_EQ(contate, n);

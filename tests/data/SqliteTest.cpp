@@ -334,7 +334,9 @@ TEST(TraduzioneSql, MoltiRecordOrdinatiECampoScelto)
     for (std::size_t i = 1; i < rs->size(); ++i) {
         const std::string &d0 = rs->value(i - 1, d).comeTesto(), &d1 = rs->value(i, d).comeTesto();
         ASSERT_LE(d0, d1) << i;
-        if (d0 == d1) ASSERT_LE(pc::testo::confrontaNoCase(rs->value(i - 1, c).comeTesto(), rs->value(i, c).comeTesto()), 0) << i;
+        if (d0 == d1) {
+            ASSERT_LE(pc::testo::confrontaNoCase(rs->value(i - 1, c).comeTesto(), rs->value(i, c).comeTesto()), 0) << i;
+        }
     }
     // One field: a table of that column alone.
     auto nomi = Database::open("Grande.mdb")->openRecordset(query[2]);
