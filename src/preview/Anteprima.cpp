@@ -1,5 +1,6 @@
 #include "Anteprima.h"
 
+#include "ImmagineEsci.h"
 #include "ConvertiXLS.h"
 #include "Desktop.h"
 #include "EMail.h"
@@ -40,44 +41,6 @@ QFont fontTasti(bool grassetto)
     f.setPointSizeF(12);
     f.setBold(grassetto);
     return f;
-}
-
-// The picture of "&Esci": an open door with an arrow leaving through it.
-QPixmap immagineEsci()
-{
-    QPixmap p(48, 48);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    // Door frame.
-    g.setPen(QPen(QColor(90, 60, 30), 2));
-    g.setBrush(QColor(235, 225, 205));
-    g.drawRect(QRectF(6, 4, 24, 40));
-    // Open door leaf, in perspective.
-    QPainterPath anta;
-    anta.moveTo(6, 4);
-    anta.lineTo(20, 9);
-    anta.lineTo(20, 47);
-    anta.lineTo(6, 44);
-    anta.closeSubpath();
-    g.setBrush(QColor(160, 100, 45));
-    g.drawPath(anta);
-    g.setBrush(QColor(240, 200, 60));
-    g.setPen(Qt::NoPen);
-    g.drawEllipse(QPointF(17, 28), 1.6, 1.6);
-    // Arrow pointing out.
-    g.setBrush(QColor(200, 30, 30));
-    QPainterPath freccia;
-    freccia.moveTo(24, 21);
-    freccia.lineTo(35, 21);
-    freccia.lineTo(35, 14);
-    freccia.lineTo(46, 25);
-    freccia.lineTo(35, 36);
-    freccia.lineTo(35, 29);
-    freccia.lineTo(24, 29);
-    freccia.closeSubpath();
-    g.drawPath(freccia);
-    return p;
 }
 
 } // namespace
