@@ -320,7 +320,8 @@ std::uint64_t prefissoAscii(const std::string &s)
         if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
         k = (k << 8) | c;
     }
-    return k << (8 * (8 - n));
+    // Shifting a 64-bit value by 64 (the empty text) is undefined: its key is 0.
+    return n == 0 ? 0 : k << (8 * (8 - n));
 }
 
 } // namespace
