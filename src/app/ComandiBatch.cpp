@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 
 namespace pc::batch {
 
@@ -43,7 +45,7 @@ void stampaAiuto()
 
 } // namespace
 
-bool eComandoBatch(int argc, char **argv) { return argc > 1; }
+bool eComandoBatch(int argc, char **) { return argc > 1; }
 
 bool richiedeGrafica(int argc, char **argv)
 {
@@ -68,7 +70,17 @@ int eseguiComandoBatch(int argc, char **argv)
                 std::cout << "Uso: produzione-camere " << c.uso << "\n      " << c.descrizione << "\n";
                 return 0;
             }
-            return c.esegui(argomenti);
+            // Each command reports its own failures; anything else (memory
+            // exhausted, a fault of our own) still ends with a message and an
+            // exit code instead of an abort.
+            try {
+                return c.esegui(argomenti);
+            } catch (const std::bad_alloc &) {
+                scriviErrore("memoria insufficiente per completare il comando \"" + nome + "\".");
+            } catch (const std::exception &e) {
+                scriviErrore("errore imprevisto nel comando \"" + nome + "\": " + e.what());
+            }
+            return 1;
         }
     scriviErrore("comando sconosciuto \"" + nome + "\". Usare produzione-camere --help per l'elenco dei comandi.");
     return 2;
