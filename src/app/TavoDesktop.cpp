@@ -306,7 +306,8 @@ void TavoDesktop::Text1_KeyPress(int Index)
         return;
     }
     if (Index == 0) Text1_[1]->setFocus(Qt::OtherFocusReason);
-    else if (PeriodoValido(Text1_[0]->text(), Text1_[1]->text()) == 1) stampa_->setFocus(Qt::OtherFocusReason);
+    // Moved as Tab would, so that the button shows its focus mark.
+    else if (PeriodoValido(Text1_[0]->text(), Text1_[1]->text()) == 1) stampa_->setFocus(Qt::TabFocusReason);
     else Text1_[0]->setFocus(Qt::OtherFocusReason);
 }
 
