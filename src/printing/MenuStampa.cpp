@@ -141,8 +141,10 @@ void MenuStampa::costruisci()
         c->setObjectName(QLatin1String(nome));
         c->setEditable(false);
         c->setFont(carattere({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")}, 8.25, true));
-        // A flat background: the style's own button gradient would tint it.
-        c->setStyleSheet(QStringLiteral("QComboBox { background-color: rgb(255, 224, 192); }"));
+        // A flat background: the style's own button gradient would tint it
+        // (a rule with its own border, or the style would still draw its frame).
+        c->setStyleSheet(QStringLiteral("QComboBox { background-color: rgb(255, 224, 192); "
+                                        "border: 1px solid rgb(122, 122, 122); border-radius: 2px; padding: 0px 4px; }"));
         metti(c, 1320, alto, 4695, 330);
         return c;
     };
