@@ -85,8 +85,12 @@ private:
             auto *w = static_cast<QWidget *>(oggetto);
             if (!w->isWindow() || (w->windowType() != Qt::Dialog && w->windowType() != Qt::Window)) return false;
             const QWidget *genitore = w->parentWidget();
-            if (genitore && genitore->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-                mettiInPrimoPiano(w);
+            if (genitore && genitore->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+                // Once it is on screen: changing the flag of a window about to
+                // be mapped makes the window system build it anew, unpainted.
+                QMetaObject::invokeMethod(
+                    w, [w] { mettiInPrimoPiano(w); }, Qt::QueuedConnection);
+            }
             return false;
         }
     };
