@@ -4,6 +4,7 @@
 #include "Desktop.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -46,6 +47,17 @@ int posizioneNellaPila(const QWidget *w)
     return -1;
 }
 
+// Waits until the window manager has taken the window in.
+bool gestitaDalWindowManager(const QWidget *w)
+{
+    QDeadlineTimer limite(10000);
+    while (posizioneNellaPila(w) < 0) {
+        if (limite.hasExpired()) return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
 TEST(AvvisoSopraFinestraInPrimoPiano, ModaleTransitorioESopraLeAltre)
 {
     if (!g_saltaPerche.empty()) GTEST_SKIP() << g_saltaPerche;
@@ -55,7 +67,7 @@ TEST(AvvisoSopraFinestraInPrimoPiano, ModaleTransitorioESopraLeAltre)
     menu.resize(400, 200);
     desktop().tieniInPrimoPiano(&menu);
     menu.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    ASSERT_TRUE(gestitaDalWindowManager(&menu));
 
     QWidget altra;   // an ordinary window of the same application, raised later
     altra.setWindowTitle(QStringLiteral("Altra finestra"));
@@ -70,7 +82,7 @@ TEST(AvvisoSopraFinestraInPrimoPiano, ModaleTransitorioESopraLeAltre)
     QTimer::singleShot(0, &menu, [&] {
         QMessageBox *avviso = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((avviso = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) != nullptr, 10000);
-        const bool esposti = QTest::qWaitForWindowExposed(avviso) && (altra.show(), QTest::qWaitForWindowExposed(&altra));
+        const bool esposti = gestitaDalWindowManager(avviso) && (altra.show(), gestitaDalWindowManager(&altra));
         altra.raise();
         altra.activateWindow();
         QTest::qWait(300);   // let the window manager restack
@@ -150,11 +162,16 @@ int main(int argc, char **argv)
             openbox.avvia(QStringLiteral("openbox"), {}, ambiente);
             // Ready when it has announced itself on the root window.
             for (int i = 0; i < 200 && !schermo; ++i) {
-                schermo = xprop({QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                              .contains(QStringLiteral("window id"));
+                // (the stacking list comes last, once it manages windows).
+                const QString radice = xprop({QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK"),
+                                              QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+                schermo = radice.contains(QStringLiteral("_NET_SUPPORTING_WM_CHECK(WINDOW): window id"))
+                          && radice.contains(QStringLiteral("_NET_CLIENT_LIST_STACKING(WINDOW)"));
                 if (!schermo) QTest::qSleep(50);
             }
             if (!schermo) g_saltaPerche = "openbox non si \xC3\xA8 avviato su Xvfb";
+            // openbox announces itself a moment before it handles map requests.
+            else QTest::qSleep(300);
         }
     }
     if (!schermo) {
