@@ -609,7 +609,11 @@ private:
         // only with the shared-memory file its writer left.
         bool immutabile = false;
         if (h.wal) {
-            const std::string wal = m_percorso + "-wal", shm = m_percorso + "-shm";
+            // SQLite puts the side files beside the file a link leads to.
+            std::error_code ec;
+            auto reale = std::filesystem::canonical(m_percorso, ec).string();
+            if (ec) reale = m_percorso;
+            const std::string wal = reale + "-wal", shm = reale + "-shm";
             if (fileNonVuoto(wal)) {
                 if (!esiste(shm))
                     throw ErroreDati("L'archivio \"" + m_percorso + "\" \xC3\xA8 in modalit\xC3\xA0 WAL e ha modifiche "
@@ -635,6 +639,9 @@ private:
         const auto dimensione = std::filesystem::file_size(m_percorso, ec);
         m_limitePassi = std::max<std::uint64_t>(100'000, ec ? 0 : dimensione);
         sqlite3_progress_handler(m_db, PassiPerChiamata, progresso, this);
+        // No value of a hotel's table comes near this; a computed one that
+        // would is refused instead of filling the memory.
+        sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, 32 << 20);
         // Map the file instead of reading it a page at a time: a report scans
         // whole history tables, and the page-by-page reads cost more than the scan.
         sqlite3_exec(m_db, "PRAGMA mmap_size=1073741824;", nullptr, nullptr, nullptr);
