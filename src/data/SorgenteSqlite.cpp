@@ -157,24 +157,26 @@ Valore valoreSqlite(sqlite3_value *v)
 }
 
 // Column i of the current row into a cell, texts copied straight from
-// SQLite's buffer.
-void colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
+// SQLite's buffer. False when SQLite could not give the value (memory).
+bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
 {
     switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER: cella = Valore::intero(sqlite3_column_int64(st, i)); return;
-    case SQLITE_FLOAT: cella = Valore::reale(sqlite3_column_double(st, i)); return;
+    case SQLITE_INTEGER: cella = Valore::intero(sqlite3_column_int64(st, i)); return true;
+    case SQLITE_FLOAT: cella = Valore::reale(sqlite3_column_double(st, i)); return true;
     case SQLITE_TEXT: {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-        cella.assegnaTesto(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
-        return;
+        if (!p) return false;
+        cella.assegnaTesto(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
+        return true;
     }
     case SQLITE_BLOB: {
         const auto *p = static_cast<const char *>(sqlite3_column_blob(st, i));
         const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
+        if (!p && n > 0) return false;
         cella.assegnaTesto(p ? p : "", p ? n : 0);
-        return;
+        return true;
     }
-    default: return;   // the cell stays null
+    default: return true;   // the cell stays null
     }
 }
 
@@ -677,7 +679,9 @@ private:
         Istruzione st(*this, "SELECT * FROM " + identificatore(tabella) + " LIMIT 0", tabella);
         std::vector<std::string> r;
         for (int i = 0; i < sqlite3_column_count(st.st); ++i) {
-            r.push_back(sqlite3_column_name(st.st, i));
+            const char *nome = sqlite3_column_name(st.st, i);
+            if (!nome) errore(tabella);
+            r.push_back(nome);
             const char *d = sqlite3_column_decltype(st.st, i);
             const std::string tipo = testo::maiuscolo(d ? d : "");
             affinitaTesto.push_back(tipo.find("INT") == std::string::npos
@@ -690,11 +694,16 @@ private:
     void leggi(Istruzione &st, Tabella &t)
     {
         const int n = sqlite3_column_count(st.st);
-        for (int i = 0; i < n; ++i) t.colonne.push_back(sqlite3_column_name(st.st, i));
+        for (int i = 0; i < n; ++i) {
+            const char *nome = sqlite3_column_name(st.st, i);
+            if (!nome) errore(t.nome);
+            t.colonne.push_back(nome);
+        }
         t.righe.impostaColonne(static_cast<std::size_t>(n));
         while (st.passo()) {
             Valore *riga = t.righe.aggiungiRiga();
-            for (int i = 0; i < n; ++i) colonnaSqlite(st.st, i, riga[i]);
+            for (int i = 0; i < n; ++i)
+                if (!colonnaSqlite(st.st, i, riga[i])) errore(t.nome);
         }
     }
 
