@@ -1,5 +1,6 @@
 #include "ComandiBatch.h"
 
+#include "Archivio.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "StampaProduzione.h"
@@ -14,7 +15,9 @@ namespace pc::batch {
 int comandoStampa(const std::vector<std::string> &argomenti)
 {
     Opzioni o;
-    if (!leggiOpzioni(argomenti, {"--dal", "--al", "--tipo", "--raggruppamento"}, {"--mostra"}, o)) return 2;
+    if (!leggiOpzioni(argomenti, conOpzioniArchivio({"--dal", "--al", "--tipo", "--raggruppamento"}), {"--mostra"}, o)
+        || !attivaArchivio(o))
+        return 2;
     if (!o.posizionali.empty()) {
         scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
         return 2;
@@ -43,6 +46,7 @@ int comandoStampa(const std::vector<std::string> &argomenti)
         return 2;
     }
     try {
+        dati::archivio::Lettura lettura;
         StampaProduzione(r);
     } catch (const ErroreDati &e) {
         scriviErrore(e.what());

@@ -20,6 +20,8 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return pc::batch::eseguiComandoBatch(argc, argv);
     }
+    // The window reads the central archive named by PC_ARCHIVIO / PC_STRUTTURA.
+    if (!pc::batch::attivaArchivio(pc::batch::Opzioni{})) return 2;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("produzione-camere"));
 
