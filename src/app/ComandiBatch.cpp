@@ -17,7 +17,8 @@ const std::vector<Comando> &comandi()
 {
     static const std::vector<Comando> elenco = {
         {"stampa",
-         "stampa --dal GG/MM/AAAA --al GG/MM/AAAA --tipo vendite|produzione --raggruppamento camere|tipi|macro",
+         "stampa --dal GG/MM/AAAA --al GG/MM/AAAA --tipo vendite|produzione --raggruppamento camere|tipi|macro|strutture\n"
+         "      [--archivio URL --struttura NOME]",
          "Scrive il report della produzione camere nel file \"fd\" + PCLocal della cartella corrente,\n"
          "      leggendo gli archivi dell'albergo dalla cartella corrente e quelli storici da DIRKV.\n"
          "      Le date sono usate come scritte (la prima riga dei giorni mostra la prima data cos\xC3\xAC com'\xC3\xA8).",

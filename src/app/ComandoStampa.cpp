@@ -41,8 +41,12 @@ int comandoStampa(const std::vector<std::string> &argomenti)
     if (gruppo == "camere") r.raggruppamento = Raggruppamento::NumeriCamere;
     else if (gruppo == "tipi") r.raggruppamento = Raggruppamento::TipiCamere;
     else if (gruppo == "macro") r.raggruppamento = Raggruppamento::MacroCategorie;
-    else {
-        scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi o macro.");
+    else if (gruppo == "strutture" && dati::archivio::attivo()) r.raggruppamento = Raggruppamento::Strutture;
+    else if (gruppo == "strutture") {
+        scriviErrore("il raggruppamento strutture (report della catena) richiede l'archivio centrale: --archivio URL --struttura NOME.");
+        return 2;
+    } else {
+        scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi, macro o (con --archivio) strutture.");
         return 2;
     }
     try {

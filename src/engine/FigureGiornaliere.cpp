@@ -30,6 +30,7 @@ TabellaRaggruppamento tabellaDi(Raggruppamento r)
     case Raggruppamento::TipiCamere:
         return {"TipiCamere.mdb", "Select * From TipiCamere Where NumeroHotel = 1 and Tipologia = 'C' Order by Sigla;", "Sigla"};
     case Raggruppamento::MacroCategorie:
+    case Raggruppamento::Strutture:
         break;
     }
     return {"TipiCamere_Macro.mdb", "Select * From TipiCamere_MacroN Where NumeroHotel = 1 Order by Sigla;", "Sigla"};

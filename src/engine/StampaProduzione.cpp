@@ -1,5 +1,6 @@
 #include "StampaProduzione.h"
 
+#include "Archivio.h"
 #include "DateReport.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
@@ -21,6 +22,46 @@ Giorno leggiDataRichiesta(const std::string &testo, const char *quale)
     throw ErroreDati(std::string("La data ") + quale + " \"" + testo + "\" non \xC3\xA8 una data valida (gg/mm/aaaa).");
 }
 
+// The chain statement's figures: one column per property of the active
+// central archive, in name order; a property's figure of a day is the sum of
+// that day's figures of its own statement by room type. The properties are
+// computed one after the other, all within one reading of the archive.
+void figureCatena(const RichiestaReport &richiesta, Giorno dalla, Giorno alla, MetodoCalcolo metodo,
+                  const AvanzamentoReport &avanzamento, std::vector<std::string> &colonne, std::vector<Valuta> &cifre,
+                  std::vector<Valuta> &totali)
+{
+    const auto contesto = dati::archivio::attivo();
+    if (!contesto)
+        throw ErroreDati("Il report per struttura richiede l'archivio centrale della catena (--archivio URL o PC_ARCHIVIO).");
+    dati::archivio::Lettura lettura;
+    colonne = dati::archivio::strutture();
+    const std::size_t n = colonne.size();
+    const long giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
+    cifre.assign(static_cast<std::size_t>(giorni) * n, Valuta());
+    totali.assign(n, Valuta());
+    struct Ripristina {
+        std::string struttura;
+        ~Ripristina() { dati::archivio::impostaStruttura(struttura); }
+    } ripristina{contesto->struttura};
+    for (std::size_t p = 0; p < n; ++p) {
+        dati::archivio::impostaStruttura(colonne[p]);
+        FigureGiornaliere figure(richiesta.tipo, Raggruppamento::TipiCamere, dalla, alla, metodo);
+        const std::size_t tipi = figure.chiavi().size();
+        Giorno primo;
+        long blocco = 0;
+        const Valuta *valori = nullptr;
+        while (figure.prossimoBlocco(primo, blocco, valori)) {
+            for (long d = 0; d < blocco; ++d) {
+                Valuta somma;
+                for (std::size_t k = 0; k < tipi; ++k) somma = somma + valori[static_cast<std::size_t>(d) * tipi + k];
+                cifre[static_cast<std::size_t>(primo.seriale - dalla.seriale + d) * n + p] = somma;
+            }
+        }
+        for (const Valuta &t : figure.totali()) totali[p] = totali[p] + t;
+        if (avanzamento) avanzamento(static_cast<long>(p + 1) * giorni / static_cast<long>(n), giorni);
+    }
+}
+
 } // namespace
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento)
@@ -33,17 +74,25 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
     const Giorno dalla = leggiDataRichiesta(richiesta.dalla, "iniziale");
     const Giorno alla = leggiDataRichiesta(richiesta.alla, "finale");
 
-    FigureGiornaliere figure(richiesta.tipo, richiesta.raggruppamento, dalla, alla, metodo);
-    figure.impostaAvanzamento(avanzamento);
-    const std::size_t n = figure.chiavi().size();
-
     // Figures of every day, kept until the end so that a column can be widened
     // for a figure longer than its 10 characters.
-    std::vector<Valuta> cifre;
-    Giorno primo;
-    long giorni = 0;
-    const Valuta *blocchi = nullptr;
-    while (figure.prossimoBlocco(primo, giorni, blocchi)) cifre.insert(cifre.end(), blocchi, blocchi + giorni * static_cast<long>(n));
+    std::vector<Valuta> cifre, totaliColonne;
+    std::vector<std::string> chiaviColonne;
+    if (richiesta.raggruppamento == Raggruppamento::Strutture) {
+        figureCatena(richiesta, dalla, alla, metodo, avanzamento, chiaviColonne, cifre, totaliColonne);
+    } else {
+        FigureGiornaliere figure(richiesta.tipo, richiesta.raggruppamento, dalla, alla, metodo);
+        figure.impostaAvanzamento(avanzamento);
+        const std::size_t k = figure.chiavi().size();
+        Giorno primo;
+        long giorni = 0;
+        const Valuta *blocchi = nullptr;
+        while (figure.prossimoBlocco(primo, giorni, blocchi))
+            cifre.insert(cifre.end(), blocchi, blocchi + giorni * static_cast<long>(k));
+        chiaviColonne = figure.chiavi();
+        totaliColonne = figure.totali();
+    }
+    const std::size_t n = chiaviColonne.size();
 
     // Texts, in Windows-1252, and the width of every column: the longest
     // figure of a column is that of its largest or of its smallest value.
@@ -64,8 +113,8 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
         massimi[k] = std::max(massimi[k], cifre[i]);
     }
     for (std::size_t k = 0; k < n; ++k) {
-        chiavi[k] = testo::utf8InCp1252(figure.chiavi()[k]);
-        totali[k] = figure.totali()[k];
+        chiavi[k] = testo::utf8InCp1252(chiaviColonne[k]);
+        totali[k] = totaliColonne[k];
         larghezze[k + 1] = std::max({larghezze[k + 1], static_cast<int>(chiavi[k].size()), lunghezza(totali[k]),
                                      lunghezza(minimi[k]), lunghezza(massimi[k])});
     }
