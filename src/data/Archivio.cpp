@@ -47,6 +47,9 @@ struct Stato {
     std::map<std::string, Catalogo> cataloghi;   // by property, within the current reading
 };
 
+// Set on a thread that imports: its Database::open reads the folder.
+thread_local bool t_soloCartella = false;
+
 Stato &stato()
 {
     static Stato s;
@@ -367,6 +370,7 @@ void imposta(const std::optional<Contesto> &contesto)
 
 std::optional<Contesto> attivo()
 {
+    if (t_soloCartella) return std::nullopt;
     auto &s = stato();
     std::lock_guard lock(s.mutex);
     return s.contesto;
@@ -452,5 +456,8 @@ const std::vector<FileArchiviato> &fileArchiviati()
 }
 
 std::string descrizioneServer(const std::string &url) { return Connessione::descrivi(url); }
+
+SoloCartella::SoloCartella() : m_prima(t_soloCartella) { t_soloCartella = true; }
+SoloCartella::~SoloCartella() { t_soloCartella = m_prima; }
 
 } // namespace pc::dati::archivio

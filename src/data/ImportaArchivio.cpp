@@ -168,23 +168,13 @@ std::string impronta(const std::string &nome)
     return QCryptographicHash::hash(QByteArray::fromStdString(nome), QCryptographicHash::Sha1).toHex().left(16).toStdString();
 }
 
-// The folder is read even when an archive is active in this process.
-class SenzaArchivio {
-public:
-    SenzaArchivio() : m_prima(attivo()) { imposta(std::nullopt); }
-    ~SenzaArchivio() { imposta(m_prima); }
-
-private:
-    std::optional<Contesto> m_prima;
-};
-
 } // namespace
 
 EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico)
 {
     if (contesto.struttura.empty() || contesto.struttura.find('\0') != std::string::npos)
         throw ErroreDati("Indicare il nome della struttura con --struttura NOME.");
-    SenzaArchivio cartellaLocale;
+    SoloCartella cartellaLocale;
     Connessione c(contesto.url);
     EsitoImportazione esito;
 
