@@ -327,20 +327,28 @@ private:
         r.colonne = t.colonne;
         const std::size_t n = t.colonne.size();
         r.righe.impostaColonne(n);
-        std::string sql = "SELECT ";
-        for (std::size_t i = 0; i < n; ++i) sql += (i ? ",c" : "c") + std::to_string(i);
-        if (n == 0) sql += "1";
-        sql += " FROM " + c.identificatore(catalogo(s, m_struttura).schema) + "." + c.identificatore(t.nome) + where + " ORDER BY r";
+        // The rows' order number comes along and the table's own order is
+        // restored here: a sort of the selected rows by the server costs more.
+        std::string sql = "SELECT r";
+        for (std::size_t i = 0; i < n; ++i) sql += ",c" + std::to_string(i);
+        sql += " FROM " + c.identificatore(catalogo(s, m_struttura).schema) + "." + c.identificatore(t.nome) + where;
         Risultato res = c.esegui(sql, parametri, "la tabella \"" + t.tabella + "\" di \"" + nomeFileDi(m_percorso)
                                                        + "\" della struttura \"" + m_struttura + "\"");
         PGresult *p = res.get();
         const int righe = PQntuples(p);
+        std::vector<std::pair<std::int64_t, int>> ordine(static_cast<std::size_t>(righe));
+        bool ordinate = true;
+        for (int i = 0; i < righe; ++i) {
+            ordine[static_cast<std::size_t>(i)] = {intero(PQgetvalue(p, i, 0), static_cast<std::size_t>(PQgetlength(p, i, 0))), i};
+            if (i > 0 && ordine[static_cast<std::size_t>(i)].first < ordine[static_cast<std::size_t>(i) - 1].first) ordinate = false;
+        }
+        if (!ordinate) std::sort(ordine.begin(), ordine.end());
         std::vector<Valore> appoggio(n);
         if (!filtro) r.righe.reserve(static_cast<std::size_t>(righe));
-        for (int i = 0; i < righe; ++i) {
+        for (const auto &[numero, i] : ordine) {
             Valore *celle = filtro ? appoggio.data() : r.righe.aggiungiRiga();
             for (std::size_t k = 0; k < n; ++k) {
-                const int col = static_cast<int>(k);
+                const int col = static_cast<int>(k) + 1;
                 if (filtro) celle[k] = Valore();
                 if (PQgetisnull(p, i, col)) continue;
                 cella(t.tipi[k], PQgetvalue(p, i, col), static_cast<std::size_t>(PQgetlength(p, i, col)), celle[k]);
