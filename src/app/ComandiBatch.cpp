@@ -57,7 +57,15 @@ void stampaAiuto()
 
 } // namespace
 
-bool eComandoBatch(int argc, char **) { return argc > 1; }
+bool eComandoBatch(int argc, char **argv)
+{
+    // "produzione-camere --archivio URL --struttura NOME" opens the window on the archive.
+    if (argc > 1) {
+        const std::string primo = argv[1];
+        if (primo.rfind("--archivio", 0) == 0 || primo.rfind("--struttura", 0) == 0) return false;
+    }
+    return argc > 1;
+}
 
 bool richiedeGrafica(int argc, char **argv)
 {
@@ -157,7 +165,8 @@ std::vector<std::string> conOpzioniArchivio(std::vector<std::string> conValore)
     return conValore;
 }
 
-bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, std::string>> &archivio)
+bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, std::string>> &archivio,
+                   bool strutturaFacoltativa)
 {
     auto scegli = [](const std::string *opzione, const char *variabile) {
         if (opzione) return *opzione;
@@ -172,7 +181,7 @@ bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, 
         scriviErrore("con --struttura (o PC_STRUTTURA) indicare anche l'archivio centrale con --archivio URL (o PC_ARCHIVIO).");
         return false;
     }
-    if (struttura.empty()) {
+    if (struttura.empty() && !strutturaFacoltativa) {
         scriviErrore("con --archivio (o PC_ARCHIVIO) indicare anche la struttura con --struttura NOME (o PC_STRUTTURA).");
         return false;
     }
@@ -180,10 +189,10 @@ bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, 
     return true;
 }
 
-bool attivaArchivio(const Opzioni &opzioni)
+bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa)
 {
     std::optional<std::pair<std::string, std::string>> a;
-    if (!leggiArchivio(opzioni, a)) return false;
+    if (!leggiArchivio(opzioni, a, strutturaFacoltativa)) return false;
     if (!a) return true;
     dati::archivio::imposta(dati::archivio::Contesto{a->first, a->second});
     // The history files are found by name in the archive: any folder will do.

@@ -54,10 +54,12 @@ bool leggiOpzioni(const std::vector<std::string> &argomenti, const std::vector<s
 std::vector<std::string> conOpzioniArchivio(std::vector<std::string> conValore);
 // The archive named by the options, else by PC_ARCHIVIO / PC_STRUTTURA (the
 // options win); nothing when neither names one. Returns false (after writing
-// a message) when only one of the two is given.
-bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, std::string>> &archivio);
+// a message) when only one of the two is given (the property may be left out
+// where it is not needed: the chain statement reads them all).
+bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, std::string>> &archivio,
+                   bool strutturaFacoltativa = false);
 // leggiArchivio, then makes that archive the process's source of data.
 // DIRKV, which names no folder then, may be left unset.
-bool attivaArchivio(const Opzioni &opzioni);
+bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa = false);
 
 } // namespace pc::batch

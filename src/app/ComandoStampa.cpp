@@ -15,9 +15,9 @@ namespace pc::batch {
 int comandoStampa(const std::vector<std::string> &argomenti)
 {
     Opzioni o;
-    if (!leggiOpzioni(argomenti, conOpzioniArchivio({"--dal", "--al", "--tipo", "--raggruppamento"}), {"--mostra"}, o)
-        || !attivaArchivio(o))
-        return 2;
+    if (!leggiOpzioni(argomenti, conOpzioniArchivio({"--dal", "--al", "--tipo", "--raggruppamento"}), {"--mostra"}, o)) return 2;
+    const bool catena = o.valore("--raggruppamento") && *o.valore("--raggruppamento") == "strutture";
+    if (!attivaArchivio(o, catena)) return 2;
     if (!o.posizionali.empty()) {
         scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
         return 2;
@@ -43,7 +43,7 @@ int comandoStampa(const std::vector<std::string> &argomenti)
     else if (gruppo == "macro") r.raggruppamento = Raggruppamento::MacroCategorie;
     else if (gruppo == "strutture" && dati::archivio::attivo()) r.raggruppamento = Raggruppamento::Strutture;
     else if (gruppo == "strutture") {
-        scriviErrore("il raggruppamento strutture (report della catena) richiede l'archivio centrale: --archivio URL --struttura NOME.");
+        scriviErrore("il raggruppamento strutture (report della catena) richiede l'archivio centrale: --archivio URL (o PC_ARCHIVIO).");
         return 2;
     } else {
         scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi, macro o (con --archivio) strutture.");

@@ -20,8 +20,12 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return pc::batch::eseguiComandoBatch(argc, argv);
     }
-    // The window reads the central archive named by PC_ARCHIVIO / PC_STRUTTURA.
-    if (!pc::batch::attivaArchivio(pc::batch::Opzioni{})) return 2;
+    // The window reads the central archive named by --archivio / --struttura
+    // or PC_ARCHIVIO / PC_STRUTTURA.
+    pc::batch::Opzioni opzioni;
+    if (!pc::batch::leggiOpzioni(std::vector<std::string>(argv + 1, argv + argc), pc::batch::conOpzioniArchivio({}), {}, opzioni)
+        || !opzioni.posizionali.empty() || !pc::batch::attivaArchivio(opzioni))
+        return 2;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("produzione-camere"));
 
