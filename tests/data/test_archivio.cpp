@@ -4,6 +4,7 @@
 
 #include "AlbergoDiProva.h"
 #include "Archivio.h"
+#include "Database.h"
 #include "ErroreDati.h"
 #include "StampaProduzione.h"
 
@@ -365,6 +366,44 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
     EXPECT_EQ(c.report(), "precedente");
     // The next reading connects again.
     EXPECT_EQ(arc::strutture(), std::vector<std::string>{"Uno"});
+}
+
+// Every cell comes back as it was: kinds mixed in a column, texts the
+// server cannot hold as text, the characters COPY escapes, null and the
+// empty text; and a criterion narrowed by the server selects and orders the
+// same records.
+TEST_F(Archivio, EveryCellComesBackAsItWas)
+{
+    CartellaDiLavoro c;
+    const std::vector<std::vector<Valore>> righe = {
+        {I(1), T("b\tc\\d\ne\r"), T("20250101"), I(7)},
+        {I(1), T("A"), T(""), T("testo")},
+        {I(2), T("\xC3\xA0 la carte"), N(), R(1.0005)},
+        {I(1), T("zeta"), T("20240229"), T(std::string("nul\0dentro", 10))},
+        {T("1"), T("a"), T("2025"), T("\xFF\xFE non UTF-8")},
+        {N(), T("Caff\xC3\xA8"), T("20251231"), R(-0.0)},
+        {I(1), N(), T("19991231"), R(1e300)},
+    };
+    strumenti::scriviArchivio(c.percorso().toStdString() + "/VociFattura.mdb",
+                              {{"VociFattura", {{"NumeroHotel", ""}, {"Codice", "TEXT"}, {"Data", "TEXT"}, {"Misto", ""}}, righe}});
+    const arc::Contesto ctx{server.url(), "Celle"};
+    arc::importa(ctx, ".", "storico");
+    for (const char *sql : {"VociFattura", "Select * From VociFattura Where NumeroHotel = 1 and Data >= '2000' Order by Codice",
+                            "Select * From VociFattura Where Data < '20250101' or Codice = 'a'",
+                            "Select Misto From VociFattura Where NumeroHotel = 1 and Left(Codice, 1) <> 'b' Order by Misto"}) {
+        auto leggi = [&](const std::optional<arc::Contesto> &a) {
+            arc::imposta(a);
+            auto rs = dati::Database::open("VociFattura.mdb")->openRecordset(sql);
+            std::vector<std::vector<Valore>> r(rs->size());
+            for (std::size_t i = 0; i < rs->size(); ++i)
+                for (std::size_t k = 0; k < rs->colonne().size(); ++k) r[i].push_back(rs->value(i, static_cast<int>(k)));
+            arc::imposta(std::nullopt);
+            return r;
+        };
+        const auto cartella = leggi(std::nullopt);
+        EXPECT_FALSE(cartella.empty()) << sql;
+        EXPECT_EQ(leggi(ctx), cartella) << sql;
+    }
 }
 
 } // namespace
