@@ -1,5 +1,7 @@
 #include "TavoDesktop.h"
 
+#include "Archivio.h"
+
 #include "ImmagineEsci.h"
 #include "ErroreDati.h"
 #include "TavoRoutine.h"
@@ -361,6 +363,8 @@ void TavoDesktop::eseguiReport()
         };
 
         try {
+            // One consistent reading of the central archive, when one is active.
+            dati::archivio::Lettura lettura;
             report_(r, avanzamento);
         } catch (const ErroreDati &e) {
             errore = QString::fromStdString(e.what());

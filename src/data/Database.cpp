@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "Archivio.h"
 #include "CacheTabelle.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
@@ -55,7 +56,7 @@ std::optional<fs::path> senzaMaiuscole(const fs::path &p)
 
 // The file as named; else with the case of its parts corrected; a path
 // written with backslashes (DIRKV + "\file.mdb") is read with slashes too.
-std::string risolviPercorso(const std::string &percorso)
+std::optional<std::string> cercaPercorso(const std::string &percorso)
 {
     std::error_code ec;
     std::vector<std::string> candidati{percorso};
@@ -71,6 +72,13 @@ std::string risolviPercorso(const std::string &percorso)
         auto p = senzaMaiuscole(fs::path(c));
         if (p && fs::is_regular_file(*p, ec)) return p->string();
     }
+    return std::nullopt;
+}
+
+std::string risolviPercorso(const std::string &percorso)
+{
+    if (auto p = cercaPercorso(percorso)) return *p;
+    std::error_code ec;
     if (fs::exists(percorso, ec))
         throw ErroreDati("\"" + percorso + "\" non \xC3\xA8 un archivio ma una cartella.");
     throw ErroreDati("Archivio \"" + percorso + "\" non trovato.");
@@ -232,9 +240,19 @@ Database::~Database() = default;
 
 std::unique_ptr<Database> Database::open(const std::string &percorso)
 {
+    if (archivio::attivo()) {
+        std::unique_ptr<Database> db(new Database(archivio::apri(percorso)));
+        // Tables are shared through the cache only within one reading of the archive.
+        db->d->chiave = {archivio::identita(percorso), 0, 0};
+        return db;
+    }
     const std::string risolto = risolviPercorso(percorso);
     return std::unique_ptr<Database>(new Database(apriSorgente(risolto)));
 }
+
+std::optional<std::string> Database::trova(const std::string &percorso) { return cercaPercorso(percorso); }
+
+std::vector<std::string> Database::tabelle() { return d->aperta().tabelle(); }
 
 const std::string &Database::percorso() const { return d->percorso; }
 

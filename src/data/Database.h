@@ -4,6 +4,7 @@
 #include "Valore.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,15 @@ public:
     // When the exact name is absent, a file of the same folder whose name
     // differs only in case is taken (folders copied from Windows), and a
     // Windows path with backslashes is tried with slashes.
+    // While the chain's central archive is active (archivio::imposta), the
+    // file's tables come from the active property's copy there instead.
     static std::unique_ptr<Database> open(const std::string &percorso);
+    // The file open() would read in the folder, when there is one.
+    static std::optional<std::string> trova(const std::string &percorso);
     ~Database();
+
+    // The names of the file's tables, as stored.
+    std::vector<std::string> tabelle();
 
     const std::string &percorso() const;
 
