@@ -340,7 +340,7 @@ bool Recordset::cerca(std::string_view criterio, std::size_t da)
             for (std::size_t i = 0; i < n; ++i) {
                 const Valore &v = riga(i)[a->colonna];
                 if (v.eTesto())
-                    indice.testi[chiaveNoCase(v.comeTesto())].push_back(static_cast<std::uint32_t>(i));
+                    indice.testi[testo::chiaveNoCase(v.comeTesto())].push_back(static_cast<std::uint32_t>(i));
                 else if (v.tipo() == Valore::Tipo::Intero)
                     indice.interi[v.comeIntero()].push_back(static_cast<std::uint32_t>(i));
                 else if (!v.nullo())
@@ -349,7 +349,7 @@ bool Recordset::cerca(std::string_view criterio, std::size_t da)
         }
         const bool numeriPresenti = indice.altriNumeri || !indice.interi.empty();
         if (a->valore.eTesto() && !(numeriPresenti && Valuta::daTesto(a->valore.comeTesto()))) {
-            auto t = indice.testi.find(chiaveNoCase(a->valore.comeTesto()));
+            auto t = indice.testi.find(testo::chiaveNoCase(a->valore.comeTesto()));
             candidati = t == indice.testi.end() ? &nessuno : &t->second;
         } else if (a->valore.tipo() == Valore::Tipo::Intero && indice.testi.empty() && !indice.altriNumeri) {
             auto t = indice.interi.find(a->valore.comeIntero());

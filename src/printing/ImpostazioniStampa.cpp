@@ -1,9 +1,9 @@
 #include "ImpostazioniStampa.h"
 
 #include "Database.h"
+#include "Dialetto.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
-#include "MotoreReport.h"
 #include "TavoRoutine.h"
 #include "Testo.h"
 #include "Valore.h"
@@ -136,7 +136,7 @@ ImpostazioniStampa raccogliImpostazioni(const SceltaStampa &scelta)
     auto db = dati::Database::open(FileStampanti);
     auto stampanti = db->openRecordset("Stampanti");
     auto setStampa = db->openRecordset("SetStampa");
-    if (!stampanti->findFirst("Destinazione = " + quotaCriterio(scelta.destinazione))) {
+    if (!stampanti->findFirst("Destinazione = " + dati::dialetto::quotaCriterio(scelta.destinazione))) {
         db->close();
         throw ErroreDati("La destinazione di stampa \"" + scelta.destinazione + "\" non esiste nella tabella Stampanti (" +
                          FileStampanti + "): nulla \xC3\xA8 stato stampato.");
