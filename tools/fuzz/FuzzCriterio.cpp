@@ -9,6 +9,7 @@
 #include "CacheTabelle.h"
 #include "Database.h"
 #include "ErroreDati.h"
+#include "SorgentiInterne.h"
 
 #include <sqlite3.h>
 
