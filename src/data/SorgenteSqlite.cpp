@@ -126,15 +126,8 @@ std::string identificatore(const std::string &nome)
     return r + "\"";
 }
 
-std::string testoSql(const std::string &s)
-{
-    std::string r = "'";
-    for (char c : s) {
-        if (c == '\'') r += '\'';
-        r += c;
-    }
-    return r + "'";
-}
+// A text literal: the dialect's quoting is SQLite's too.
+std::string testoSql(const std::string &s) { return dialetto::quotaCriterio(s); }
 
 const char *operatoreSql(Operatore op)
 {

@@ -4,7 +4,8 @@
 // mark, the rest is the report. Every line is converted alone, then the whole
 // report file is converted into its .csv copy.
 //
-//   build-fuzz/tools/fuzz_converti_xls -max_len=4096 -max_total_time=300
+//   build-fuzz/tools/fuzz_converti_xls -max_len=4096 -max_total_time=300 /absolute/corpus/folder
+// (an absolute corpus path: the target works in a folder of its own)
 
 #include "ConvertiXLS.h"
 #include "ErroreDati.h"
