@@ -221,14 +221,18 @@ private:
             (costoso(c) ? costosi : semplici).push_back(std::move(c));
         }
         for (auto &c : costosi) semplici.push_back(std::move(c));
-        // ((a AND b) AND c) ...
-        sql.append(semplici.size() - 1, '(');
-        sql += semplici[0];
-        for (std::size_t i = 1; i < semplici.size(); ++i) {
-            sql += " AND ";
-            sql += semplici[i];
-            sql += ')';
+        if (semplici.size() == 1) {
+            sql += semplici[0];
+            return true;
         }
+        // (a AND b AND c): flat, as nested parentheses would soon exhaust
+        // the stack of SQLite's parser (about a hundred levels).
+        sql += '(';
+        for (std::size_t i = 0; i < semplici.size(); ++i) {
+            if (i > 0) sql += " AND ";
+            sql += semplici[i];
+        }
+        sql += ')';
         return true;
     }
 
