@@ -11,6 +11,7 @@
 
 namespace pc::dati {
 
+class Filtro;
 class Recordset;
 
 // An open hotel database (one file), read-only. Mirrors the operations the
@@ -84,7 +85,10 @@ public:
 private:
     friend class Database;
     Recordset() = default;
+    struct CacheCriterio;
     bool cerca(std::string_view criterio, std::size_t da);
+    std::shared_ptr<const Filtro> filtroPer(std::string_view criterio);
+    const std::vector<std::uint32_t> *candidatiPer(const Filtro &filtro);
 
     std::string m_descrizione;   // "table Scheda_Cliente of Scheda_Cliente.mdb", for messages
     std::string m_tabellaNome, m_archivio;           // for messages and same-file sub-selects
@@ -93,7 +97,6 @@ private:
     bool m_tutte = false;                             // every row of m_tabella, in its order
     std::ptrdiff_t m_corrente = -1;
     bool m_noMatch = true;
-    struct CacheCriterio;
     std::shared_ptr<CacheCriterio> m_cache;
 };
 
