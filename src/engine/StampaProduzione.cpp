@@ -8,8 +8,10 @@
 
 #include <QSaveFile>
 #include <QString>
+#include <QTemporaryFile>
 
 #include <algorithm>
+#include <cstring>
 
 namespace pc {
 
@@ -21,14 +23,198 @@ Giorno leggiDataRichiesta(const std::string &testo, const char *quale)
     throw ErroreDati(std::string("La data ") + quale + " \"" + testo + "\" non \xC3\xA8 una data valida (gg/mm/aaaa).");
 }
 
+const char CellaVerticale = '\xB3';
+
+std::string erroreDiSistema(const QFileDevice &f) { return f.errorString().toStdString(); }
+
+// The report file, replaced only once it is complete; every write is checked.
+class FileDelReport {
+public:
+    explicit FileDelReport(const std::string &nome) : m_nome(nome), m_file(QString::fromStdString(nome))
+    {
+        if (!m_file.open(QIODevice::WriteOnly))
+            throw ErroreDati("Impossibile creare il file del report \"" + m_nome + "\": " + erroreDiSistema(m_file));
+    }
+    void scrivi(const char *dati, std::size_t quanti)
+    {
+        if (quanti > 0 && m_file.write(dati, static_cast<qint64>(quanti)) != static_cast<qint64>(quanti)) fallito();
+    }
+    void scrivi(const std::string &dati) { scrivi(dati.data(), dati.size()); }
+    void chiudi()
+    {
+        if (!m_file.flush() || !m_file.commit()) fallito();
+    }
+
+private:
+    [[noreturn]] void fallito()
+    {
+        const std::string causa = erroreDiSistema(m_file);
+        m_file.cancelWriting();
+        throw ErroreDati("Impossibile scrivere il file del report \"" + m_nome + "\": " + causa);
+    }
+    std::string m_nome;
+    QSaveFile m_file;
+};
+
+// The day lines, written as they are computed at the widths known before the
+// first figure (the headings' and the first date's), while the widths the
+// figures need are tracked; they stay in memory up to a bound, then go to a
+// temporary file beside the report. Once the totals are known they are
+// copied into the report, each figure moved right where its column widened.
+class RigheGiornaliere {
+public:
+    RigheGiornaliere(std::vector<int> larghezze, std::size_t limiteInMemoria, std::string nomeReport)
+        : m_iniziali(larghezze), m_testo(std::move(larghezze)), m_limite(limiteInMemoria), m_nomeReport(std::move(nomeReport))
+    {
+    }
+
+    std::string &buffer() { return m_buffer; }
+    const TestoReport &testo() const { return m_testo; }
+
+    // After the lines added to buffer(): keeps the memory bounded.
+    void dopoAggiunta()
+    {
+        if (m_buffer.size() >= m_limite) versaNelFile();
+    }
+
+    // Copies the lines into the report at the final widths.
+    void copiaIn(FileDelReport &report, const std::vector<int> &larghezze)
+    {
+        const bool uguali = larghezze == m_iniziali;
+        auto copia = [&](const char *dati, std::size_t quanti) {
+            if (uguali) report.scrivi(dati, quanti);
+            else allarga(report, dati, quanti, larghezze);
+        };
+        if (m_temporaneo) {
+            versaNelFile();
+            if (!m_temporaneo->seek(0)) falliscoTemporaneo();
+            std::string pezzo(1u << 20, '\0');
+            std::size_t resto = 0;   // bytes of an incomplete line kept at the start of pezzo
+            for (;;) {
+                const qint64 letti = m_temporaneo->read(pezzo.data() + resto, static_cast<qint64>(pezzo.size() - resto));
+                if (letti < 0) falliscoTemporaneo();
+                if (letti == 0) break;
+                const std::size_t fine = resto + static_cast<std::size_t>(letti);
+                std::size_t completo = fine;
+                if (!uguali) {
+                    // Only whole lines can be widened.
+                    while (completo > 0 && pezzo[completo - 1] != '\n') --completo;
+                    if (completo == 0) {
+                        pezzo.resize(pezzo.size() * 2);   // a line longer than the piece
+                        resto = fine;
+                        continue;
+                    }
+                }
+                copia(pezzo.data(), completo);
+                std::memmove(pezzo.data(), pezzo.data() + completo, fine - completo);
+                resto = fine - completo;
+            }
+            if (resto > 0) copia(pezzo.data(), resto);
+        } else {
+            copia(m_buffer.data(), m_buffer.size());
+        }
+        m_buffer.clear();
+        m_temporaneo.reset();
+    }
+
+private:
+    void versaNelFile()
+    {
+        if (!m_temporaneo) {
+            m_temporaneo = std::make_unique<QTemporaryFile>(QString::fromStdString(m_nomeReport) + ".XXXXXX");
+            if (!m_temporaneo->open())
+                throw ErroreDati("Impossibile creare il file temporaneo accanto al report \"" + m_nomeReport + "\": " +
+                                 erroreDiSistema(*m_temporaneo));
+        }
+        if (!m_buffer.empty() &&
+            m_temporaneo->write(m_buffer.data(), static_cast<qint64>(m_buffer.size())) != static_cast<qint64>(m_buffer.size()))
+            falliscoTemporaneo();
+        if (!m_temporaneo->flush()) falliscoTemporaneo();
+        m_buffer.clear();
+    }
+
+    [[noreturn]] void falliscoTemporaneo()
+    {
+        throw ErroreDati("Impossibile scrivere il file temporaneo del report \"" + m_temporaneo->fileName().toStdString() +
+                         "\": " + erroreDiSistema(*m_temporaneo));
+    }
+
+    // Day lines rewritten at wider columns: the date cell keeps its width,
+    // every figure is right-aligned in its column's new width.
+    void allarga(FileDelReport &report, const char *dati, std::size_t quanti, const std::vector<int> &larghezze)
+    {
+        std::string uscita;
+        const char *p = dati, *fine = dati + quanti;
+        while (p < fine) {
+            const char *a = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(fine - p)));
+            const char *fineRiga = a ? a + 1 : fine;
+            const std::size_t cellaData = 2 + static_cast<std::size_t>(larghezze[0]);   // "│" + date + "│"
+            uscita.append(p, std::min(cellaData, static_cast<std::size_t>(fineRiga - p)));
+            const char *q = p + std::min(cellaData, static_cast<std::size_t>(fineRiga - p));
+            for (std::size_t k = 1; k < larghezze.size() && q < fineRiga; ++k) {
+                const char *b = static_cast<const char *>(std::memchr(q, CellaVerticale, static_cast<std::size_t>(fineRiga - q)));
+                if (!b) break;
+                const char *cifra = q;
+                while (cifra < b && *cifra == ' ') ++cifra;
+                const auto lunghezza = static_cast<int>(b - cifra);
+                if (lunghezza < larghezze[k]) uscita.append(static_cast<std::size_t>(larghezze[k] - lunghezza), ' ');
+                uscita.append(cifra, static_cast<std::size_t>(b - cifra));
+                uscita += CellaVerticale;
+                q = b + 1;
+            }
+            uscita.append(q, static_cast<std::size_t>(fineRiga - q));
+            p = fineRiga;
+            if (uscita.size() >= (1u << 16)) {
+                report.scrivi(uscita);
+                uscita.clear();
+            }
+        }
+        report.scrivi(uscita);
+    }
+
+    std::vector<int> m_iniziali;
+    TestoReport m_testo;
+    std::size_t m_limite;
+    std::string m_nomeReport;
+    std::string m_buffer;
+    std::unique_ptr<QTemporaryFile> m_temporaneo;
+};
+
+// How the figures of the statement are written: decimals and mark.
+struct FormatoCifre {
+    int decimali;
+    char separatore;
+    int lunghezza(Valuta v) const
+    {
+        char buffer[32];
+        return v.scrivi(buffer, decimali, separatore);
+    }
+};
+
+// The widths known before the figures: the first date as typed and the headings.
+std::vector<int> larghezzeIniziali(const std::string &primaData, const std::vector<std::string> &chiavi)
+{
+    std::vector<int> larghezze(chiavi.size() + 1, TestoReport::LarghezzaColonna);
+    larghezze[0] = std::max<int>(larghezze[0], static_cast<int>(primaData.size()));
+    for (std::size_t k = 0; k < chiavi.size(); ++k)
+        larghezze[k + 1] = std::max(larghezze[k + 1], static_cast<int>(chiavi[k].size()));
+    return larghezze;
+}
+
 } // namespace
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento)
 {
-    StampaProduzione(richiesta, avanzamento, MetodoCalcolo::Rapido);
+    StampaProduzione(richiesta, avanzamento, MetodoCalcolo::Rapido, LimitiStampa{});
 }
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo)
+{
+    StampaProduzione(richiesta, avanzamento, metodo, LimitiStampa{});
+}
+
+void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo,
+                      const LimitiStampa &limiti)
 {
     const Giorno dalla = leggiDataRichiesta(richiesta.dalla, "iniziale");
     const Giorno alla = leggiDataRichiesta(richiesta.alla, "finale");
@@ -37,71 +223,54 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
     figure.impostaAvanzamento(avanzamento);
     const std::size_t n = figure.chiavi().size();
 
-    // Figures of every day, kept until the end so that a column can be widened
-    // for a figure longer than its 10 characters.
-    std::vector<Valuta> cifre;
+    // Texts in Windows-1252.
+    const FormatoCifre formato{richiesta.tipo == TipoReport::Vendite ? 0 : 2, separatoreDecimale()};
+    const std::string primaData = testo::utf8InCp1252(richiesta.dalla);
+    std::vector<std::string> chiavi(n);
+    for (std::size_t k = 0; k < n; ++k) chiavi[k] = testo::utf8InCp1252(figure.chiavi()[k]);
+
+    // The day lines, block after block; the longest figure of a column is
+    // that of its largest or of its smallest value.
+    const std::string nome = nomeFileReport();
+    RigheGiornaliere righe(larghezzeIniziali(primaData, chiavi), limiti.righeInMemoria, nome);
+    std::vector<Valuta> minimi(n), massimi(n);
     Giorno primo;
     long giorni = 0;
-    const Valuta *blocchi = nullptr;
-    while (figure.prossimoBlocco(primo, giorni, blocchi)) cifre.insert(cifre.end(), blocchi, blocchi + giorni * static_cast<long>(n));
+    const Valuta *cifre = nullptr;
+    while (figure.prossimoBlocco(primo, giorni, cifre, limiti.giorniPerBlocco)) {
+        for (long i = 0; i < giorni; ++i) {
+            const Valuta *giorno = cifre + static_cast<std::size_t>(i) * n;
+            for (std::size_t k = 0; k < n; ++k) {
+                minimi[k] = std::min(minimi[k], giorno[k]);
+                massimi[k] = std::max(massimi[k], giorno[k]);
+            }
+            // The first day line shows the first date exactly as it was typed.
+            const Giorno g{primo.seriale + i};
+            righe.testo().aggiungiRiga(righe.buffer(), g == dalla ? primaData : g.ggmmaaaa(), giorno, formato.decimali,
+                                       formato.separatore);
+            righe.dopoAggiunta();
+        }
+    }
 
-    // Texts, in Windows-1252, and the width of every column: the longest
-    // figure of a column is that of its largest or of its smallest value.
-    const char separatore = separatoreDecimale();
-    const int decimali = richiesta.tipo == TipoReport::Vendite ? 0 : 2;
-    auto lunghezza = [&](Valuta v) {
-        char buffer[32];
-        return v.scrivi(buffer, decimali, separatore);
-    };
-    std::vector<std::string> chiavi(n);
-    std::vector<Valuta> totali(n), minimi(n), massimi(n);
-    std::vector<int> larghezze(n + 1, TestoReport::LarghezzaColonna);
-    const std::string primaData = testo::utf8InCp1252(richiesta.dalla);
-    larghezze[0] = std::max<int>(larghezze[0], static_cast<int>(primaData.size()));
-    for (std::size_t i = 0; i < cifre.size(); ++i) {
-        const std::size_t k = i % n;
-        minimi[k] = std::min(minimi[k], cifre[i]);
-        massimi[k] = std::max(massimi[k], cifre[i]);
-    }
-    for (std::size_t k = 0; k < n; ++k) {
-        chiavi[k] = testo::utf8InCp1252(figure.chiavi()[k]);
-        totali[k] = figure.totali()[k];
-        larghezze[k + 1] = std::max({larghezze[k + 1], static_cast<int>(chiavi[k].size()), lunghezza(totali[k]),
-                                     lunghezza(minimi[k]), lunghezza(massimi[k])});
-    }
+    std::vector<int> larghezze = larghezzeIniziali(primaData, chiavi);
+    const std::vector<Valuta> &totali = figure.totali();
+    for (std::size_t k = 0; k < n; ++k)
+        larghezze[k + 1] = std::max({larghezze[k + 1], formato.lunghezza(totali[k]), formato.lunghezza(minimi[k]),
+                                     formato.lunghezza(massimi[k])});
 
     const TestoReport testoReport(larghezze);
-    const QString nome = QString::fromStdString(nomeFileReport());
-    QSaveFile file(nome);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ErroreDati("Impossibile creare il file del report \"" + nome.toStdString() + "\": " + file.errorString().toStdString());
-    std::string testoBlocco;
-    auto svuota = [&](bool sempre) {
-        if (sempre || testoBlocco.size() >= (1u << 16)) {
-            file.write(testoBlocco.data(), static_cast<qint64>(testoBlocco.size()));
-            testoBlocco.clear();
-        }
-    };
-    auto scrivi = [&](const std::string &linea) {
-        testoBlocco += linea;
-        testoBlocco += "\r\n";
-    };
-    scrivi(TestoReport::titolo(richiesta));
-    scrivi(testoReport.bordoSuperiore());
-    scrivi(testoReport.intestazione(chiavi));
-    scrivi(testoReport.separatore());
-    std::size_t i = 0;
-    for (Giorno g = dalla; g <= alla; g = g.successivo(), i += n) {
-        // The first day line shows the first date exactly as it was typed.
-        testoReport.aggiungiRiga(testoBlocco, g == dalla ? primaData : g.ggmmaaaa(), cifre.data() + i, decimali, separatore);
-        svuota(false);
-    }
-    scrivi(testoReport.separatore());
-    testoReport.aggiungiRiga(testoBlocco, "TOTALI    ", totali.data(), decimali, separatore);
-    scrivi(testoReport.bordoInferiore());
-    file.write(testoBlocco.data(), static_cast<qint64>(testoBlocco.size()));
-    if (!file.commit())
-        throw ErroreDati("Impossibile scrivere il file del report \"" + nome.toStdString() + "\": " + file.errorString().toStdString());
+    FileDelReport file(nome);
+    std::string testa;
+    for (const std::string &linea : {TestoReport::titolo(richiesta), testoReport.bordoSuperiore(),
+                                     testoReport.intestazione(chiavi), testoReport.separatore()})
+        testa += linea + "\r\n";
+    file.scrivi(testa);
+    righe.copiaIn(file, larghezze);
+    std::string coda = testoReport.separatore() + "\r\n";
+    testoReport.aggiungiRiga(coda, "TOTALI    ", totali.data(), formato.decimali, formato.separatore);
+    coda += testoReport.bordoInferiore() + "\r\n";
+    file.scrivi(coda);
+    file.chiudi();
 }
 
 } // namespace pc
