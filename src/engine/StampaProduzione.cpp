@@ -56,6 +56,27 @@ private:
     QSaveFile m_file;
 };
 
+// How the figures of the statement are written: decimals and mark.
+struct FormatoCifre {
+    int decimali;
+    char separatore;
+    int lunghezza(Valuta v) const
+    {
+        char buffer[32];
+        return v.scrivi(buffer, decimali, separatore);
+    }
+};
+
+// The widths known before the figures: the first date as typed and the headings.
+std::vector<int> larghezzeIniziali(const std::string &primaData, const std::vector<std::string> &chiavi)
+{
+    std::vector<int> larghezze(chiavi.size() + 1, TestoReport::LarghezzaColonna);
+    larghezze[0] = std::max<int>(larghezze[0], static_cast<int>(primaData.size()));
+    for (std::size_t k = 0; k < chiavi.size(); ++k)
+        larghezze[k + 1] = std::max(larghezze[k + 1], static_cast<int>(chiavi[k].size()));
+    return larghezze;
+}
+
 // The day lines, written as they are computed at the widths known before the
 // first figure (the headings' and the first date's), while the widths the
 // figures need are tracked; they stay in memory up to a bound, then go to a
@@ -63,18 +84,32 @@ private:
 // copied into the report, each figure moved right where its column widened.
 class RigheGiornaliere {
 public:
-    RigheGiornaliere(std::vector<int> larghezze, std::size_t limiteInMemoria, std::string nomeReport)
-        : m_iniziali(larghezze), m_testo(std::move(larghezze)), m_limite(limiteInMemoria), m_nomeReport(std::move(nomeReport))
+    RigheGiornaliere(std::vector<int> larghezze, FormatoCifre formato, std::size_t limiteInMemoria, std::string nomeReport)
+        : m_iniziali(larghezze), m_testo(std::move(larghezze)), m_formato(formato), m_minimi(m_iniziali.size() - 1),
+          m_massimi(m_iniziali.size() - 1), m_limite(limiteInMemoria), m_nomeReport(std::move(nomeReport))
     {
     }
 
-    std::string &buffer() { return m_buffer; }
-    const TestoReport &testo() const { return m_testo; }
-
-    // After the lines added to buffer(): keeps the memory bounded.
-    void dopoAggiunta()
+    // The line of one day, cifre one figure per column.
+    void aggiungi(std::string_view data, const Valuta *cifre)
     {
+        for (std::size_t k = 0; k < m_minimi.size(); ++k) {
+            m_minimi[k] = std::min(m_minimi[k], cifre[k]);
+            m_massimi[k] = std::max(m_massimi[k], cifre[k]);
+        }
+        m_testo.aggiungiRiga(m_buffer, data, cifre, m_formato.decimali, m_formato.separatore);
         if (m_buffer.size() >= m_limite) versaNelFile();
+    }
+
+    // The widths the lines and the totals need: the longest figure of a
+    // column is that of its largest or of its smallest value.
+    std::vector<int> larghezzeFinali(const std::vector<Valuta> &totali) const
+    {
+        std::vector<int> larghezze = m_iniziali;
+        for (std::size_t k = 0; k < m_minimi.size(); ++k)
+            larghezze[k + 1] = std::max({larghezze[k + 1], m_formato.lunghezza(totali[k]), m_formato.lunghezza(m_minimi[k]),
+                                         m_formato.lunghezza(m_massimi[k])});
+        return larghezze;
     }
 
     // Copies the lines into the report at the final widths.
@@ -174,31 +209,48 @@ private:
 
     std::vector<int> m_iniziali;
     TestoReport m_testo;
+    FormatoCifre m_formato;
+    std::vector<Valuta> m_minimi, m_massimi;
     std::size_t m_limite;
     std::string m_nomeReport;
     std::string m_buffer;
     std::unique_ptr<QTemporaryFile> m_temporaneo;
 };
 
-// How the figures of the statement are written: decimals and mark.
-struct FormatoCifre {
-    int decimali;
-    char separatore;
-    int lunghezza(Valuta v) const
-    {
-        char buffer[32];
-        return v.scrivi(buffer, decimali, separatore);
-    }
-};
-
-// The widths known before the figures: the first date as typed and the headings.
-std::vector<int> larghezzeIniziali(const std::string &primaData, const std::vector<std::string> &chiavi)
+// The day lines of the period, block after block.
+void scriviGiorni(FigureGiornaliere &figure, RigheGiornaliere &righe, Giorno dalla, const std::string &primaData, long giorniPerBlocco)
 {
-    std::vector<int> larghezze(chiavi.size() + 1, TestoReport::LarghezzaColonna);
-    larghezze[0] = std::max<int>(larghezze[0], static_cast<int>(primaData.size()));
-    for (std::size_t k = 0; k < chiavi.size(); ++k)
-        larghezze[k + 1] = std::max(larghezze[k + 1], static_cast<int>(chiavi[k].size()));
-    return larghezze;
+    const std::size_t n = figure.chiavi().size();
+    Giorno primo;
+    long giorni = 0;
+    const Valuta *cifre = nullptr;
+    while (figure.prossimoBlocco(primo, giorni, cifre, giorniPerBlocco)) {
+        for (long i = 0; i < giorni; ++i) {
+            // The first day line shows the first date exactly as it was typed.
+            const Giorno g{primo.seriale + i};
+            righe.aggiungi(g == dalla ? primaData : g.ggmmaaaa(), cifre + static_cast<std::size_t>(i) * n);
+        }
+    }
+}
+
+// The report file: title, heading, the day lines at their final widths, totals.
+void scriviReport(const std::string &nome, const RichiestaReport &richiesta, const std::vector<std::string> &chiavi,
+                  const std::vector<int> &larghezze, RigheGiornaliere &righe, FormatoCifre formato,
+                  const std::vector<Valuta> &totali)
+{
+    const TestoReport testoReport(larghezze);
+    FileDelReport file(nome);
+    std::string testa;
+    for (const std::string &linea : {TestoReport::titolo(richiesta), testoReport.bordoSuperiore(),
+                                     testoReport.intestazione(chiavi), testoReport.separatore()})
+        testa += linea + "\r\n";
+    file.scrivi(testa);
+    righe.copiaIn(file, larghezze);
+    std::string coda = testoReport.separatore() + "\r\n";
+    testoReport.aggiungiRiga(coda, "TOTALI    ", totali.data(), formato.decimali, formato.separatore);
+    coda += testoReport.bordoInferiore() + "\r\n";
+    file.scrivi(coda);
+    file.chiudi();
 }
 
 } // namespace
@@ -221,56 +273,18 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
 
     FigureGiornaliere figure(richiesta.tipo, richiesta.raggruppamento, dalla, alla, metodo);
     figure.impostaAvanzamento(avanzamento);
-    const std::size_t n = figure.chiavi().size();
 
     // Texts in Windows-1252.
     const FormatoCifre formato{richiesta.tipo == TipoReport::Vendite ? 0 : 2, separatoreDecimale()};
     const std::string primaData = testo::utf8InCp1252(richiesta.dalla);
-    std::vector<std::string> chiavi(n);
-    for (std::size_t k = 0; k < n; ++k) chiavi[k] = testo::utf8InCp1252(figure.chiavi()[k]);
+    std::vector<std::string> chiavi;
+    for (const std::string &chiave : figure.chiavi()) chiavi.push_back(testo::utf8InCp1252(chiave));
 
-    // The day lines, block after block; the longest figure of a column is
-    // that of its largest or of its smallest value.
     const std::string nome = nomeFileReport();
-    RigheGiornaliere righe(larghezzeIniziali(primaData, chiavi), limiti.righeInMemoria, nome);
-    std::vector<Valuta> minimi(n), massimi(n);
-    Giorno primo;
-    long giorni = 0;
-    const Valuta *cifre = nullptr;
-    while (figure.prossimoBlocco(primo, giorni, cifre, limiti.giorniPerBlocco)) {
-        for (long i = 0; i < giorni; ++i) {
-            const Valuta *giorno = cifre + static_cast<std::size_t>(i) * n;
-            for (std::size_t k = 0; k < n; ++k) {
-                minimi[k] = std::min(minimi[k], giorno[k]);
-                massimi[k] = std::max(massimi[k], giorno[k]);
-            }
-            // The first day line shows the first date exactly as it was typed.
-            const Giorno g{primo.seriale + i};
-            righe.testo().aggiungiRiga(righe.buffer(), g == dalla ? primaData : g.ggmmaaaa(), giorno, formato.decimali,
-                                       formato.separatore);
-            righe.dopoAggiunta();
-        }
-    }
-
-    std::vector<int> larghezze = larghezzeIniziali(primaData, chiavi);
-    const std::vector<Valuta> &totali = figure.totali();
-    for (std::size_t k = 0; k < n; ++k)
-        larghezze[k + 1] = std::max({larghezze[k + 1], formato.lunghezza(totali[k]), formato.lunghezza(minimi[k]),
-                                     formato.lunghezza(massimi[k])});
-
-    const TestoReport testoReport(larghezze);
-    FileDelReport file(nome);
-    std::string testa;
-    for (const std::string &linea : {TestoReport::titolo(richiesta), testoReport.bordoSuperiore(),
-                                     testoReport.intestazione(chiavi), testoReport.separatore()})
-        testa += linea + "\r\n";
-    file.scrivi(testa);
-    righe.copiaIn(file, larghezze);
-    std::string coda = testoReport.separatore() + "\r\n";
-    testoReport.aggiungiRiga(coda, "TOTALI    ", totali.data(), formato.decimali, formato.separatore);
-    coda += testoReport.bordoInferiore() + "\r\n";
-    file.scrivi(coda);
-    file.chiudi();
+    RigheGiornaliere righe(larghezzeIniziali(primaData, chiavi), formato, limiti.righeInMemoria, nome);
+    scriviGiorni(figure, righe, dalla, primaData, limiti.giorniPerBlocco);
+    const std::vector<int> larghezze = righe.larghezzeFinali(figure.totali());
+    scriviReport(nome, richiesta, chiavi, larghezze, righe, formato, figure.totali());
 }
 
 } // namespace pc
