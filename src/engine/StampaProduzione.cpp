@@ -3,14 +3,15 @@
 #include "DateReport.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
+#include "ScritturaFile.h"
 #include "TestoReport.h"
 #include "Testo.h"
 
-#include <QSaveFile>
 #include <QString>
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace pc {
@@ -25,35 +26,17 @@ Giorno leggiDataRichiesta(const std::string &testo, const char *quale)
 
 const char CellaVerticale = '\xB3';
 
-std::string erroreDiSistema(const QFileDevice &f) { return f.errorString().toStdString(); }
-
-// The report file, replaced only once it is complete; every write is checked.
+// The report file, replaced only once it is complete (every write, the flush
+// and the rename checked; never one of the hotel's databases).
 class FileDelReport {
 public:
-    explicit FileDelReport(const std::string &nome) : m_nome(nome), m_file(QString::fromStdString(nome))
-    {
-        if (!m_file.open(QIODevice::WriteOnly))
-            throw ErroreDati("Impossibile creare il file del report \"" + m_nome + "\": " + erroreDiSistema(m_file));
-    }
-    void scrivi(const char *dati, std::size_t quanti)
-    {
-        if (quanti > 0 && m_file.write(dati, static_cast<qint64>(quanti)) != static_cast<qint64>(quanti)) fallito();
-    }
-    void scrivi(const std::string &dati) { scrivi(dati.data(), dati.size()); }
-    void chiudi()
-    {
-        if (!m_file.flush() || !m_file.commit()) fallito();
-    }
+    explicit FileDelReport(const std::string &nome) : m_file(nome, "il file del report") {}
+    void scrivi(const char *dati, std::size_t quanti) { m_file.scrivi(std::string_view(dati, quanti)); }
+    void scrivi(const std::string &dati) { m_file.scrivi(dati); }
+    void chiudi() { m_file.conferma(); }
 
 private:
-    [[noreturn]] void fallito()
-    {
-        const std::string causa = erroreDiSistema(m_file);
-        m_file.cancelWriting();
-        throw ErroreDati("Impossibile scrivere il file del report \"" + m_nome + "\": " + causa);
-    }
-    std::string m_nome;
-    QSaveFile m_file;
+    ScritturaFile m_file;
 };
 
 // How the figures of the statement are written: decimals and mark.
@@ -122,10 +105,12 @@ public:
         };
         if (m_temporaneo) {
             versaNelFile();
+            errno = 0;
             if (!m_temporaneo->seek(0)) falliscoTemporaneo();
             std::string pezzo(1u << 20, '\0');
             std::size_t resto = 0;   // bytes of an incomplete line kept at the start of pezzo
             for (;;) {
+                errno = 0;
                 const qint64 letti = m_temporaneo->read(pezzo.data() + resto, static_cast<qint64>(pezzo.size() - resto));
                 if (letti < 0) falliscoTemporaneo();
                 if (letti == 0) break;
@@ -157,10 +142,12 @@ private:
     {
         if (!m_temporaneo) {
             m_temporaneo = std::make_unique<QTemporaryFile>(QString::fromStdString(m_nomeReport) + ".XXXXXX");
+            errno = 0;
             if (!m_temporaneo->open())
                 throw ErroreDati("Impossibile creare il file temporaneo accanto al report \"" + m_nomeReport + "\": " +
-                                 erroreDiSistema(*m_temporaneo));
+                                 causaFile(*m_temporaneo, errno) + ".");
         }
+        errno = 0;
         if (!m_buffer.empty() &&
             m_temporaneo->write(m_buffer.data(), static_cast<qint64>(m_buffer.size())) != static_cast<qint64>(m_buffer.size()))
             falliscoTemporaneo();
@@ -170,8 +157,9 @@ private:
 
     [[noreturn]] void falliscoTemporaneo()
     {
+        const int numero = errno;
         throw ErroreDati("Impossibile scrivere il file temporaneo del report \"" + m_temporaneo->fileName().toStdString() +
-                         "\": " + erroreDiSistema(*m_temporaneo));
+                         "\": " + causaFile(*m_temporaneo, numero) + ".");
     }
 
     // Day lines rewritten at wider columns: the date cell keeps its width,
