@@ -4,6 +4,7 @@
 #include "Valutatore.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 #include <unordered_map>
 
@@ -18,18 +19,19 @@ struct Intervallo {
     bool vuoto() const { return fine <= inizio; }
 };
 
-// A record counting from day inizio to the day before fine, in column k.
+// A record counting from day inizio to the day before fine, in column k
+// (day indexes fit 32 bits: the widest period has some 3.6 million days).
 struct Tratto {
-    long inizio;
-    long fine;
-    int k;
+    std::int32_t inizio;
+    std::int32_t fine;
+    std::int32_t k;
     Valuta q;
 };
 
 // A record counting on one day.
 struct Punto {
-    long giorno;
-    int k;
+    std::int32_t giorno;
+    std::int32_t k;
     Valuta q;
 };
 
@@ -231,13 +233,13 @@ private:
     void aggiungiGiorno(long d, int k, Valuta q)
     {
         if (k < 0 || d < 0 || d >= giorni) return;
-        punti.push_back({d, k, q});
+        punti.push_back({static_cast<std::int32_t>(d), k, q});
     }
 
     void aggiungiIntervallo(Intervallo t, int k, Valuta q)
     {
         if (k < 0 || t.vuoto()) return;
-        tratti.push_back({t.inizio, t.fine, k, q});
+        tratti.push_back({static_cast<std::int32_t>(t.inizio), static_cast<std::int32_t>(t.fine), k, q});
     }
 
     // Guest cards: a card counts on the days it covers unless the card matched
