@@ -168,8 +168,9 @@ TEST(CalcoloABlocchi, UgualeAlPeriodoInteroPerOgniTipoERaggruppamento)
                             << " giorni per blocco " << l.giorniPerBlocco << " in memoria " << l.righeInMemoria;
                     }
                 }
-                if (seme == 31 && tipo == TipoReport::Produzione && r == Raggruppamento::NumeriCamere)
+                if (seme == 31 && tipo == TipoReport::Produzione && r == Raggruppamento::NumeriCamere) {
                     EXPECT_NE(riferimento.find("123456789"), std::string::npos) << leggibile(riferimento);
+                }
             }
         }
         EXPECT_EQ(QDir(cartella.percorso()).entryList(QDir::Files).filter("fd7.").size(), 0) << "temporary file left";
