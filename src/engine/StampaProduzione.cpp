@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 namespace pc {
 
@@ -205,14 +206,17 @@ private:
     std::unique_ptr<QTemporaryFile> m_temporaneo;
 };
 
+// The day figures of a statement, block after block (day-major, one figure per column).
+using ProssimoBlocco = std::function<bool(Giorno &primo, long &giorni, const Valuta *&cifre)>;
+
 // The day lines of the period, block after block.
-void scriviGiorni(FigureGiornaliere &figure, RigheGiornaliere &righe, Giorno dalla, const std::string &primaData, long giorniPerBlocco)
+void scriviGiorni(const ProssimoBlocco &prossimoBlocco, std::size_t n, RigheGiornaliere &righe, Giorno dalla,
+                  const std::string &primaData)
 {
-    const std::size_t n = figure.chiavi().size();
     Giorno primo;
     long giorni = 0;
     const Valuta *cifre = nullptr;
-    while (figure.prossimoBlocco(primo, giorni, cifre, giorniPerBlocco)) {
+    while (prossimoBlocco(primo, giorni, cifre)) {
         for (long i = 0; i < giorni; ++i) {
             // The first day line shows the first date exactly as it was typed.
             const Giorno g{primo.seriale + i};
@@ -241,6 +245,26 @@ void scriviReport(const std::string &nome, const RichiestaReport &richiesta, con
     file.chiudi();
 }
 
+// The statement of the columns chiavi (UTF-8) whose figures prossimoBlocco
+// gives and whose totals come once the blocks are done.
+void scriviStatement(const RichiestaReport &richiesta, Giorno dalla, const std::vector<std::string> &chiaviColonne,
+                     const ProssimoBlocco &prossimoBlocco, const std::function<std::vector<Valuta>()> &totali,
+                     const LimitiStampa &limiti)
+{
+    // Texts in Windows-1252.
+    const FormatoCifre formato{richiesta.tipo == TipoReport::Vendite ? 0 : 2, separatoreDecimale()};
+    const std::string primaData = testo::utf8InCp1252(richiesta.dalla);
+    std::vector<std::string> chiavi;
+    for (const std::string &chiave : chiaviColonne) chiavi.push_back(testo::utf8InCp1252(chiave));
+
+    const std::string nome = nomeFileReport();
+    RigheGiornaliere righe(larghezzeIniziali(primaData, chiavi), formato, limiti.righeInMemoria, nome);
+    scriviGiorni(prossimoBlocco, chiavi.size(), righe, dalla, primaData);
+    const std::vector<Valuta> totaliColonne = totali();
+    const std::vector<int> larghezze = righe.larghezzeFinali(totaliColonne);
+    scriviReport(nome, richiesta, chiavi, larghezze, righe, formato, totaliColonne);
+}
+
 } // namespace
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento)
@@ -261,18 +285,12 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
 
     FigureGiornaliere figure(richiesta.tipo, richiesta.raggruppamento, dalla, alla, metodo);
     figure.impostaAvanzamento(avanzamento);
-
-    // Texts in Windows-1252.
-    const FormatoCifre formato{richiesta.tipo == TipoReport::Vendite ? 0 : 2, separatoreDecimale()};
-    const std::string primaData = testo::utf8InCp1252(richiesta.dalla);
-    std::vector<std::string> chiavi;
-    for (const std::string &chiave : figure.chiavi()) chiavi.push_back(testo::utf8InCp1252(chiave));
-
-    const std::string nome = nomeFileReport();
-    RigheGiornaliere righe(larghezzeIniziali(primaData, chiavi), formato, limiti.righeInMemoria, nome);
-    scriviGiorni(figure, righe, dalla, primaData, limiti.giorniPerBlocco);
-    const std::vector<int> larghezze = righe.larghezzeFinali(figure.totali());
-    scriviReport(nome, richiesta, chiavi, larghezze, righe, formato, figure.totali());
+    scriviStatement(
+        richiesta, dalla, figure.chiavi(),
+        [&](Giorno &primo, long &giorni, const Valuta *&cifre) {
+            return figure.prossimoBlocco(primo, giorni, cifre, limiti.giorniPerBlocco);
+        },
+        [&] { return figure.totali(); }, limiti);
 }
 
 } // namespace pc
