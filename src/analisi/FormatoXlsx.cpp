@@ -279,6 +279,8 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
     lxw_workbook *wb = m->wb;
     m->wb = nullptr;
     m->controlla(workbook_close(wb));
+    // The permissions of a file written directly (the temporary file is private).
+    m->temporaneo.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     if (std::rename(m->percorsoTemporaneo.c_str(), QFile::encodeName(m->nome).constData()) != 0)
         throw ErroreDati("Impossibile sostituire il foglio elettronico \"" + m->nome.toStdString() + "\".");
     m->temporaneo.setAutoRemove(false);

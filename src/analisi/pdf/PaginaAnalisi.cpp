@@ -43,7 +43,7 @@ void pannello(QPainter &p, const QRectF &area, const QString &titolo, const Riep
             break;
         }
 
-    const QFontMetricsF fm(p.font());
+    const QFontMetricsF fm(p.font(), p.device());
     p.setPen(Qt::black);
     p.drawText(QPointF(area.left(), area.top() + fm.ascent()), titolo);
     const double margineSx = fm.horizontalAdvance(QStringLiteral("0000,00 ")) + 4;
@@ -67,7 +67,8 @@ void pannello(QPainter &p, const QRectF &area, const QString &titolo, const Riep
     const std::size_t ogni = std::max<std::size_t>(1, (giorni + 7) / 8);
     for (std::size_t d = 0; d < giorni; d += ogni) {
         const QString t = QString::fromStdString(r.date[d].ggmmaaaa().substr(0, 5));
-        p.drawText(QRectF(x(d) - 40, grafico.bottom() + 2, 80, fm.height()), Qt::AlignHCenter | Qt::AlignTop, t);
+        const double w = fm.horizontalAdvance(t) + 2;
+        p.drawText(QRectF(x(d) - w / 2, grafico.bottom() + 2, w, fm.height()), Qt::AlignHCenter | Qt::AlignTop, t);
     }
     for (int ap = confronto ? 1 : 0; ap >= 0; --ap) {
         QPainterPath linea;
@@ -98,7 +99,7 @@ void disegnaAnalisi(const Riepilogo &r, QPagedPaintDevice &dispositivo)
     QFont carattere(QStringLiteral("DejaVu Sans"));
     carattere.setPointSizeF(9);
     p.setFont(carattere);
-    const QFontMetricsF fm(p.font());
+    const QFontMetricsF fm(p.font(), p.device());
     const RichiestaAnalisi &q = r.intestazione.richiesta;
     const bool confronto = q.confronto;
 
@@ -109,8 +110,8 @@ void disegnaAnalisi(const Riepilogo &r, QPagedPaintDevice &dispositivo)
     const QString testoTitolo = QStringLiteral("Analisi produzione camere dal %1 al %2 - %3")
                                     .arg(QString::fromStdString(q.dalla.ggmmaaaa()), QString::fromStdString(q.alla.ggmmaaaa()),
                                          QString::fromUtf8(titoloRaggruppamento(q.raggruppamento)));
-    const double hTitolo = QFontMetricsF(titolo).height();
-    p.drawText(QPointF(0, QFontMetricsF(titolo).ascent()), testoTitolo);
+    const double hTitolo = QFontMetricsF(titolo, &dispositivo).height();
+    p.drawText(QPointF(0, QFontMetricsF(titolo, &dispositivo).ascent()), testoTitolo);
     p.setFont(carattere);
     double y = hTitolo * 1.4;
     if (confronto) {
@@ -128,8 +129,20 @@ void disegnaAnalisi(const Riepilogo &r, QPagedPaintDevice &dispositivo)
     // The period table, as the terminal summary shows it, on the next pages.
     const std::string tabella = testoRiepilogo(r, ',');
     QFont fisso(QStringLiteral("DejaVu Sans Mono"));
-    fisso.setPointSizeF(confronto ? 6.5 : 8.5);
-    const QFontMetricsF fmFisso(fisso);
+    fisso.setPointSizeF(9);
+    {
+        // As large as the widest line allows.
+        std::size_t larghezza = 0;
+        for (std::size_t i = 0, j; i < tabella.size(); i = j + 1) {
+            j = tabella.find('\n', i);
+            if (j == std::string::npos) j = tabella.size();
+            larghezza = std::max(larghezza, j - i);
+        }
+        const double w = QFontMetricsF(fisso, &dispositivo).horizontalAdvance(QString(qsizetype(std::max<std::size_t>(larghezza, 1)), QLatin1Char('0')));
+        if (w > pagina.width()) fisso.setPointSizeF(std::max(4.0, 9 * pagina.width() / w));
+    }
+    const QFontMetricsF fmFisso(fisso, &dispositivo);
+    p.setPen(Qt::black);
     std::size_t inizio = 0;
     double yt = pagina.height();   // start a new page at once
     while (inizio < tabella.size()) {
