@@ -124,6 +124,10 @@ long long arrotondaPari(double valore)
     std::fesetround(FE_TONEAREST);
     const double r = std::nearbyint(valore);
     std::fesetround(modo);
+    // Beyond the range a whole number can hold, the nearest end of it (the
+    // callers' own range checks then name the field).
+    if (r >= 0x1p63) return std::numeric_limits<long long>::max();
+    if (r < -0x1p63) return std::numeric_limits<long long>::min();
     return static_cast<long long>(r);
 }
 
