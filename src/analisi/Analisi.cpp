@@ -44,8 +44,9 @@ std::optional<Valuta> conDecimali(std::optional<std::int64_t> unita, int decimal
 
 Valuta meno(Valuta a, Valuta b) { return Valuta::daGrezzo(a.grezzo() - b.grezzo()); }
 
-// The stream of one kind's day figures, read a block at a time and kept only
-// as long as a day of it may still be asked for.
+// The day figures of one kind, read a block at a time and kept from the
+// oldest day still wanted: the comparison year's days come from the same
+// stream a year behind, so at most a year and a block of days is held.
 class Flusso {
 public:
     Flusso(TipoReport tipo, Raggruppamento r, Giorno dalla, Giorno alla)
@@ -56,21 +57,43 @@ public:
 
     const std::vector<std::string> &chiavi() const { return m_figure->chiavi(); }
 
-    // The figures of day g, valid until a later day is asked for; days must
-    // be asked for in non-decreasing order.
+    // The figures of day g (nothing outside the period), valid until the next
+    // call that reads further; a day before the last one asked for must not
+    // have been dropped.
     const Valuta *cifre(Giorno g)
     {
         if (m_n == 0) return nullptr;
-        while (g.seriale >= m_inizio.seriale + m_giorni)
-            if (!m_figure->prossimoBlocco(m_inizio, m_giorni, m_blocco)) return nullptr;
+        while (g.seriale >= m_inizio.seriale + m_giorni) {
+            Giorno primo;
+            long giorni = 0;
+            const Valuta *blocco = nullptr;
+            if (!m_figure->prossimoBlocco(primo, giorni, blocco)) return nullptr;
+            if (m_giorni == 0) m_inizio = primo;
+            // The days dropped so far leave the buffer before it grows.
+            m_buffer.erase(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(m_testa * m_n));
+            m_testa = 0;
+            m_buffer.insert(m_buffer.end(), blocco, blocco + static_cast<std::size_t>(giorni) * m_n);
+            m_giorni += giorni;
+        }
         if (g.seriale < m_inizio.seriale) return nullptr;
-        return m_blocco + static_cast<std::size_t>(g.seriale - m_inizio.seriale) * m_n;
+        return m_buffer.data() + (m_testa + static_cast<std::size_t>(g.seriale - m_inizio.seriale)) * m_n;
+    }
+
+    // Forgets the days before g.
+    void scarta(Giorno g)
+    {
+        const long via = std::min(m_giorni, g.seriale - m_inizio.seriale);
+        if (via <= 0) return;
+        m_testa += static_cast<std::size_t>(via);
+        m_inizio = Giorno{m_inizio.seriale + via};
+        m_giorni -= via;
     }
 
 private:
     std::unique_ptr<FigureGiornaliere> m_figure;
     std::size_t m_n;
-    const Valuta *m_blocco = nullptr;
+    std::vector<Valuta> m_buffer;   // m_testa dropped days, then m_giorni days from m_inizio
+    std::size_t m_testa = 0;
     Giorno m_inizio;
     long m_giorni = 0;
 };
@@ -175,14 +198,11 @@ void calcola(const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &avan
     i.richiesta = r;
     i.giorni = r.alla >= r.dalla ? r.alla.seriale - r.dalla.seriale + 1 : 0;
 
-    Flusso vendite(TipoReport::Vendite, r.raggruppamento, r.dalla, r.alla);
-    Flusso produzione(TipoReport::Produzione, r.raggruppamento, r.dalla, r.alla);
-    std::unique_ptr<Flusso> venditeAP, produzioneAP;
-    if (r.confronto && i.giorni > 0) {
-        const Giorno dallaAP = annoPrima(r.dalla), allaAP = annoPrima(r.alla);
-        venditeAP = std::make_unique<Flusso>(TipoReport::Vendite, r.raggruppamento, dallaAP, allaAP);
-        produzioneAP = std::make_unique<Flusso>(TipoReport::Produzione, r.raggruppamento, dallaAP, allaAP);
-    }
+    // One stream per kind from the first day of the comparison (if any) to the
+    // last day: the sources are read once for both years.
+    const Giorno primo = r.confronto && i.giorni > 0 ? annoPrima(r.dalla) : r.dalla;
+    Flusso vendite(TipoReport::Vendite, r.raggruppamento, primo, r.alla);
+    Flusso produzione(TipoReport::Produzione, r.raggruppamento, primo, r.alla);
     i.colonne = vendite.chiavi();
     i.disponibili = leggiDisponibili(r.raggruppamento, i.colonne, i.camereAlbergo);
     d.inizio(i);
@@ -192,13 +212,13 @@ void calcola(const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &avan
     Cifre totaleAlbergo;
     for (long k = 0; k < i.giorni; ++k) {
         const Giorno g{r.dalla.seriale + k};
+        const Giorno gAP = annoPrima(g);
+        const bool confronto = r.confronto;
+        vendite.scarta(confronto ? gAP : g);
+        produzione.scarta(confronto ? gAP : g);
+        // The day itself first: reading on may move the kept days.
         const Valuta *v = vendite.cifre(g), *p = produzione.cifre(g);
-        const Valuta *vAP = nullptr, *pAP = nullptr;
-        if (venditeAP) {
-            const Giorno gAP = annoPrima(g);
-            vAP = venditeAP->cifre(gAP);
-            pAP = produzioneAP->cifre(gAP);
-        }
+        const Valuta *vAP = confronto ? vendite.cifre(gAP) : nullptr, *pAP = confronto ? produzione.cifre(gAP) : nullptr;
         Cifre albergo;
         albergo.disponibili = i.camereAlbergo;
         for (std::size_t c = 0; c < n; ++c) {
