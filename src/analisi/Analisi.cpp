@@ -169,7 +169,11 @@ std::optional<Valuta> variazioneAdr(const Cifre &c)
     // (R / S) / (R' / S') - 1 = (R S' - R' S) / (R' S)
     if (c.vendute.zero()) return std::nullopt;
     const Largo r = c.ricavo.grezzo(), s = c.vendute.grezzo(), r1 = c.ricavoAP.grezzo(), s1 = c.venduteAP.grezzo();
-    return conDecimali(dividi((r * s1 - r1 * s) * 1000, r1 * s), 1);
+    Largo a, b, num, den;
+    if (__builtin_mul_overflow(r, s1, &a) || __builtin_mul_overflow(r1, s, &b) || __builtin_sub_overflow(a, b, &num) ||
+        __builtin_mul_overflow(num, Largo(1000), &num) || __builtin_mul_overflow(r1, s, &den))
+        return std::nullopt;   // beyond any real hotel's figures
+    return conDecimali(dividi(num, den), 1);
 }
 
 std::optional<Valuta> variazioneRevpar(const Cifre &c)
