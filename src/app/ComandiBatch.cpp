@@ -36,6 +36,13 @@ const std::vector<Comando> &comandi()
          "      (e quelle storiche da DIRKV) lette da report, menu di stampa e stampa. La copia precedente della struttura\n"
          "      resta visibile finch\xC3\xA9 la nuova non \xC3\xA8 completa. La password viene da ~/.pgpass o PGPASSWORD.",
          &comandoImporta},
+        {"analisi",
+         "analisi --dal GG/MM/AAAA --al GG/MM/AAAA --raggruppamento camere|tipi|macro [--confronto] --formato csv|xlsx|pdf|testo [--uscita FILE]",
+         "Occupazione, ADR e RevPAR per giorno e per colonna (camere vendute e ricavo come nel report),\n"
+         "      con --confronto anche gli stessi giorni dell'anno precedente. Scrive \"analisi\" + PCLocal + estensione\n"
+         "      nella cartella corrente (o FILE); testo stampa il riepilogo del periodo sul terminale.\n"
+         "      Senza --formato apre la finestra \"Analisi produzione camere\".",
+         &comandoAnalisi, false, &analisiRichiedeGrafica},
     };
     return elenco;
 }
@@ -71,8 +78,14 @@ bool richiedeGrafica(int argc, char **argv)
 {
     if (argc < 2) return false;
     for (const auto &c : comandi())
-        if (c.nome == std::string(argv[1])) return c.grafica;
+        if (c.nome == std::string(argv[1]))
+            return c.graficaPer ? c.graficaPer(std::vector<std::string>(argv + 2, argv + argc)) : c.grafica;
     return false;
+}
+
+bool apreFinestraAnalisi(int argc, char **argv)
+{
+    return argc >= 2 && std::string(argv[1]) == "analisi" && analisiApreFinestra(std::vector<std::string>(argv + 2, argv + argc));
 }
 
 int eseguiComandoBatch(int argc, char **argv)

@@ -5,6 +5,10 @@
 #include <utility>
 #include <vector>
 
+namespace pc::analisi {
+struct RichiestaAnalisi;
+}
+
 namespace pc::batch {
 
 // A subcommand run without a display. Arguments exclude the program and the
@@ -16,6 +20,8 @@ struct Comando {
     const char *descrizione;  // what it does, in Italian
     int (*esegui)(const std::vector<std::string> &argomenti);
     bool grafica = false;     // needs a QGuiApplication (fonts, printers); run on the offscreen platform
+    // When given: whether these arguments need a QGuiApplication (instead of grafica).
+    bool (*graficaPer)(const std::vector<std::string> &argomenti) = nullptr;
 };
 
 // The known subcommands, in the order --help lists them.
@@ -34,6 +40,15 @@ int comandoDemo(const std::vector<std::string> &argomenti);     // ComandoDemo.c
 int comandoCsv(const std::vector<std::string> &argomenti);      // ComandoCsv.cpp
 int comandoStampante(const std::vector<std::string> &argomenti); // ComandoStampante.cpp
 int comandoImporta(const std::vector<std::string> &argomenti);   // ComandoImporta.cpp
+int comandoAnalisi(const std::vector<std::string> &argomenti);   // ComandoAnalisi.cpp
+bool analisiRichiedeGrafica(const std::vector<std::string> &argomenti);
+// "analisi" with no --formato opens the analysis window instead.
+bool analisiApreFinestra(const std::vector<std::string> &argomenti);
+// True when argv is "analisi" meant for the window (no --formato).
+bool apreFinestraAnalisi(int argc, char **argv);
+// Reads the options of "analisi"; false after a message when they are wrong.
+bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::RichiestaAnalisi &r, std::string &formato,
+                           std::string &uscita, bool periodoObbligatorio);
 
 // Small helpers shared by the subcommands.
 void scriviErrore(const std::string &messaggio);   // "produzione-camere: " + messaggio on stderr

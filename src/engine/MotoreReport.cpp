@@ -106,6 +106,13 @@ const std::string *macroDelTipo(dati::Recordset &macro, std::string_view tipo, s
 
 } // namespace
 
+std::optional<std::string> macroDelTipo(dati::Recordset &macro, std::string_view tipo)
+{
+    std::string appoggio;
+    const std::string *sigla = macroDelTipo(macro, tipo, appoggio);
+    return sigla ? std::optional<std::string>(*sigla) : std::nullopt;
+}
+
 void MotoreReport::contaSchede(dati::Recordset &rs, const std::string &criterio, Raggruppamento r,
                                dati::Recordset &numeri, dati::Recordset &macro)
 {

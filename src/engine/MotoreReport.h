@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,5 +65,10 @@ bool quantitaPositiva(const Valore &valore, Valuta q);
 // "NumeriCamere"); the data store keeps unchanged tables in memory, so the
 // daily reopening costs next to nothing.
 std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella);
+
+// The macro category of a room type: the Sigla of the first record of
+// TipiCamere_Macro (macro) whose TipoCamera matches tipo; nothing when there
+// is none or its Sigla is null.
+std::optional<std::string> macroDelTipo(dati::Recordset &macro, std::string_view tipo);
 
 } // namespace pc
