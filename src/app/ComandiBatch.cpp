@@ -1,5 +1,7 @@
 #include "ComandiBatch.h"
 
+#include "ScritturaFile.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -77,8 +79,8 @@ int eseguiComandoBatch(int argc, char **argv)
                 return c.esegui(argomenti);
             } catch (const std::bad_alloc &) {
                 scriviErrore("memoria insufficiente per completare il comando \"" + nome + "\".");
-            } catch (const std::exception &e) {
-                scriviErrore("errore imprevisto nel comando \"" + nome + "\": " + e.what());
+            } catch (...) {
+                scriviErrore("comando \"" + nome + "\" interrotto: " + descriviEccezione(std::current_exception()));
             }
             return 1;
         }

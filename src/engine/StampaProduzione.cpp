@@ -6,10 +6,10 @@
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "MotoreReport.h"
+#include "ScritturaFile.h"
 #include "TestoReport.h"
 #include "Testo.h"
 
-#include <QSaveFile>
 #include <QString>
 
 #include <algorithm>
@@ -164,13 +164,11 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
 
     const TestoReport testoReport(larghezze);
     const QString nome = QString::fromStdString(nomeFileReport());
-    QSaveFile file(nome);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ErroreDati("Impossibile creare il file del report \"" + nome.toStdString() + "\": " + file.errorString().toStdString());
+    ScritturaFile file(nome.toStdString(), "il file del report");
     std::string blocco;
     auto svuota = [&](bool sempre) {
         if (sempre || blocco.size() >= (1u << 16)) {
-            file.write(blocco.data(), static_cast<qint64>(blocco.size()));
+            file.scrivi(blocco);
             blocco.clear();
         }
     };
@@ -191,9 +189,8 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
     scrivi(testoReport.separatore());
     testoReport.aggiungiRiga(blocco, "TOTALI    ", totali.data(), decimali, separatore);
     scrivi(testoReport.bordoInferiore());
-    file.write(blocco.data(), static_cast<qint64>(blocco.size()));
-    if (!file.commit())
-        throw ErroreDati("Impossibile scrivere il file del report \"" + nome.toStdString() + "\": " + file.errorString().toStdString());
+    file.scrivi(blocco);
+    file.conferma();
 }
 
 } // namespace pc
