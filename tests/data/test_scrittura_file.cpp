@@ -123,5 +123,22 @@ TEST(ScritturaFile, NaturaDiUnPercorsoCheNonEUnFile)
     EXPECT_TRUE(fs::is_directory(c.p()));
 }
 
+TEST(ScritturaFile, OgniEccezioneHaUnMessaggioItaliano)
+{
+    const std::vector<std::pair<std::exception_ptr, std::string>> casi = {
+        {std::make_exception_ptr(ErroreDati("messaggio proprio")), "messaggio proprio"},
+        {std::make_exception_ptr(std::bad_alloc()), "Memoria insufficiente"},
+        {std::make_exception_ptr(fs::filesystem_error("x", "/a/b", std::make_error_code(std::errc::permission_denied))),
+         "Errore del file system su \"/a/b\": permesso negato."},
+        {std::make_exception_ptr(std::system_error(std::make_error_code(std::errc::filename_too_long))),
+         "nome del file troppo lungo"},
+        {std::make_exception_ptr(42), "Errore imprevisto del programma."},
+    };
+    for (const auto &[eccezione, atteso] : casi) {
+        const std::string m = descriviEccezione(eccezione);
+        EXPECT_NE(m.find(atteso), std::string::npos) << m;
+    }
+}
+
 } // namespace
 } // namespace pc::prova
