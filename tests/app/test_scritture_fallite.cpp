@@ -135,6 +135,11 @@ TEST(ScrittureFallite, OgniScrittoreLasciaIlFilePrecedenteENessunResiduo)
         EXPECT_EQ(QDir("doc").entryList(QDir::Files | QDir::Hidden).size(), QFile::exists("doc/fd5202601011200.doc") ? 1 : 0);
     }
 
+    // A one-page PDF: Qt reports nothing, the file is found cut short.
+    ASSERT_EQ(comando({"stampa", "--dal", "01/01/2026", "--al", "03/01/2026", "--tipo", "vendite", "--raggruppamento", "macro"}), 0);
+    EXPECT_EQ(inFiglioLimitato([] { return comando({"stampante", "--destinazione", "PDF"}); }), 1);
+    EXPECT_EQ(leggi("stampa.pdf").toStdString(), Precedente);
+
     // A device that is full: the cause is named in Italian.
     try {
         scriviFileAtomico("/dev/full", std::string(100, 'x'), "sul dispositivo di stampa");
