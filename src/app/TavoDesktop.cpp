@@ -311,7 +311,12 @@ void TavoDesktop::Text1_KeyPress(int Index)
         return;
     }
     if (Index == 0) Text1_[1]->setFocus(Qt::OtherFocusReason);
-    else if (PeriodoValido(Text1_[0]->text(), Text1_[1]->text()) == 1) stampa_->setFocus(Qt::OtherFocusReason);
+    else if (PeriodoValido(Text1_[0]->text(), Text1_[1]->text()) == 1) {
+        // Moved by the keyboard, as Tab would: the window then draws the
+        // button's focus mark, which it otherwise keeps for Tab alone.
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        stampa_->setFocus(Qt::TabFocusReason);
+    }
     else Text1_[0]->setFocus(Qt::OtherFocusReason);
 }
 

@@ -5,12 +5,31 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+namespace {
+
+// A batch command prints only its own messages: Qt's notes on the runtime
+// folder, fonts or printers are not for its user.
+void tralasciaMessaggiQt(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+// The application's icon, in every size drawn for it: the icon of every window.
+QIcon iconaApplicazione()
+{
+    QIcon icona;
+    for (const int lato : {16, 22, 24, 32, 48, 64, 128, 256})
+        icona.addFile(QStringLiteral(":/applicazione/produzione-camere-%1.png").arg(lato), QSize(lato, lato));
+    return icona;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     if (pc::batch::eComandoBatch(argc, argv)) {
+        qInstallMessageHandler(tralasciaMessaggiQt);
         if (pc::batch::richiedeGrafica(argc, argv)) {
             // Printing needs fonts and printers, not a screen.
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -22,6 +41,8 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("produzione-camere"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("produzione-camere"));
+    QApplication::setWindowIcon(iconaApplicazione());
 
     // Qt's own texts (standard buttons, dialogs) in Italian, like the rest.
     QTranslator traduzioneQt;

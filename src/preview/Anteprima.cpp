@@ -264,7 +264,10 @@ void mostraAnteprima(QWidget *parent)
 void inviaEMail(const QString &testo)
 {
     scriviFileEMail(testo);
-    if (!desktop().avviaProgramma(QString::fromUtf8(ProgrammaPostaElettronica))) {
+    if (desktop().avviaProgramma(QString::fromUtf8(ProgrammaPostaElettronica))) return;
+    // Without the suite's sender the desktop's mail composer takes the page.
+    const QString allegato = QFileInfo(QString::fromStdString(nomeFileEMail())).absoluteFilePath();
+    if (!desktop().avviaProgramma(QString::fromUtf8(ComposerPostaElettronica), argomentiComposer(testo, allegato))) {
         throw ErroreDati(std::string("Impossibile avviare il programma di posta \"") + ProgrammaPostaElettronica +
                          "\". Il testo da inviare \xC3\xA8 stato comunque scritto nel file \"" + nomeFileEMail() +
                          "\".");

@@ -5,8 +5,8 @@
 #include "Desktop.h"
 #include "DestinazioniStampa.h"
 #include "ErroreDati.h"
+#include "ImmagineEsci.h"
 #include "Protezione.h"
-#include "ScritturaFile.h"
 #include "ScritturaFile.h"
 #include "StampaReport.h"
 #include "FileReport.h"
@@ -143,10 +143,10 @@ void MenuStampa::costruisci()
         c->setObjectName(QLatin1String(nome));
         c->setEditable(false);
         c->setFont(carattere({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")}, 8.25, true));
-        QPalette colori = c->palette();
-        colori.setColor(QPalette::Button, QColor(255, 224, 192));
-        colori.setColor(QPalette::Base, QColor(255, 224, 192));
-        c->setPalette(colori);
+        // A flat background: the style's own button gradient would tint it
+        // (a rule with its own border, or the style would still draw its frame).
+        c->setStyleSheet(QStringLiteral("QComboBox { background-color: rgb(255, 224, 192); "
+                                        "border: 1px solid rgb(122, 122, 122); border-radius: 2px; padding: 0px 4px; }"));
         metti(c, 1320, alto, 4695, 330);
         return c;
     };
@@ -165,11 +165,17 @@ void MenuStampa::costruisci()
     m_chk = casella("Chk", QStringLiteral("Stampa Compressa"), 84, 1935, 255);
     m_chk2 = casella("Chk2", QStringLiteral("Stampa orizzontale"), 2040, 1980, 264);
     m_chk3 = casella("Chk3", QStringLiteral("Stampa fronte / retro"), 4080, 2220, 264);
+    // One font for the three options: the smallest that each needed to fit.
+    QFont comune = m_chk->font();
+    for (QCheckBox *k : {m_chk2, m_chk3})
+        if (k->font().pointSizeF() < comune.pointSizeF()) comune = k->font();
+    for (QCheckBox *k : {m_chk, m_chk2, m_chk3}) k->setFont(comune);
     etichetta(0, QStringLiteral("Stampante "), 1200);
     m_combo2 = elenco("Combo2", 1200);
 
     const QPixmap immagini[6] = {immagine("x-office-document"), immagine("x-office-spreadsheet"), iconaPdf(),
-                                 immagine("printer"), iconaAnteprima(), immagine("system-log-out")};
+                                 immagine("printer"), iconaAnteprima(),
+                                 immagineEsci(twipsX(this, 720), devicePixelRatioF())};
     const QString suggerimenti[6] = {QStringLiteral("Documento modificabile"), QStringLiteral("Foglio elettronico"),
                                      QStringLiteral("Stampa PDF"), QStringLiteral("Stampa"),
                                      QStringLiteral("Anteprima di stampa"), QStringLiteral("Esci")};
