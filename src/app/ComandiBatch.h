@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pc::batch {
@@ -31,6 +33,7 @@ int comandoStampa(const std::vector<std::string> &argomenti);   // ComandoStampa
 int comandoDemo(const std::vector<std::string> &argomenti);     // ComandoDemo.cpp
 int comandoCsv(const std::vector<std::string> &argomenti);      // ComandoCsv.cpp
 int comandoStampante(const std::vector<std::string> &argomenti); // ComandoStampante.cpp
+int comandoImporta(const std::vector<std::string> &argomenti);   // ComandoImporta.cpp
 
 // Small helpers shared by the subcommands.
 void scriviErrore(const std::string &messaggio);   // "produzione-camere: " + messaggio on stderr
@@ -45,5 +48,18 @@ struct Opzioni {
 };
 bool leggiOpzioni(const std::vector<std::string> &argomenti, const std::vector<std::string> &conValore,
                   const std::vector<std::string> &senzaValore, Opzioni &opzioni);
+
+// The central archive's options, accepted by every command that reads the
+// hotel's data: --archivio URL --struttura NOME.
+std::vector<std::string> conOpzioniArchivio(std::vector<std::string> conValore);
+// The archive named by the options, else by PC_ARCHIVIO / PC_STRUTTURA (the
+// options win); nothing when neither names one. Returns false (after writing
+// a message) when only one of the two is given (the property may be left out
+// where it is not needed: the chain statement reads them all).
+bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, std::string>> &archivio,
+                   bool strutturaFacoltativa = false);
+// leggiArchivio, then makes that archive the process's source of data.
+// DIRKV, which names no folder then, may be left unset.
+bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa = false);
 
 } // namespace pc::batch

@@ -1,5 +1,7 @@
 #include "TavoDesktop.h"
 
+#include "Archivio.h"
+
 #include "ImmagineEsci.h"
 #include "ErroreDati.h"
 #include "Protezione.h"
@@ -366,6 +368,8 @@ void TavoDesktop::eseguiReport()
         };
 
         try {
+            // One consistent reading of the central archive, when one is active.
+            dati::archivio::Lettura lettura;
             report_(r, avanzamento);
         } catch (...) {
             errore = QString::fromStdString(descriviEccezione(std::current_exception()));

@@ -39,6 +39,12 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return pc::batch::eseguiComandoBatch(argc, argv);
     }
+    // The window reads the central archive named by --archivio / --struttura
+    // or PC_ARCHIVIO / PC_STRUTTURA.
+    pc::batch::Opzioni opzioni;
+    if (!pc::batch::leggiOpzioni(std::vector<std::string>(argv + 1, argv + argc), pc::batch::conOpzioniArchivio({}), {}, opzioni)
+        || !opzioni.posizionali.empty() || !pc::batch::attivaArchivio(opzioni))
+        return 2;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("produzione-camere"));
     QGuiApplication::setDesktopFileName(QStringLiteral("produzione-camere"));

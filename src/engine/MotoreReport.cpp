@@ -5,17 +5,6 @@
 
 namespace pc {
 
-std::string quotaCriterio(std::string_view valore)
-{
-    std::string q = "'";
-    for (char c : valore) {
-        q += c;
-        if (c == '\'') q += '\'';
-    }
-    q += '\'';
-    return q;
-}
-
 std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella)
 {
     auto db = dati::Database::open(file);

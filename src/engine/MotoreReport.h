@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "Dialetto.h"
 #include "Richiesta.h"
 #include "Valuta.h"
 
@@ -12,9 +13,8 @@
 
 namespace pc {
 
-// Puts a text between apostrophes for a criterion, doubling the apostrophes
-// inside it, so that no value can change the meaning of a query.
-std::string quotaCriterio(std::string_view valore);
+// Values go into criteria quoted by the dialect's own rule.
+using dati::dialetto::quotaCriterio;
 
 // The shared state of one report run and the day-by-day accumulation.
 //

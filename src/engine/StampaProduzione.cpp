@@ -1,7 +1,6 @@
 #include "StampaProduzione.h"
 
-#include "Database.h"
-#include "AccumulatoreRapido.h"
+#include "Archivio.h"
 #include "DateReport.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
@@ -18,82 +17,50 @@ namespace pc {
 
 namespace {
 
-struct TabellaRaggruppamento {
-    const char *file;
-    const char *sql;
-    const char *chiave;
-};
-
-TabellaRaggruppamento tabellaDi(Raggruppamento r)
-{
-    switch (r) {
-    case Raggruppamento::NumeriCamere:
-        return {"NumeriCamere.mdb",
-                "Select * From NumeriCamere Where NumeroHotel = 1 and TipoCamera In (Select Sigla From TipiCamere In "
-                "'TipiCamere.mdb' Where NumeroHotel = 1 and Tipologia = 'C') Order by NumeroCamera;",
-                "NumeroCamera"};
-    case Raggruppamento::TipiCamere:
-        return {"TipiCamere.mdb", "Select * From TipiCamere Where NumeroHotel = 1 and Tipologia = 'C' Order by Sigla;", "Sigla"};
-    case Raggruppamento::MacroCategorie:
-        break;
-    }
-    return {"TipiCamere_Macro.mdb", "Select * From TipiCamere_MacroN Where NumeroHotel = 1 Order by Sigla;", "Sigla"};
-}
-
-// The row keys, in the order of the grouping table's query. A record without
-// a key has no column to show and is left out.
-std::vector<std::string> leggiChiavi(Raggruppamento r)
-{
-    const TabellaRaggruppamento t = tabellaDi(r);
-    auto db = dati::Database::open(t.file);
-    auto rs = db->openRecordset(t.sql);
-    std::vector<std::string> chiavi;
-    const char *criterio = "NumeroHotel = 1";
-    for (bool trovato = rs->findFirst(criterio); trovato; trovato = rs->findNext(criterio)) {
-        const Valore &v = rs->field(t.chiave);
-        if (!v.nullo()) chiavi.push_back(v.inTesto());
-    }
-    return chiavi;
-}
-
 Giorno leggiDataRichiesta(const std::string &testo, const char *quale)
 {
     if (auto g = Giorno::leggi(testo)) return *g;
     throw ErroreDati(std::string("La data ") + quale + " \"" + testo + "\" non \xC3\xA8 una data valida (gg/mm/aaaa).");
 }
 
-std::string cartellaStorico()
+// The chain statement's figures: one column per property of the active
+// central archive, in name order; a property's figure of a day is the sum of
+// that day's figures of its own statement by room type. The properties are
+// computed one after the other, all within one reading of the archive.
+void figureCatena(const RichiestaReport &richiesta, Giorno dalla, Giorno alla, MetodoCalcolo metodo,
+                  const AvanzamentoReport &avanzamento, std::vector<std::string> &colonne, std::vector<Valuta> &cifre,
+                  std::vector<Valuta> &totali)
 {
-    std::string dirkv = variabileAmbiente("DIRKV");
-    if (dirkv.empty())
-        throw ErroreDati("La variabile d'ambiente DIRKV (cartella degli archivi storici) non \xC3\xA8 impostata.");
-    while (dirkv.size() > 1 && (dirkv.back() == '/' || dirkv.back() == '\\')) dirkv.pop_back();
-    return dirkv + "/";
-}
-
-// Opens the three data sources of the kind for the period [D, A] (yyyymmdd).
-void apriSorgenti(MotoreReport &m, TipoReport tipo, const std::string &D, const std::string &A)
-{
-    const std::string storico = cartellaStorico();
-    const std::string a = quotaCriterio(A), d = quotaCriterio(D);
-    if (tipo == TipoReport::Vendite) {
-        m.RsCorrente = dati::Database::open("Scheda_Cliente.mdb")->openRecordset(
-            "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d +
-            " Order by DataArrivo,NumeroCamera;");
-        m.RsStorico = dati::Database::open(storico + "SchedaStoricoClienti.mdb")->openRecordset(
-            "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenzaReale > " + d +
-            " Order by DataArrivo,NumeroCamera;");
-        m.RsTerzaFonte = dati::Database::open("Camere_Prenotazione.mdb")->openRecordset(
-            "Select * From Camere_Prenotazione Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d);
-        return;
+    const auto contesto = dati::archivio::attivo();
+    if (!contesto)
+        throw ErroreDati("Il report per struttura richiede l'archivio centrale della catena (--archivio URL o PC_ARCHIVIO).");
+    dati::archivio::Lettura lettura;
+    colonne = dati::archivio::strutture();
+    const std::size_t n = colonne.size();
+    const long giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
+    cifre.assign(static_cast<std::size_t>(giorni) * n, Valuta());
+    totali.assign(n, Valuta());
+    struct Ripristina {
+        std::string struttura;
+        ~Ripristina() { dati::archivio::impostaStruttura(struttura); }
+    } ripristina{contesto->struttura};
+    for (std::size_t p = 0; p < n; ++p) {
+        dati::archivio::impostaStruttura(colonne[p]);
+        FigureGiornaliere figure(richiesta.tipo, Raggruppamento::TipiCamere, dalla, alla, metodo);
+        const std::size_t tipi = figure.chiavi().size();
+        Giorno primo;
+        long blocco = 0;
+        const Valuta *valori = nullptr;
+        while (figure.prossimoBlocco(primo, blocco, valori)) {
+            for (long d = 0; d < blocco; ++d) {
+                Valuta somma;
+                for (std::size_t k = 0; k < tipi; ++k) somma = somma + valori[static_cast<std::size_t>(d) * tipi + k];
+                cifre[static_cast<std::size_t>(primo.seriale - dalla.seriale + d) * n + p] = somma;
+            }
+        }
+        for (const Valuta &t : figure.totali()) totali[p] = totali[p] + t;
+        if (avanzamento) avanzamento(static_cast<long>(p + 1) * giorni / static_cast<long>(n), giorni);
     }
-    const std::string v = " and VoceAddebito In (Select Codice From VociFattura In 'VociFattura.mdb' Where NumeroHotel = 1 and Reparto = 'ARR');";
-    const std::string conti = "Select * From Conto_Cliente Where NumeroHotel = 1 and DataAddebito <= " + a + " and DataAddebito >= " + d + v;
-    m.RsCorrente = dati::Database::open("Conto_Cliente.mdb")->openRecordset(conti);
-    m.RsStorico = dati::Database::open(storico + "ContoStoricoClienti.mdb")->openRecordset(conti);
-    m.RsTerzaFonte = dati::Database::open("Arrangiamento.mdb")->openRecordset(
-        "Select * From Arrangiamento Where NumeroHotel = 1 and Left(NumeroCamera,1)='*' and DataInizio <= " + a +
-        " and DataFine > " + d + v);
 }
 
 } // namespace
@@ -105,37 +72,28 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo)
 {
-    MotoreReport m;
     const Giorno dalla = leggiDataRichiesta(richiesta.dalla, "iniziale");
     const Giorno alla = leggiDataRichiesta(richiesta.alla, "finale");
 
-    m.CodiciRiga = leggiChiavi(richiesta.raggruppamento);
-    const std::size_t n = m.CodiciRiga.size();
-    m.ValoriRiga.assign(n, {});
-
-    apriSorgenti(m, richiesta.tipo, dalla.aaaammgg(), alla.aaaammgg());
-
     // Figures of every day, kept until the end so that a column can be widened
     // for a figure longer than its 10 characters.
-    const long giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
-    std::vector<Valuta> cifre;
-    if (metodo == MetodoCalcolo::Rapido) {
-        accumulaPeriodo(m, dalla, giorni, richiesta.tipo, richiesta.raggruppamento, cifre, avanzamento);
+    std::vector<Valuta> cifre, totaliColonne;
+    std::vector<std::string> chiaviColonne;
+    if (richiesta.raggruppamento == Raggruppamento::Strutture) {
+        figureCatena(richiesta, dalla, alla, metodo, avanzamento, chiaviColonne, cifre, totaliColonne);
     } else {
-        cifre.reserve(static_cast<std::size_t>(giorni) * n);
-        for (Giorno g = dalla; g <= alla; g = g.successivo()) {
-            if (richiesta.tipo == TipoReport::Vendite) m.AccumulaCamere(g.aaaammgg(), richiesta.raggruppamento);
-            else m.AccumulaImporti(g.aaaammgg(), richiesta.raggruppamento);
-            for (auto &v : m.ValoriRiga) {
-                cifre.push_back(v[0]);
-                v[0] = Valuta();
-            }
-            if (avanzamento) avanzamento(g.seriale - dalla.seriale + 1, giorni);
-        }
+        FigureGiornaliere figure(richiesta.tipo, richiesta.raggruppamento, dalla, alla, metodo);
+        figure.impostaAvanzamento(avanzamento);
+        const std::size_t k = figure.chiavi().size();
+        Giorno primo;
+        long giorni = 0;
+        const Valuta *blocchi = nullptr;
+        while (figure.prossimoBlocco(primo, giorni, blocchi))
+            cifre.insert(cifre.end(), blocchi, blocchi + giorni * static_cast<long>(k));
+        chiaviColonne = figure.chiavi();
+        totaliColonne = figure.totali();
     }
-    m.RsCorrente.reset();
-    m.RsStorico.reset();
-    m.RsTerzaFonte.reset();
+    const std::size_t n = chiaviColonne.size();
 
     // Texts, in Windows-1252, and the width of every column: the longest
     // figure of a column is that of its largest or of its smallest value.
@@ -156,8 +114,8 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
         massimi[k] = std::max(massimi[k], cifre[i]);
     }
     for (std::size_t k = 0; k < n; ++k) {
-        chiavi[k] = testo::utf8InCp1252(m.CodiciRiga[k]);
-        totali[k] = m.ValoriRiga[k][1];
+        chiavi[k] = testo::utf8InCp1252(chiaviColonne[k]);
+        totali[k] = totaliColonne[k];
         larghezze[k + 1] = std::max({larghezze[k + 1], static_cast<int>(chiavi[k].size()), lunghezza(totali[k]),
                                      lunghezza(minimi[k]), lunghezza(massimi[k])});
     }
@@ -165,16 +123,16 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
     const TestoReport testoReport(larghezze);
     const QString nome = QString::fromStdString(nomeFileReport());
     ScritturaFile file(nome.toStdString(), "il file del report");
-    std::string blocco;
+    std::string testoBlocco;
     auto svuota = [&](bool sempre) {
-        if (sempre || blocco.size() >= (1u << 16)) {
-            file.scrivi(blocco);
-            blocco.clear();
+        if (sempre || testoBlocco.size() >= (1u << 16)) {
+            file.scrivi(testoBlocco);
+            testoBlocco.clear();
         }
     };
     auto scrivi = [&](const std::string &linea) {
-        blocco += linea;
-        blocco += "\r\n";
+        testoBlocco += linea;
+        testoBlocco += "\r\n";
     };
     scrivi(TestoReport::titolo(richiesta));
     scrivi(testoReport.bordoSuperiore());
@@ -183,13 +141,13 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
     std::size_t i = 0;
     for (Giorno g = dalla; g <= alla; g = g.successivo(), i += n) {
         // The first day line shows the first date exactly as it was typed.
-        testoReport.aggiungiRiga(blocco, g == dalla ? primaData : g.ggmmaaaa(), cifre.data() + i, decimali, separatore);
+        testoReport.aggiungiRiga(testoBlocco, g == dalla ? primaData : g.ggmmaaaa(), cifre.data() + i, decimali, separatore);
         svuota(false);
     }
     scrivi(testoReport.separatore());
-    testoReport.aggiungiRiga(blocco, "TOTALI    ", totali.data(), decimali, separatore);
+    testoReport.aggiungiRiga(testoBlocco, "TOTALI    ", totali.data(), decimali, separatore);
     scrivi(testoReport.bordoInferiore());
-    file.scrivi(blocco);
+    file.scrivi(testoBlocco);
     file.conferma();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FigureGiornaliere.h"
 #include "Richiesta.h"
 
 #include <string>
@@ -16,10 +17,6 @@ namespace pc {
 // report file then stays as it was.
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento = {});
 
-// How the day figures are computed: in one sweep over the records (the normal
-// way), or day by day with find first / find next as the suite's own report
-// does (kept as the reference the sweep is checked against, and for the benchmark).
-enum class MetodoCalcolo { Rapido, GiornoPerGiorno };
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo);
 
 } // namespace pc

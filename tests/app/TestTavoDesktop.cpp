@@ -1,6 +1,7 @@
 // The main window driven as a user would: keys, clicks, the report run.
 #include "TavoDesktop.h"
 
+#include "Calendario.h"
 #include "ErroreDati.h"
 #include "TavoRoutine.h"
 
@@ -255,14 +256,17 @@ TEST_F(FinestraPrincipale, InvioCompletaLaDataEPassaAllaSeconda)
     struct Caso {
         const char *digitato, *atteso;
     };
+    // Two-digit years as the batch commands read them, from a fixed today.
+    pc::calendario::impostaOggi(pc::calendario::seriale(2026, 12, 8));
     for (const Caso c : {Caso{"010312", "01/03/2012"}, Caso{"010399", "01/03/1999"}, Caso{"010319", "01/03/2019"},
-                         Caso{"010320", "01/03/1920"}, Caso{"01032012", "01/03/2012"}, Caso{"29/02/2012", "29/02/2012"},
-                         Caso{"29/02/1900", "29/02/1900"}, Caso{"01-03-2012", "01-03-2012"},
-                         Caso{"01'03'2012", "01\u00b403\u00b42012"}}) {
+                         Caso{"010320", "01/03/2020"}, Caso{"010346", "01/03/2046"}, Caso{"010347", "01/03/1947"},
+                         Caso{"01032012", "01/03/2012"}, Caso{"29/02/2012", "29/02/2012"}, Caso{"29/02/2000", "29/02/2000"},
+                         Caso{"01-03-2012", "01-03-2012"}}) {
         scriviEInvio(0, QString::fromUtf8(c.digitato));
         EXPECT_EQ(casella(0)->text(), QString::fromUtf8(c.atteso)) << c.digitato;
         EXPECT_EQ(aFuoco(), casella(1)) << c.digitato;
     }
+    pc::calendario::ripristinaOggi();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(richieste.empty()) << "Enter never starts the report";
 }
@@ -270,7 +274,8 @@ TEST_F(FinestraPrincipale, InvioCompletaLaDataEPassaAllaSeconda)
 TEST_F(FinestraPrincipale, DataErrataSvuotataETieneIlFuoco)
 {
     for (int i = 0; i < 2; ++i)
-        for (const char *t : {"29/02/2011", "290211", "31/04/2012", "01/13/2012", "01/01/1899", "0103", "ciao", ""}) {
+        for (const char *t : {"29/02/2011", "290211", "31/04/2012", "01/13/2012", "01/01/1899", "0103", "ciao", "",
+                              "29/02/1900", "01'03'2012", "9 /12/2012"}) {
             scriviEInvio(i, QString::fromUtf8(t));
             EXPECT_TRUE(casella(i)->text().isEmpty()) << i << " " << t;
             EXPECT_EQ(aFuoco(), casella(i)) << i << " " << t;
