@@ -86,6 +86,15 @@ void apriSorgenti(MotoreReport &m, TipoReport tipo, const std::string &D, const 
         " and DataFine > " + d + v);
 }
 
+// The figure as an amount, or a range error naming where it belongs.
+Valuta cifraInIntervallo(const SommaEsatta &s, const std::string &chiave, const Giorno *giorno)
+{
+    if (auto v = s.valuta()) return *v;
+    std::string dove = giorno ? "La cifra del " + giorno->ggmmaaaa() + " della colonna \"" + chiave + "\""
+                              : "Il totale della colonna \"" + chiave + "\"";
+    throw ErroreDati(dove + " \xC3\xA8 fuori dall'intervallo degli importi (da -922337203685477,5808 a 922337203685477,5807).");
+}
+
 } // namespace
 
 struct FigureGiornaliere::Stato {
@@ -96,9 +105,43 @@ struct FigureGiornaliere::Stato {
     MetodoCalcolo metodo;
     AvanzamentoReport avanzamento;
     MotoreReport m;
-    long fatti = 0;                 // days handed out so far
-    std::vector<Valuta> cifre;      // the block handed out last
+    std::unique_ptr<AccumulatoreRapido> rapido;
+    long fatti = 0;                  // days handed out so far
+    std::vector<SommaEsatta> somme;  // the block being computed
+    std::vector<Valuta> cifre;       // the block handed out last
+    std::vector<SommaEsatta> somme_totali;
     std::vector<Valuta> totali;
+
+    void chiudiSorgenti()
+    {
+        m.RsCorrente.reset();
+        m.RsStorico.reset();
+        m.RsTerzaFonte.reset();
+    }
+
+    // The day figures of [primo, primo + giorni) into somme, exact.
+    void calcola(Giorno primo, long quanti)
+    {
+        const std::size_t n = m.CodiciRiga.size();
+        somme.assign(static_cast<std::size_t>(quanti) * n, SommaEsatta());
+        if (metodo == MetodoCalcolo::Rapido) {
+            if (!rapido) {
+                rapido = std::make_unique<AccumulatoreRapido>(m, dalla, giorni, tipo, raggruppamento);
+                chiudiSorgenti();   // what the sweep needs is now read
+            }
+            rapido->blocco(primo.seriale - dalla.seriale, quanti, somme.data());
+            return;
+        }
+        for (long i = 0; i < quanti; ++i) {
+            const Giorno g{primo.seriale + i};
+            if (tipo == TipoReport::Vendite) m.AccumulaCamere(g.aaaammgg(), raggruppamento);
+            else m.AccumulaImporti(g.aaaammgg(), raggruppamento);
+            for (std::size_t k = 0; k < n; ++k) {
+                somme[static_cast<std::size_t>(i) * n + k] = m.ValoriRiga[k][0];
+                m.ValoriRiga[k][0] = SommaEsatta();
+            }
+        }
+    }
 };
 
 FigureGiornaliere::FigureGiornaliere(TipoReport tipo, Raggruppamento raggruppamento, Giorno dalla, Giorno alla,
@@ -112,6 +155,7 @@ FigureGiornaliere::FigureGiornaliere(TipoReport tipo, Raggruppamento raggruppame
     d->metodo = metodo;
     d->m.CodiciRiga = leggiChiavi(raggruppamento);
     d->m.ValoriRiga.assign(d->m.CodiciRiga.size(), {});
+    d->somme_totali.assign(d->m.CodiciRiga.size(), SommaEsatta());
     d->totali.assign(d->m.CodiciRiga.size(), Valuta());
     apriSorgenti(d->m, tipo, dalla.aaaammgg(), alla.aaaammgg());
 }
@@ -125,37 +169,28 @@ long FigureGiornaliere::giorniTotali() const { return d->giorni; }
 
 bool FigureGiornaliere::prossimoBlocco(Giorno &primo, long &giorni, const Valuta *&cifre, long massimoGiorni)
 {
-    MotoreReport &m = d->m;
-    const std::size_t n = m.CodiciRiga.size();
+    const std::vector<std::string> &chiavi = d->m.CodiciRiga;
+    const std::size_t n = chiavi.size();
     if (d->fatti >= d->giorni) {
-        m.RsCorrente.reset();
-        m.RsStorico.reset();
-        m.RsTerzaFonte.reset();
+        d->chiudiSorgenti();
+        d->rapido.reset();
         return false;
     }
-    massimoGiorni = std::max(1L, massimoGiorni);
     primo = Giorno{d->dalla.seriale + d->fatti};
-    giorni = std::min(massimoGiorni, d->giorni - d->fatti);
-    if (d->metodo == MetodoCalcolo::Rapido) {
-        if (d->fatti == 0) accumulaPeriodo(m, d->dalla, d->giorni, d->tipo, d->raggruppamento, d->cifre, d->avanzamento);
-        cifre = d->cifre.data() + static_cast<std::size_t>(d->fatti) * n;
-    } else {
-        d->cifre.clear();
-        for (long i = 0; i < giorni; ++i) {
-            const Giorno g{primo.seriale + i};
-            if (d->tipo == TipoReport::Vendite) m.AccumulaCamere(g.aaaammgg(), d->raggruppamento);
-            else m.AccumulaImporti(g.aaaammgg(), d->raggruppamento);
-            for (auto &v : m.ValoriRiga) {
-                d->cifre.push_back(v[0]);
-                v[0] = Valuta();
-            }
-            if (d->avanzamento) d->avanzamento(g.seriale - d->dalla.seriale + 1, d->giorni);
-        }
-        cifre = d->cifre.data();
+    giorni = std::min(std::max(1L, massimoGiorni), d->giorni - d->fatti);
+    d->calcola(primo, giorni);
+    d->cifre.resize(d->somme.size());
+    for (std::size_t i = 0; i < d->somme.size(); ++i) {
+        const std::size_t k = i % n;
+        d->somme_totali[k] += d->somme[i];
+        const Giorno g{primo.seriale + static_cast<long>(i / n)};
+        d->cifre[i] = cifraInIntervallo(d->somme[i], chiavi[k], &g);
     }
     d->fatti += giorni;
     if (d->fatti >= d->giorni)
-        for (std::size_t k = 0; k < n; ++k) d->totali[k] = m.ValoriRiga[k][1];
+        for (std::size_t k = 0; k < n; ++k) d->totali[k] = cifraInIntervallo(d->somme_totali[k], chiavi[k], nullptr);
+    cifre = d->cifre.data();
+    if (d->avanzamento) d->avanzamento(d->fatti, d->giorni);
     return true;
 }
 

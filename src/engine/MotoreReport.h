@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "Dialetto.h"
 #include "Richiesta.h"
+#include "SommaEsatta.h"
 #include "Valuta.h"
 
 #include <array>
@@ -26,8 +27,9 @@ class MotoreReport {
 public:
     // Row keys in column order (CodiciRiga(r) is CodiciRiga[r - 1]).
     std::vector<std::string> CodiciRiga;
-    // ValoriRiga[r - 1][0]: day figure of row r; [1]: its running total.
-    std::vector<std::array<Valuta, 2>> ValoriRiga;
+    // ValoriRiga[r - 1][0]: day figure of row r; [1]: its running total,
+    // both exact (only a figure itself can be out of an amount's range).
+    std::vector<std::array<SommaEsatta, 2>> ValoriRiga;
 
     std::unique_ptr<dati::Recordset> RsCorrente, RsStorico, RsTerzaFonte;
 

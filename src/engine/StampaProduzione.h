@@ -3,6 +3,7 @@
 #include "FigureGiornaliere.h"
 #include "Richiesta.h"
 
+#include <cstddef>
 #include <string>
 
 namespace pc {
@@ -18,5 +19,15 @@ namespace pc {
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento = {});
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo);
+
+// What the statement holds in memory at once: the days computed per block and
+// the bytes of day lines kept before they go to a temporary file beside the
+// report (until the column widths are known).
+struct LimitiStampa {
+    long giorniPerBlocco = 366;
+    std::size_t righeInMemoria = std::size_t(16) << 20;
+};
+void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo,
+                      const LimitiStampa &limiti);
 
 } // namespace pc
