@@ -2,6 +2,7 @@
 
 #include "Archivio.h"
 #include "ErroreDati.h"
+#include "ScritturaFile.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -110,8 +111,8 @@ int eseguiComandoBatch(int argc, char **argv)
                 return c.esegui(argomenti);
             } catch (const std::bad_alloc &) {
                 scriviErrore("memoria insufficiente per completare il comando \"" + nome + "\".");
-            } catch (const std::exception &e) {
-                scriviErrore("errore imprevisto nel comando \"" + nome + "\": " + e.what());
+            } catch (...) {
+                scriviErrore("comando \"" + nome + "\" interrotto: " + descriviEccezione(std::current_exception()));
             }
             return 1;
         }

@@ -4,6 +4,8 @@
 
 #include "ImmagineEsci.h"
 #include "ErroreDati.h"
+#include "Protezione.h"
+#include "ScritturaFile.h"
 #include "TavoRoutine.h"
 #include "TavoRoutineDate.h"
 
@@ -234,7 +236,8 @@ void TavoDesktop::creaControlli()
     Tasto_ = {stampa_, esci_};
     for (int i = 0; i < 2; ++i) {
         Tasto_[i]->installEventFilter(this);
-        connect(Tasto_[i], &QAbstractButton::clicked, this, [this, i] { Tasto_Click(i); });
+        connect(Tasto_[i], &QAbstractButton::clicked, this,
+                [this, i] { azioneProtetta(this, QString::fromLatin1(titolo), [&] { Tasto_Click(i); }); });
     }
 
     // Tab order of the controls that take the focus.
@@ -266,10 +269,12 @@ bool TavoDesktop::eventFilter(QObject *oggetto, QEvent *evento)
 {
     for (int i = 0; i < 2; ++i) {
         if (oggetto == Text1_[i]) {
-            if (evento->type() == QEvent::FocusIn)
-                Text1_GotFocus(i, static_cast<QFocusEvent *>(evento)->reason() == Qt::MouseFocusReason);
-            else if (evento->type() == QEvent::KeyPress && eInvio(static_cast<QKeyEvent *>(evento)))
-                Text1_KeyPress(i);
+            azioneProtetta(this, QString::fromLatin1(titolo), [&] {
+                if (evento->type() == QEvent::FocusIn)
+                    Text1_GotFocus(i, static_cast<QFocusEvent *>(evento)->reason() == Qt::MouseFocusReason);
+                else if (evento->type() == QEvent::KeyPress && eInvio(static_cast<QKeyEvent *>(evento)))
+                    Text1_KeyPress(i);
+            });
             return false;   // the box still gets the event
         }
         // Enter on a button presses it, as Space does.
@@ -366,12 +371,8 @@ void TavoDesktop::eseguiReport()
             // One consistent reading of the central archive, when one is active.
             dati::archivio::Lettura lettura;
             report_(r, avanzamento);
-        } catch (const ErroreDati &e) {
-            errore = QString::fromStdString(e.what());
-        } catch (const std::exception &e) {
-            errore = QStringLiteral("Errore imprevisto durante il report: %1").arg(QString::fromStdString(e.what()));
         } catch (...) {
-            errore = QStringLiteral("Errore imprevisto durante il report.");
+            errore = QString::fromStdString(descriviEccezione(std::current_exception()));
         }
         progresso.reset();
         QApplication::restoreOverrideCursor();
@@ -386,11 +387,7 @@ void TavoDesktop::eseguiReport()
         return;
     }
     if (dopoReport_) {
-        try {
-            dopoReport_(this);
-        } catch (const std::exception &e) {
-            QMessageBox::warning(this, QStringLiteral("Menu di stampa"), QString::fromStdString(e.what()));
-        }
+        azioneProtetta(this, QStringLiteral("Menu di stampa"), [&] { dopoReport_(this); });
     }
     emit reportConcluso(true);
 }

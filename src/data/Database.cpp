@@ -4,6 +4,7 @@
 #include "CacheTabelle.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
+#include "ScritturaFile.h"
 #include "SorgentiInterne.h"
 #include "Testo.h"
 #include "Valutatore.h"
@@ -79,8 +80,11 @@ std::string risolviPercorso(const std::string &percorso)
 {
     if (auto p = cercaPercorso(percorso)) return *p;
     std::error_code ec;
-    if (fs::exists(percorso, ec))
-        throw ErroreDati("\"" + percorso + "\" non \xC3\xA8 un archivio ma una cartella.");
+    if (fs::exists(percorso, ec)) {
+        const std::string natura = naturaPercorso(percorso);
+        throw ErroreDati("\"" + percorso + "\" non \xC3\xA8 un archivio ma " + (natura.empty() ? "un file speciale" : natura) +
+                         " (non un file regolare).");
+    }
     throw ErroreDati("Archivio \"" + percorso + "\" non trovato.");
 }
 

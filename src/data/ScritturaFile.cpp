@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <new>
+#include <system_error>
 
 namespace pc {
 
@@ -74,6 +76,32 @@ std::string causaFile(const QFileDevice &file, int numero)
     case QFileDevice::UnspecifiedError: break;
     }
     return "errore del sistema non specificato";
+}
+
+std::string descriviEccezione(std::exception_ptr eccezione)
+{
+    try {
+        std::rethrow_exception(eccezione);
+    } catch (const ErroreDati &e) {
+        return e.what();
+    } catch (const std::bad_alloc &) {
+        return "Memoria insufficiente per completare l'operazione.";
+    } catch (const fs::filesystem_error &e) {
+        std::string nomi;
+        if (!e.path1().empty()) nomi += " \"" + e.path1().string() + "\"";
+        if (!e.path2().empty()) nomi += " e \"" + e.path2().string() + "\"";
+        return "Errore del file system" + (nomi.empty() ? std::string() : " su" + nomi) + ": " +
+               causaSistema(e.code().value()) + ".";
+    } catch (const std::system_error &e) {
+        if (e.code().category() == std::generic_category() || e.code().category() == std::system_category())
+            return "Errore del sistema: " + causaSistema(e.code().value()) + ".";
+        return "Errore imprevisto del sistema (" + std::string(e.code().category().name()) + " n. " +
+               std::to_string(e.code().value()) + ").";
+    } catch (const std::exception &e) {
+        return "Errore imprevisto del programma (" + std::string(e.what()) + ").";
+    } catch (...) {
+        return "Errore imprevisto del programma.";
+    }
 }
 
 std::string naturaPercorso(const std::string &percorso)

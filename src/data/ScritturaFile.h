@@ -2,6 +2,7 @@
 
 #include <QSaveFile>
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +18,11 @@ std::string causaSistema(int numero);
 // Italian text of the failure of a Qt file: from the system error saved right
 // after the failing call (0 if none) or else from the file's error kind.
 std::string causaFile(const QFileDevice &file, int numero);
+
+// Italian text of any exception: the data store's own message as it is,
+// and for the others (memory exhausted, a file system error, anything) a
+// message that names the cause without the library's English.
+std::string descriviEccezione(std::exception_ptr eccezione);
 
 // What a path that is not a regular file really is ("una cartella", "una
 // pipe (FIFO)", "un dispositivo a caratteri", ...); empty for a regular file

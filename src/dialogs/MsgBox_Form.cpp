@@ -2,6 +2,7 @@
 
 #include "Desktop.h"
 #include "MsgBox_Routine.h"
+#include "Protezione.h"
 #include "Twips.h"
 
 #include <QLabel>
@@ -82,7 +83,8 @@ MsgBox_Form::MsgBox_Form(QWidget *parent)
         auto *b = new QPushButton(didascalie[i], this);
         b->setObjectName(QStringLiteral("T_%1").arg(i));
         b->setFont(carattere(12, false));
-        connect(b, &QPushButton::clicked, this, [this, i] { T_Click(i); });
+        connect(b, &QPushButton::clicked, this,
+                [this, i] { azioneProtetta(this, windowTitle(), [&] { T_Click(i); }); });
         m_t[i] = b;
         m_rT[i] = QRect(120 + 1080 * i, 2400, 975, 615);
     }

@@ -5,6 +5,8 @@
 #include "Desktop.h"
 #include "EMail.h"
 #include "FileReport.h"
+#include "Protezione.h"
+#include "ScritturaFile.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -123,7 +125,8 @@ Anteprima::Anteprima(QWidget *parent, const std::string &fileReport)
         t->setText(QString::fromUtf8(didascalie[i]));
         t->setFont(fontTasti(i == 0));
         t->setFocusPolicy(Qt::StrongFocus);
-        connect(t, &QAbstractButton::clicked, this, [this, i] { Tasto_Click(i); });
+        connect(t, &QAbstractButton::clicked, this,
+                [this, i] { azioneProtetta(this, QString::fromUtf8(Titolo), [&] { Tasto_Click(i); }); });
     }
     // Tab order: text, Riduci, Espandi, Esci, Avanti, Inizio, E-mail, Salva.
     QWidget *ordine[] = {m_testo, m_tasti[1], m_tasti[2], m_tasti[0], m_tasti[3], m_tasti[4], m_tasti[5], m_tasti[6]};
@@ -169,8 +172,8 @@ void Anteprima::Form_Activate()
     }
     try {
         mostraPagina(m_pagina.caricaPagina(PaginaReport::LimitePrimaPagina));
-    } catch (const std::exception &e) {
-        m_avviso(QString::fromUtf8(e.what()));
+    } catch (...) {
+        m_avviso(QString::fromStdString(descriviEccezione(std::current_exception())));
     }
 }
 
@@ -204,8 +207,8 @@ void Anteprima::Tasto_Click(int indice)
             m_pagina.riapriDoveEra();
             eseguiTasto(indice);
         }
-    } catch (const std::exception &e) {
-        m_avviso(QString::fromUtf8(e.what()));
+    } catch (...) {
+        m_avviso(QString::fromStdString(descriviEccezione(std::current_exception())));
     }
 }
 
@@ -279,8 +282,8 @@ bool esportaFoglioElettronico(QWidget *parent, const std::function<void(const QS
     };
     try {
         pc::ConvertiXLS(nomeFileReport());
-    } catch (const ErroreDati &e) {
-        avvisa(QString::fromUtf8(e.what()));
+    } catch (...) {
+        avvisa(QString::fromStdString(descriviEccezione(std::current_exception())));
         return false;
     }
     const QString csv = QFileInfo(QString::fromStdString(nomeFileCsv())).absoluteFilePath();

@@ -6,6 +6,8 @@
 #include "DestinazioniStampa.h"
 #include "ErroreDati.h"
 #include "ImmagineEsci.h"
+#include "Protezione.h"
+#include "ScritturaFile.h"
 #include "StampaReport.h"
 #include "FileReport.h"
 #include "TavoRoutine.h"
@@ -188,7 +190,8 @@ void MenuStampa::costruisci()
         b->setAccessibleName(suggerimenti[i]);
         b->setAutoDefault(false);
         metti(b, sinistre[i], 1680, 855, 855);
-        connect(b, &QPushButton::clicked, this, [this, i] { Tst_Click(i); });
+        connect(b, &QPushButton::clicked, this,
+                [this, i] { azioneProtetta(this, QStringLiteral("Stampe non modificabili"), [&] { Tst_Click(i); }); });
         m_tst[i] = b;
     }
 
@@ -217,8 +220,11 @@ void MenuStampa::Form_Load(const QDateTime &adesso)
     if (QFile::exists(report) && QDir(QStringLiteral("doc")).exists()) {
         // A copy of an earlier report in the same minute is replaced, so the
         // document always holds the report just written.
-        if (QFile::exists(m_fileDoc)) QFile::remove(m_fileDoc);
-        QFile::copy(report, m_fileDoc);
+        try {
+            copiaFileAtomico(report.toStdString(), m_fileDoc.toStdString(), "la copia del report");
+        } catch (...) {
+            m_erroreDoc = QString::fromStdString(descriviEccezione(std::current_exception()));
+        }
     }
 
     m_combo2->clear();
@@ -235,9 +241,10 @@ bool MenuStampa::Form_Activate()
     try {
         if (const auto codice = leggiCodiceAssistenza()) m_codiceAssistenza = QString::fromStdString(*codice);
         for (const std::string &d : leggiDestinazioni()) m_combo1->addItem(QString::fromStdString(d));
-    } catch (const std::exception &e) {
+    } catch (...) {
         m_combo1->clear();
-        chiudiDopo(QStringLiteral("Impossibile aprire il menu delle stampe:\n") + QString::fromStdString(e.what()));
+        chiudiDopo(QStringLiteral("Impossibile aprire il menu delle stampe:\n") +
+                   QString::fromStdString(descriviEccezione(std::current_exception())));
         return false;
     }
     if (m_combo1->count() == 0) {
@@ -310,6 +317,10 @@ void MenuStampa::Tst_Click(int indice)
 
 void MenuStampa::suDocumento()
 {
+    if (!m_erroreDoc.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Stampe non modificabili"), m_erroreDoc);
+        return;
+    }
     // The desktop's answer is not needed: a missing file or application just
     // leaves the menu as it is.
     desktop().apriConApplicazione(m_fileDoc);
@@ -366,8 +377,9 @@ void MenuStampa::stampaReport(MenuStampa &menu)
     scelta.fronteRetro = menu.fronteRetro();
     try {
         pc::stampaReport(scelta, menu.codiceAssistenza().toStdString());
-    } catch (const ErroreDati &e) {
-        QMessageBox avviso(QMessageBox::Warning, QStringLiteral("Stampa"), QString::fromStdString(e.what()), QMessageBox::Ok, &menu);
+    } catch (...) {
+        QMessageBox avviso(QMessageBox::Warning, QStringLiteral("Stampa"),
+                           QString::fromStdString(descriviEccezione(std::current_exception())), QMessageBox::Ok, &menu);
         avviso.setObjectName(QStringLiteral("AvvisoStampaNonRiuscita"));
         avviso.exec();
     }
