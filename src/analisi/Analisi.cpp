@@ -1,5 +1,6 @@
 #include "Analisi.h"
 
+#include "Archivio.h"
 #include "Database.h"
 #include "ErroreDati.h"
 #include "FigureGiornaliere.h"
@@ -198,6 +199,8 @@ Giorno annoPrima(Giorno g)
 
 void calcola(const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &avanzamento)
 {
+    // From the central archive, both kinds and both years come from one snapshot.
+    dati::archivio::Lettura lettura;
     Intestazione i;
     i.richiesta = r;
     i.giorni = r.alla >= r.dalla ? r.alla.seriale - r.dalla.seriale + 1 : 0;

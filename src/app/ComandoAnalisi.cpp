@@ -41,11 +41,12 @@ bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::R
                            std::string &uscita, bool periodoObbligatorio)
 {
     Opzioni o;
-    if (!leggiOpzioni(argomenti, kConValore, kSenzaValore, o)) return false;
+    if (!leggiOpzioni(argomenti, conOpzioniArchivio(kConValore), kSenzaValore, o)) return false;
     if (!o.posizionali.empty()) {
         scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
         return false;
     }
+    if (!attivaArchivio(o)) return false;
     const std::string *dal = o.valore("--dal"), *al = o.valore("--al");
     if ((!dal || !al) && (periodoObbligatorio || dal || al)) {
         scriviErrore("indicare il periodo con --dal GG/MM/AAAA e --al GG/MM/AAAA.");
