@@ -461,8 +461,7 @@ TEST_F(MenuStampaProva, Immagine)
 
 TEST_F(MenuStampaProva, AlbergoDiProvaCondivisoSqliteEJet)
 {
-    const QString base = QStringLiteral(PC_SHARED_TESTDATA "/hotel-jet");
-    if (!QDir(base).exists()) GTEST_SKIP() << "dati di prova condivisi assenti";
+    const QString base = QStringLiteral(PC_DATI_PROVA "/hotel-jet");
     for (const char *tipo : {"sqlite", "jet"}) {
         for (const char *file : {"Stampanti.mdb", "AnagraficaHotels.mdb"}) {
             QFile::remove(QLatin1String(file));
