@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-namespace jettest {
+namespace pc::prova {
 
 // The small fixtures of tests/dati.
 inline std::filesystem::path datiProva() { return std::filesystem::path(PC_DATI_PROVA); }
@@ -18,8 +18,8 @@ inline std::filesystem::path datiProva() { return std::filesystem::path(PC_DATI_
 inline std::filesystem::path albergoGrande() { return std::filesystem::path(PC_ALBERGO_GRANDE); }
 #define RICHIEDE_ALBERGO_GRANDE()                                                                      \
     do {                                                                                              \
-        if (!std::filesystem::exists(jettest::albergoGrande() / "sqlite"))                            \
-            GTEST_SKIP() << "albergo grande di prova assente: " << jettest::albergoGrande();           \
+        if (!std::filesystem::exists(pc::prova::albergoGrande() / "sqlite"))                            \
+            GTEST_SKIP() << "albergo grande di prova assente: " << pc::prova::albergoGrande();           \
     } while (0)
 
 // Column index by name, failing the test when it is missing.
@@ -52,4 +52,4 @@ inline ::testing::AssertionResult stessoValore(const pc::Valore &jet, const pc::
     return ::testing::AssertionFailure() << "Jet \"" << jet.inTesto() << "\", SQLite \"" << sqlite.inTesto() << "\"";
 }
 
-} // namespace jettest
+} // namespace pc::prova

@@ -9,9 +9,9 @@
 using pc::Valore;
 using pc::dati::apriSorgente;
 using pc::dati::Tabella;
-using jettest::albergoGrande;
-using jettest::datiProva;
-using jettest::stessoValore;
+using pc::prova::albergoGrande;
+using pc::prova::datiProva;
+using pc::prova::stessoValore;
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 using pc::ErroreDati;
 using pc::dati::apriSorgenteJet;
-using jettest::datiProva;
+using pc::prova::datiProva;
 
 namespace {
 

@@ -12,8 +12,8 @@ using pc::Valore;
 using pc::Valuta;
 using pc::dati::apriSorgenteJet;
 using pc::dati::Tabella;
-using jettest::colonna;
-using jettest::datiProva;
+using pc::prova::colonna;
+using pc::prova::datiProva;
 
 namespace {
 

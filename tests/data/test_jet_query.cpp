@@ -6,9 +6,9 @@
 
 using pc::dati::Database;
 using pc::dati::Recordset;
-using jettest::albergoGrande;
-using jettest::datiProva;
-using jettest::stessoValore;
+using pc::prova::albergoGrande;
+using pc::prova::datiProva;
+using pc::prova::stessoValore;
 
 namespace {
 

@@ -85,7 +85,7 @@ private:
 
 TEST(JetThread, LettureParalleleEUsciteDiAltriThreadIntatte)
 {
-    const fs::path cartella = jettest::datiProva() / "hotel-jet" / "jet";
+    const fs::path cartella = pc::prova::datiProva() / "hotel-jet" / "jet";
     const auto attese = leggiTutto(cartella);
     ASSERT_EQ(attese.size(), 15u);
 

@@ -104,7 +104,7 @@ protected:
     QString m_precedente;
     QByteArray m_pcLocal;
     bool m_pcLocalImpostato = false;
-    pc::test::DesktopRegistratore desktop{{QStringLiteral("Laser Ufficio"), QStringLiteral("Ricevute")}};
+    pc::prova::DesktopRegistratore desktop{{QStringLiteral("Laser Ufficio"), QStringLiteral("Ricevute")}};
     QStringList stampe;
     int anteprime = 0;
 };
@@ -296,7 +296,7 @@ TEST_F(MenuStampaProva, ArchivioStampantiMancanteMessaggioEChiusura)
     auto menu = nuovoMenu();
     QString testo, titolo;
     QMessageBox::Icon icona = QMessageBox::NoIcon;
-    pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+    pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
         testo = box->text();
         titolo = box->windowTitle();
         icona = box->icon();
@@ -314,7 +314,7 @@ TEST_F(MenuStampaProva, TabellaStampantiMancanteMessaggioEChiusura)
     pc::strumenti::scriviArchivio("Stampanti.mdb", {{"SetStampa", pc::strumenti::colonneSuite("SetStampa"), {}}});
     auto menu = nuovoMenu();
     QString testo;
-    pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+    pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
         testo = box->text();
         box->accept();
     });
@@ -341,7 +341,7 @@ TEST_F(MenuStampaProva, PdfInMinuscoloNonBastaMessaggio)
     QString testo, titolo;
     QMessageBox::Icon icona = QMessageBox::NoIcon;
     QMessageBox::StandardButtons pulsanti;
-    pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+    pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
         testo = box->text();
         titolo = box->windowTitle();
         icona = box->icon();
@@ -468,7 +468,7 @@ TEST_F(MenuStampaProva, AlbergoDiProvaCondivisoSqliteEJet)
             ASSERT_TRUE(QFile::copy(base + "/" + tipo + "/" + file, QLatin1String(file))) << tipo << file;
         }
         QString messaggio;
-        pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+        pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
             messaggio = box->text();
             box->accept();
         });

@@ -17,8 +17,7 @@
 #include <numeric>
 
 using namespace pc;
-using namespace pc::prova::anteprima;
-using pc::test::DesktopRegistratore;
+using namespace pc::prova;
 
 namespace {
 

@@ -12,8 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace pc;
-using namespace pc::prova::anteprima;
-using pc::test::DesktopRegistratore;
+using namespace pc::prova;
 using pc::strumenti::I;
 using pc::strumenti::T;
 
@@ -41,7 +40,7 @@ TEST(MenuStampaAnteprima, IlPulsanteAnteprimaMostraIlReportEPoiTornaAlMenu)
     ASSERT_TRUE(menu.isVisible());
 
     QString mostrato;
-    test::quandoAppare<Anteprima>([&](Anteprima *a) {
+    prova::quandoAppare<Anteprima>([&](Anteprima *a) {
         mostrato = a->testoMostrato();
         a->tasto(0)->click();
     });
