@@ -47,6 +47,8 @@ ChiaveFile identifica(const std::string &percorso)
     if (ec) return {};
     auto quando = fs::last_write_time(canonico, ec);
     if (ec) return {};
+    // A WAL beside the file may hold changes the file itself does not show.
+    if (fs::exists(canonico.string() + "-wal", ec)) return {};
     k.canonico = canonico.string();
     k.dimensione = dimensione;
     k.modificaNs = std::chrono::duration_cast<std::chrono::nanoseconds>(quando.time_since_epoch()).count();

@@ -6,6 +6,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 
 namespace pc::dati {
@@ -17,7 +21,7 @@ using dialetto::Operatore;
 using Tipo = dialetto::Nodo::Tipo;
 
 // "file:" URI of the absolute path, every byte outside the plain set escaped.
-std::string uriSolaLettura(const std::string &percorso)
+std::string uriSolaLettura(const std::string &percorso, bool immutabile)
 {
     std::error_code ec;
     std::string assoluto = std::filesystem::absolute(percorso, ec).lexically_normal().string();
@@ -34,8 +38,105 @@ std::string uriSolaLettura(const std::string &percorso)
             uri += esadecimali[c & 15];
         }
     }
-    return uri + "?mode=ro";
+    return uri + (immutabile ? "?mode=ro&immutable=1" : "?mode=ro");
 }
+
+// What went wrong, in the user's words, from SQLite's result code.
+std::string spiegazione(int codice)
+{
+    switch (codice) {
+    case SQLITE_READONLY_ROLLBACK:
+        return "l'archivio ha una modifica interrotta (file \"-journal\" accanto all'archivio) che solo il programma "
+               "dell'albergo pu\xC3\xB2 annullare: aprirlo con quel programma e riprovare";
+    case SQLITE_READONLY_CANTINIT:
+    case SQLITE_READONLY_RECOVERY:
+    case SQLITE_READONLY_DIRECTORY:
+        return "l'archivio \xC3\xA8 in modalit\xC3\xA0 WAL e non pu\xC3\xB2 essere letto senza scrivere i suoi file di "
+               "appoggio (\"-wal\", \"-shm\") nella cartella";
+    default: break;
+    }
+    switch (codice & 0xFF) {
+    case SQLITE_CORRUPT: return "il file \xC3\xA8 danneggiato (la sua struttura interna non \xC3\xA8 valida)";
+    case SQLITE_NOTADB: return "il file non \xC3\xA8 un archivio SQLite valido o \xC3\xA8 danneggiato";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "l'archivio \xC3\xA8 bloccato da un altro programma che lo sta modificando; riprovare tra qualche istante";
+    case SQLITE_READONLY: return "l'archivio \xC3\xA8 aperto in sola lettura e la lettura avrebbe richiesto di modificarlo";
+    case SQLITE_CANTOPEN: return "il file non pu\xC3\xB2 essere aperto";
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return "permesso negato";
+    case SQLITE_IOERR: return "errore di lettura del disco";
+    case SQLITE_NOMEM: return "memoria insufficiente";
+    case SQLITE_FULL: return "disco pieno";
+    case SQLITE_TOOBIG: return "un valore supera la dimensione massima ammessa";
+    case SQLITE_INTERRUPT:
+        return "la lettura \xC3\xA8 stata interrotta perch\xC3\xA9 richiedeva molto pi\xC3\xB9 lavoro di quanto il file "
+               "possa contenere";
+    case SQLITE_SCHEMA:
+    case SQLITE_ERROR: return "la struttura dell'archivio non \xC3\xA8 quella attesa";
+    case SQLITE_PROTOCOL: return "l'accesso all'archivio \xC3\xA8 conteso da un altro programma";
+    case SQLITE_NOLFS: return "il file \xC3\xA8 troppo grande per questo sistema";
+    default: return "errore di SQLite numero " + std::to_string(codice);
+    }
+}
+
+// The fields of a file's 100-byte header that say whether the file is whole.
+struct Intestazione {
+    bool wal = false;        // journal mode WAL (read and write versions 2)
+    std::string danno;       // what is wrong with the file's length, if anything
+};
+
+std::uint32_t grande(const unsigned char *p) { return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3]; }
+
+Intestazione leggiIntestazione(const std::string &percorso)
+{
+    Intestazione r;
+    unsigned char h[100] = {};
+    std::FILE *f = std::fopen(percorso.c_str(), "rb");
+    if (!f) return r;   // SQLite's own opening reports it
+    const std::size_t letti = std::fread(h, 1, sizeof h, f);
+    std::fclose(f);
+    std::error_code ec;
+    const auto dimensione = std::filesystem::file_size(percorso, ec);
+    if (letti < sizeof h || ec) {
+        r.danno = "il file \xC3\xA8 pi\xC3\xB9 corto della sua intestazione";
+        return r;
+    }
+    r.wal = h[18] == 2 || h[19] == 2;
+    std::uint64_t pagina = (std::uint32_t{h[16]} << 8) | h[17];
+    if (pagina == 1) pagina = 65536;
+    if (pagina < 512 || pagina > 65536 || (pagina & (pagina - 1)) != 0) {
+        r.danno = "l'intestazione del file non \xC3\xA8 valida";
+        return r;
+    }
+    // The page count is trustworthy when it was written by the same change as
+    // the counter beside it (SQLite 3.7.0 and later).
+    const std::uint64_t pagine = grande(h + 28);
+    if (pagine != 0 && grande(h + 24) == grande(h + 92)) {
+        if (dimensione < pagine * pagina)
+            r.danno = "il file \xC3\xA8 pi\xC3\xB9 corto di quanto dichiara la sua intestazione (" + std::to_string(dimensione)
+                      + " byte invece di " + std::to_string(pagine * pagina) + "): \xC3\xA8 stato troncato o copiato a met\xC3\xA0";
+    } else if (dimensione % pagina != 0) {
+        r.danno = "il file termina con una pagina incompleta: \xC3\xA8 stato troncato o copiato a met\xC3\xA0";
+    }
+    return r;
+}
+
+bool fileNonVuoto(const std::string &percorso)
+{
+    std::error_code ec;
+    const auto n = std::filesystem::file_size(percorso, ec);
+    return !ec && n > 0;
+}
+
+bool esiste(const std::string &percorso)
+{
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(percorso, ec));
+}
+
+// How long a read waits for a writer's lock before giving up.
+std::atomic<int> g_attesaBloccoMs{5000};
 
 Valore valoreSqlite(sqlite3_value *v)
 {
@@ -56,24 +157,26 @@ Valore valoreSqlite(sqlite3_value *v)
 }
 
 // Column i of the current row into a cell, texts copied straight from
-// SQLite's buffer.
-void colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
+// SQLite's buffer. False when SQLite could not give the value (memory).
+bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
 {
     switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER: cella = Valore::intero(sqlite3_column_int64(st, i)); return;
-    case SQLITE_FLOAT: cella = Valore::reale(sqlite3_column_double(st, i)); return;
+    case SQLITE_INTEGER: cella = Valore::intero(sqlite3_column_int64(st, i)); return true;
+    case SQLITE_FLOAT: cella = Valore::reale(sqlite3_column_double(st, i)); return true;
     case SQLITE_TEXT: {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-        cella.assegnaTesto(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
-        return;
+        if (!p) return false;
+        cella.assegnaTesto(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
+        return true;
     }
     case SQLITE_BLOB: {
         const auto *p = static_cast<const char *>(sqlite3_column_blob(st, i));
         const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
+        if (!p && n > 0) return false;
         cella.assegnaTesto(p ? p : "", p ? n : 0);
-        return;
+        return true;
     }
-    default: return;   // the cell stays null
+    default: return true;   // the cell stays null
     }
 }
 
@@ -403,8 +506,8 @@ public:
     std::vector<std::string> tabelle() override
     {
         std::vector<std::string> r;
-        Istruzione st(*this, "SELECT name FROM sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid");
-        while (st.passo()) r.push_back(reinterpret_cast<const char *>(sqlite3_column_text(st.st, 0)));
+        for (const auto &o : oggetti())
+            if (o.tipo == "table") r.push_back(o.nome);
         return r;
     }
 
@@ -440,9 +543,13 @@ public:
         }
         sql += " ORDER BY rowid";
         sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK) {
+        const int esito = sqlite3_prepare_v2(connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
+        if (esito != SQLITE_OK) {
             sqlite3_finalize(st);
-            return std::nullopt;   // e.g. a table without rowid: evaluated in memory instead
+            // A statement SQLite refuses (e.g. a table without rowid) is
+            // evaluated in memory instead; a damaged or unreadable file is not.
+            if ((esito & 0xFF) != SQLITE_ERROR) errore(t.nome);
+            return std::nullopt;
         }
         Istruzione i(*this, st, t.nome);
         leggi(i, t);
@@ -453,10 +560,14 @@ private:
     struct Istruzione {
         Istruzione(SorgenteSqlite &s, const std::string &sql, const std::string &tabella = {}) : sorgente(s), tabella(tabella)
         {
+            s.m_passi = 0;
             if (sqlite3_prepare_v2(s.connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK)
                 s.errore(tabella);
         }
-        Istruzione(SorgenteSqlite &s, sqlite3_stmt *x, const std::string &tabella) : sorgente(s), st(x), tabella(tabella) {}
+        Istruzione(SorgenteSqlite &s, sqlite3_stmt *x, const std::string &tabella) : sorgente(s), st(x), tabella(tabella)
+        {
+            s.m_passi = 0;
+        }
         ~Istruzione() { sqlite3_finalize(st); }
         bool passo()
         {
@@ -472,23 +583,67 @@ private:
 
     [[noreturn]] void errore(const std::string &tabella)
     {
-        const std::string msg = m_db ? sqlite3_errmsg(m_db) : "errore sconosciuto";
+        const int codice = m_db ? sqlite3_extended_errcode(m_db) : SQLITE_NOMEM;
+        std::string msg = spiegazione(codice);
+        if ((codice & 0xFF) == SQLITE_BUSY || (codice & 0xFF) == SQLITE_LOCKED)
+            msg += " (attesa di " + std::to_string((g_attesaBloccoMs + 999) / 1000) + " secondi)";
         throw ErroreDati("Lettura " + (tabella.empty() ? std::string() : "della tabella \"" + tabella + "\" ")
                          + "dell'archivio \"" + m_percorso + "\" non riuscita: " + msg + ".");
     }
 
+    // A read bounded by the work a file of this size can call for: about a
+    // thousand virtual-machine steps per byte, at least some hundred millions.
+    static int progresso(void *p)
+    {
+        auto *s = static_cast<SorgenteSqlite *>(p);
+        return ++s->m_passi > s->m_limitePassi ? 1 : 0;
+    }
+    static constexpr int PassiPerChiamata = 1000;
+
     sqlite3 *connessione()
     {
         if (m_db) return m_db;
-        const std::string uri = uriSolaLettura(m_percorso);
+        const Intestazione h = leggiIntestazione(m_percorso);
+        if (!h.danno.empty()) throw ErroreDati("L'archivio \"" + m_percorso + "\" \xC3\xA8 danneggiato: " + h.danno + ".");
+        // A WAL database is read without creating its side files in the
+        // hotel's folder: when no WAL holds changes, the main file is the
+        // whole database and is read as unchanging; when a WAL holds changes,
+        // only with the shared-memory file its writer left.
+        bool immutabile = false;
+        if (h.wal) {
+            // SQLite puts the side files beside the file a link leads to.
+            std::error_code ec;
+            auto reale = std::filesystem::canonical(m_percorso, ec).string();
+            if (ec) reale = m_percorso;
+            const std::string wal = reale + "-wal", shm = reale + "-shm";
+            if (fileNonVuoto(wal)) {
+                if (!esiste(shm))
+                    throw ErroreDati("L'archivio \"" + m_percorso + "\" \xC3\xA8 in modalit\xC3\xA0 WAL e ha modifiche "
+                                     "ancora nel file \"" + wal + "\": per leggerle bisognerebbe creare il file \"" + shm
+                                     + "\" nella cartella dell'albergo. Aprire e chiudere l'archivio con il programma "
+                                       "dell'albergo, poi riprovare.");
+            } else {
+                immutabile = !(esiste(wal) && esiste(shm));
+            }
+        }
+        const std::string uri = uriSolaLettura(m_percorso, immutabile);
         // One thread at a time uses a source: no locking inside SQLite for every cell read.
-        if (sqlite3_open_v2(uri.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr)
-            != SQLITE_OK) {
-            const std::string msg = m_db ? sqlite3_errmsg(m_db) : "memoria insufficiente";
+        const int esito = sqlite3_open_v2(uri.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (esito != SQLITE_OK) {
+            const int codice = m_db ? sqlite3_extended_errcode(m_db) : esito;
             sqlite3_close_v2(m_db);
             m_db = nullptr;
-            throw ErroreDati("Impossibile aprire l'archivio \"" + m_percorso + "\": " + msg + ".");
+            throw ErroreDati("Impossibile aprire l'archivio \"" + m_percorso + "\": " + spiegazione(codice) + ".");
         }
+        sqlite3_extended_result_codes(m_db, 1);
+        sqlite3_busy_timeout(m_db, g_attesaBloccoMs);
+        std::error_code ec;
+        const auto dimensione = std::filesystem::file_size(m_percorso, ec);
+        m_limitePassi = std::max<std::uint64_t>(100'000, ec ? 0 : dimensione);
+        sqlite3_progress_handler(m_db, PassiPerChiamata, progresso, this);
+        // No value of a hotel's table comes near this; a computed one that
+        // would is refused instead of filling the memory.
+        sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, 32 << 20);
         // Map the file instead of reading it a page at a time: a report scans
         // whole history tables, and the page-by-page reads cost more than the scan.
         sqlite3_exec(m_db, "PRAGMA mmap_size=1073741824;", nullptr, nullptr, nullptr);
@@ -502,8 +657,17 @@ private:
 
     std::string nomeTabella(const std::string &nome)
     {
-        for (auto &t : tabelle())
-            if (testo::ugualeNoCase(t, nome)) return t;
+        for (const auto &o : oggetti()) {
+            if (!testo::ugualeNoCase(o.nome, nome)) continue;
+            if (o.tipo == "table" && testo::maiuscolo(o.sql.substr(0, 14)) != "CREATE VIRTUAL") return o.nome;
+            const std::string cosa = o.tipo == "view"      ? "una vista (una query salvata)"
+                                     : o.tipo == "table"   ? "una tabella virtuale"
+                                     : o.tipo == "index"   ? "un indice"
+                                     : o.tipo == "trigger" ? "un trigger"
+                                                           : "un oggetto di tipo \"" + o.tipo + "\"";
+            throw ErroreDati("Nell'archivio \"" + m_percorso + "\" il nome \"" + o.nome + "\" non \xC3\xA8 una tabella ma "
+                             + cosa + ": si leggono solo tabelle.");
+        }
         throw ErroreDati("Tabella \"" + nome + "\" non trovata nell'archivio \""
                          + std::filesystem::path(m_percorso).filename().string() + "\".");
     }
@@ -515,7 +679,9 @@ private:
         Istruzione st(*this, "SELECT * FROM " + identificatore(tabella) + " LIMIT 0", tabella);
         std::vector<std::string> r;
         for (int i = 0; i < sqlite3_column_count(st.st); ++i) {
-            r.push_back(sqlite3_column_name(st.st, i));
+            const char *nome = sqlite3_column_name(st.st, i);
+            if (!nome) errore(tabella);
+            r.push_back(nome);
             const char *d = sqlite3_column_decltype(st.st, i);
             const std::string tipo = testo::maiuscolo(d ? d : "");
             affinitaTesto.push_back(tipo.find("INT") == std::string::npos
@@ -528,19 +694,43 @@ private:
     void leggi(Istruzione &st, Tabella &t)
     {
         const int n = sqlite3_column_count(st.st);
-        for (int i = 0; i < n; ++i) t.colonne.push_back(sqlite3_column_name(st.st, i));
+        for (int i = 0; i < n; ++i) {
+            const char *nome = sqlite3_column_name(st.st, i);
+            if (!nome) errore(t.nome);
+            t.colonne.push_back(nome);
+        }
         t.righe.impostaColonne(static_cast<std::size_t>(n));
         while (st.passo()) {
             Valore *riga = t.righe.aggiungiRiga();
-            for (int i = 0; i < n; ++i) colonnaSqlite(st.st, i, riga[i]);
+            for (int i = 0; i < n; ++i)
+                if (!colonnaSqlite(st.st, i, riga[i])) errore(t.nome);
         }
+    }
+
+    struct Oggetto {
+        std::string nome, tipo, sql;
+    };
+    // Everything the file's schema names, in the file's order.
+    std::vector<Oggetto> oggetti()
+    {
+        std::vector<Oggetto> r;
+        Istruzione st(*this, "SELECT name, type, sql FROM sqlite_master WHERE name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid");
+        auto testoDi = [&](int i) {
+            const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st.st, i));
+            return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(st.st, i))) : std::string();
+        };
+        while (st.passo()) r.push_back({testoDi(0), testoDi(1), testoDi(2)});
+        return r;
     }
 
     std::string m_percorso;
     sqlite3 *m_db = nullptr;
+    std::uint64_t m_passi = 0, m_limitePassi = 0;
 };
 
 } // namespace
+
+void impostaAttesaBloccoSqlite(int millisecondi) { g_attesaBloccoMs = millisecondi; }
 
 std::unique_ptr<Sorgente> apriSorgenteSqlite(const std::string &percorso)
 {

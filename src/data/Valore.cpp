@@ -47,4 +47,35 @@ std::optional<Valuta> Valore::inValuta() const
     return std::nullopt;
 }
 
+bool Valore::leggiCifra(std::optional<Valuta> &cifra) const
+{
+    cifra.reset();
+    if (tipo() != Tipo::Testo) {
+        if (nullo()) return true;
+        cifra = inValuta();
+        return cifra.has_value();
+    }
+    std::string t = comeTesto();
+    const auto virgola = t.find(','), punto = t.find('.');
+    const auto segno = virgola != std::string::npos ? virgola : punto;
+    if (segno != std::string::npos) {
+        // One decimal mark only, and not one that an Italian text would use
+        // for thousands: exactly three digits after it and nothing else.
+        if (virgola != std::string::npos && punto != std::string::npos) return false;
+        if (t.find(t[segno], segno + 1) != std::string::npos) return false;
+        std::size_t fine = segno + 1;
+        while (fine < t.size() && t[fine] >= '0' && t[fine] <= '9') ++fine;
+        std::size_t resto = fine;
+        while (resto < t.size() && (t[resto] == ' ' || t[resto] == '\t')) ++resto;
+        if (fine - segno - 1 == 3 && resto == t.size()) {
+            std::size_t inizio = segno;
+            while (inizio > 0 && t[inizio - 1] >= '0' && t[inizio - 1] <= '9') --inizio;
+            if (segno - inizio >= 1 && t.find_first_not_of('0', inizio) < segno) return false;
+        }
+        t[segno] = '.';
+    }
+    cifra = Valuta::daTesto(t);
+    return cifra.has_value();
+}
+
 } // namespace pc

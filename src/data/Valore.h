@@ -38,6 +38,13 @@ public:
     std::string inTesto() const;
     // The value as a currency amount; nothing for null or a text that is not a number.
     std::optional<Valuta> inValuta() const;
+    // The value as an amount or a quantity of a hotel table. Null gives
+    // nothing; a number in the currency range, or a text of one with '.' or
+    // ',' as its decimal mark ("162.00", "162,00", "-3"), gives its value.
+    // Returns false for anything else: a text that is not such a number, one
+    // with thousands marks ("1.234,50") or that could be read both ways
+    // ("1.234"), a number beyond the range.
+    bool leggiCifra(std::optional<Valuta> &cifra) const;
 
     friend bool operator==(const Valore &, const Valore &) = default;
 

@@ -221,22 +221,21 @@ private:
         const int cArrivo = rs.columnIndex("DataArrivo"), cPartenza = rs.columnIndex("DataPartenza");
         const int cCamera = rs.columnIndex("NumeroCamera"), cTipo = rs.columnIndex("TipoCamera");
         const int cQuantita = rs.columnIndex("Quantit\xC3\xA0" "Camere");
-        const Valore zero = Valore::intero(0);
         std::string a1, a2;
         for (std::size_t i = 0; i < rs.size(); ++i) {
             const Valore &quantita = rs.value(i, cQuantita);
-            const auto positiva = dati::confrontaValori(quantita, zero);
-            if (!positiva || *positiva <= 0) continue;
             const Intervallo t = intervallo(rs.value(i, cArrivo), rs.value(i, cPartenza));
             if (t.vuoto()) continue;
+            const std::optional<Valuta> q =
+                cifraDelRecord(rs, "Quantit\xC3\xA0" "Camere", quantita, rs.value(i, cArrivo), rs.value(i, cCamera));
+            if (!q || !quantitaPositiva(quantita, *q)) continue;
             if (r == Raggruppamento::NumeriCamere) {
                 if (const std::string *camera = testoDi(rs, i, cCamera, a1))
                     aggiungiIntervallo(t, riga(std::string(testo::trim(*camera))), Valuta::daIntero(1));
                 continue;
             }
             const std::string *tipo = testoDi(rs, i, cTipo, a2);
-            const std::optional<Valuta> q = quantita.inValuta();
-            if (!tipo || !q) continue;
+            if (!tipo) continue;
             const std::string pulito(testo::trim(*tipo));
             if (r == Raggruppamento::TipiCamere) {
                 aggiungiIntervallo(t, riga(pulito), *q);
@@ -264,8 +263,9 @@ private:
                 const auto c = dati::confrontaValori(data, giorniG[static_cast<std::size_t>(d)]);
                 if (!c || *c != 0) continue;
             }
+            const std::optional<Valuta> importo =
+                cifraDelRecord(rs, "Importo", rs.value(i, cImporto), data, rs.value(i, cCamera));
             const std::string *camera = testoDi(rs, i, cCamera, appoggio);
-            const std::optional<Valuta> importo = rs.value(i, cImporto).inValuta();
             if (!camera || !importo) continue;
             const int k = r == Raggruppamento::NumeriCamere ? riga(testo::maiuscolo(*camera)) : rigaDellaCamera(*camera, false);
             aggiungiGiorno(d, k, *importo);
@@ -281,8 +281,9 @@ private:
         for (std::size_t i = 0; i < rs.size(); ++i) {
             const Intervallo t = intervallo(rs.value(i, cInizio), rs.value(i, cFine));
             if (t.vuoto()) continue;
+            const std::optional<Valuta> importo =
+                cifraDelRecord(rs, "ImportoTotale", rs.value(i, cImporto), rs.value(i, cInizio), rs.value(i, cCamera));
             const std::string *camera = testoDi(rs, i, cCamera, appoggio);
-            const std::optional<Valuta> importo = rs.value(i, cImporto).inValuta();
             if (!camera || !importo || camera->empty()) continue;
             const std::string p = camera->substr(1);   // "*101" stands for room 101
             const int k = r == Raggruppamento::NumeriCamere ? riga(p) : rigaDellaCamera(p, true);

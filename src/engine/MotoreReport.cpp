@@ -1,5 +1,6 @@
 #include "MotoreReport.h"
 
+#include "ErroreDati.h"
 #include "Testo.h"
 
 namespace pc {
@@ -19,6 +20,62 @@ std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std:
 {
     auto db = dati::Database::open(file);
     return db->openRecordset(tabella);
+}
+
+namespace {
+
+// A value as the message shows it: texts between quotes, control bytes and
+// long texts shortened so that the message stays readable.
+std::string mostraValore(const Valore &v)
+{
+    if (!v.eTesto()) return v.inTesto();
+    std::string r = "\"";
+    const std::string &t = v.comeTesto();
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (i == 40) {
+            r += "\xE2\x80\xA6";   // an ellipsis
+            break;
+        }
+        const auto c = static_cast<unsigned char>(t[i]);
+        if (c < 0x20 || c == 0x7F) {
+            static const char esa[] = "0123456789ABCDEF";
+            r += "\\x";
+            r += esa[c >> 4];
+            r += esa[c & 15];
+        } else {
+            r += t[i];
+        }
+    }
+    return r + "\"";
+}
+
+std::string mostraData(const Valore &data)
+{
+    const std::string t = data.inTesto();
+    if (t.size() == 8 && t.find_first_not_of("0123456789") == std::string::npos)
+        return t.substr(6, 2) + "/" + t.substr(4, 2) + "/" + t.substr(0, 4);
+    return data.nullo() ? std::string("senza data") : mostraValore(data);
+}
+
+} // namespace
+
+std::optional<Valuta> cifraDelRecord(const dati::Recordset &rs, std::string_view campo, const Valore &valore,
+                                     const Valore &data, const Valore &camera)
+{
+    std::optional<Valuta> cifra;
+    if (valore.leggiCifra(cifra)) return cifra;
+    const bool quantita = campo.find("Quantit") != std::string_view::npos;
+    throw ErroreDati("Nel campo \"" + std::string(campo) + "\" della " + rs.descrizione() + " il valore "
+                     + mostraValore(valore) + (quantita ? " non \xC3\xA8 una quantit\xC3\xA0" : " non \xC3\xA8 un importo")
+                     + " leggibile (record del " + mostraData(data) + ", camera "
+                     + (camera.nullo() ? std::string("non indicata") : mostraValore(Valore::testo(camera.inTesto())))
+                     + "). Sono ammessi numeri come 162.00 o 162,00, senza separatori delle migliaia, "
+                       "entro \xC2\xB1" "922337203685477,5807.");
+}
+
+bool quantitaPositiva(const Valore &valore, Valuta q)
+{
+    return valore.tipo() == Valore::Tipo::Reale ? valore.comeReale() > 0 : q > Valuta();
 }
 
 void MotoreReport::SommaRiga(std::string_view valore, Valuta quantita)
@@ -97,17 +154,24 @@ void MotoreReport::AccumulaCamere(const std::string &G, Raggruppamento r)
     contaSchede(*RsCorrente, "DataArrivo <= " + g + " and DataPartenza > " + g, r, *numeri, *macro);
     contaSchede(*RsStorico, "DataArrivo <= " + g + " and DataPartenzaReale > " + g, r, *numeri, *macro);
 
-    const std::string c3 = "DataArrivo <= " + g + " and DataPartenza > " + g + " and Quantit\xC3\xA0" "Camere > 0";
+    // The bookings of the day whose QuantitàCamere is above zero; the
+    // quantity is tested here rather than in the criterion, so that one that
+    // cannot be read stops the run instead of leaving the booking out.
+    const std::string c3 = "DataArrivo <= " + g + " and DataPartenza > " + g;
     std::string a1, a2, a3;
     for (bool trovato = RsTerzaFonte->findFirst(c3); trovato; trovato = RsTerzaFonte->findNext(c3)) {
+        const Valore &q = RsTerzaFonte->field("Quantit\xC3\xA0" "Camere");
+        const std::optional<Valuta> quantita =
+            cifraDelRecord(*RsTerzaFonte, "Quantit\xC3\xA0" "Camere", q, RsTerzaFonte->field("DataArrivo"),
+                           RsTerzaFonte->field("NumeroCamera"));
+        if (!quantita || !quantitaPositiva(q, *quantita)) continue;
         if (r == Raggruppamento::NumeriCamere) {
             if (const std::string *camera = testoDi(*RsTerzaFonte, "NumeroCamera", a1))
                 SommaRiga(testo::trim(*camera), Valuta::daIntero(1));
             continue;
         }
-        const std::optional<Valuta> quantita = RsTerzaFonte->field("Quantit\xC3\xA0" "Camere").inValuta();
         const std::string *tipo = testoDi(*RsTerzaFonte, "TipoCamera", a2);
-        if (!quantita || !tipo) continue;
+        if (!tipo) continue;
         if (r == Raggruppamento::TipiCamere) {
             SommaRiga(testo::trim(*tipo), *quantita);
         } else if (const std::string *sigla = macroDelTipo(*macro, testo::trim(*tipo), a3)) {
@@ -121,8 +185,9 @@ void MotoreReport::sommaAddebiti(dati::Recordset &rs, const std::string &criteri
 {
     std::string a1, a2, a3;
     for (bool trovato = rs.findFirst(criterio); trovato; trovato = rs.findNext(criterio)) {
+        const std::optional<Valuta> importo =
+            cifraDelRecord(rs, "Importo", rs.field("Importo"), rs.field("DataAddebito"), rs.field("NumeroCamera"));
         const std::string *camera = testoDi(rs, "NumeroCamera", a1);
-        const std::optional<Valuta> importo = rs.field("Importo").inValuta();
         if (!camera || !importo) continue;
         if (r == Raggruppamento::NumeriCamere) {
             SommaRiga(testo::maiuscolo(*camera), *importo);
@@ -146,8 +211,10 @@ void MotoreReport::AccumulaImporti(const std::string &G, Raggruppamento r)
     const std::string c3 = "DataInizio <= " + g + " and DataFine > " + g;
     std::string a1, a2, a3;
     for (bool trovato = RsTerzaFonte->findFirst(c3); trovato; trovato = RsTerzaFonte->findNext(c3)) {
+        const std::optional<Valuta> importo =
+            cifraDelRecord(*RsTerzaFonte, "ImportoTotale", RsTerzaFonte->field("ImportoTotale"),
+                           RsTerzaFonte->field("DataInizio"), RsTerzaFonte->field("NumeroCamera"));
         const std::string *camera = testoDi(*RsTerzaFonte, "NumeroCamera", a1);
-        const std::optional<Valuta> importo = RsTerzaFonte->field("ImportoTotale").inValuta();
         if (!camera || !importo || camera->empty()) continue;
         // The pseudo-room "*101" stands for room 101.
         const std::string p = camera->substr(1);

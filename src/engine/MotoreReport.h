@@ -47,6 +47,17 @@ private:
                        dati::Recordset &numeri, dati::Recordset &macro);
 };
 
+// An amount (Importo, ImportoTotale) or a quantity (QuantitàCamere) of a
+// record of rs, read with Valore::leggiCifra: nothing when null. Throws
+// ErroreDati naming the file, the table, the field, the value and the
+// record's date and room when the value is present but not readable: such a
+// record is never left out in silence.
+std::optional<Valuta> cifraDelRecord(const dati::Recordset &rs, std::string_view campo, const Valore &valore,
+                                     const Valore &data, const Valore &camera);
+// Whether a booking's quantity, read as q, is above zero as the criterion
+// "QuantitàCamere > 0" compares it (a REAL by its exact value).
+bool quantitaPositiva(const Valore &valore, Valuta q);
+
 // Opens a lookup table of the working directory ("NumeriCamere.mdb" /
 // "NumeriCamere"); the data store keeps unchanged tables in memory, so the
 // daily reopening costs next to nothing.
