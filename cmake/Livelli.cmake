@@ -19,13 +19,13 @@ endfunction()
 
 # Bottom to top.
 pc_livello(dati        LIBRERIE pc_data)
-pc_livello(routine     LIBRERIE pc_routine)
 pc_livello(demo        LIBRERIE pc_demo                          USA dati)
 pc_livello(motore      LIBRERIE pc_engine                        USA dati)
+pc_livello(routine     LIBRERIE pc_routine                       USA dati motore)
 pc_livello(analisi     LIBRERIE pc_analisi                       USA dati motore)
 pc_livello(conversioni LIBRERIE pc_preview_core pc_printing_core pc_analisi_pdf
                        USA dati motore analisi routine)
-pc_livello(desktop     LIBRERIE pc_platform                      WIDGETS)
+pc_livello(desktop     LIBRERIE pc_platform                      USA dati WIDGETS)
 pc_livello(finestre    LIBRERIE pc_dialogs pc_preview_gui pc_menu_stampa pc_finestra pc_analisi_finestra
                        USA dati motore analisi routine conversioni desktop WIDGETS)
 pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi routine conversioni)

@@ -1,6 +1,11 @@
 #include "ComandiBatch.h"
 
+#include "Archivio.h"
+#include "ErroreDati.h"
+#include "ScritturaFile.h"
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -13,7 +18,8 @@ const std::vector<Comando> &comandi()
 {
     static const std::vector<Comando> elenco = {
         {"stampa",
-         "stampa --dal GG/MM/AAAA --al GG/MM/AAAA --tipo vendite|produzione --raggruppamento camere|tipi|macro",
+         "stampa --dal GG/MM/AAAA --al GG/MM/AAAA --tipo vendite|produzione --raggruppamento camere|tipi|macro|strutture\n"
+         "      [--archivio URL --struttura NOME]",
          "Scrive il report della produzione camere nel file \"fd\" + PCLocal della cartella corrente,\n"
          "      leggendo gli archivi dell'albergo dalla cartella corrente e quelli storici da DIRKV.\n"
          "      Le date sono usate come scritte (la prima riga dei giorni mostra la prima data cos\xC3\xAC com'\xC3\xA8).",
@@ -26,6 +32,18 @@ const std::vector<Comando> &comandi()
         {"stampante", "stampante --destinazione NOME [--compressa] [--orizzontale] [--fronte-retro] [--stampante NOME_DI_SISTEMA]",
          "Stampa il report \"fd\" + PCLocal della cartella corrente sulla destinazione NOME della tabella Stampanti,\n"
          "      come il tasto di stampa del menu di stampa con le scelte indicate.", &comandoStampante, true},
+        {"importa", "importa --archivio URL --struttura NOME",
+         "Copia nell'archivio centrale PostgreSQL URL, sotto il nome NOME, le tabelle dell'albergo della cartella corrente\n"
+         "      (e quelle storiche da DIRKV) lette da report, menu di stampa e stampa. La copia precedente della struttura\n"
+         "      resta visibile finch\xC3\xA9 la nuova non \xC3\xA8 completa. La password viene da ~/.pgpass o PGPASSWORD.",
+         &comandoImporta},
+        {"analisi",
+         "analisi --dal GG/MM/AAAA --al GG/MM/AAAA --raggruppamento camere|tipi|macro [--confronto] --formato csv|xlsx|pdf|testo [--uscita FILE]",
+         "Occupazione, ADR e RevPAR per giorno e per colonna (camere vendute e ricavo come nel report),\n"
+         "      con --confronto anche gli stessi giorni dell'anno precedente. Scrive \"analisi\" + PCLocal + estensione\n"
+         "      nella cartella corrente (o FILE); testo stampa il riepilogo del periodo sul terminale.\n"
+         "      Senza --formato apre la finestra \"Analisi produzione camere\".",
+         &comandoAnalisi, false, &analisiRichiedeGrafica},
     };
     return elenco;
 }
@@ -39,20 +57,36 @@ void stampaAiuto()
                  "Con un comando lavora senza finestre:\n\n";
     for (const auto &c : comandi()) std::cout << "  " << c.uso << "\n      " << c.descrizione << "\n\n";
     std::cout << "Variabili d'ambiente: PCLocal (numero della postazione, d\xC3\xA0 il nome dei file \"fd\" + PCLocal),\n"
-                 "DIRKV (cartella degli archivi storici SchedaStoricoClienti.mdb e ContoStoricoClienti.mdb).\n"
+                 "DIRKV (cartella degli archivi storici SchedaStoricoClienti.mdb e ContoStoricoClienti.mdb),\n"
+                 "PC_ARCHIVIO e PC_STRUTTURA (archivio centrale e struttura, come --archivio e --struttura di stampa,\n"
+                 "csv e stampante; con --archivio anche --raggruppamento strutture, il report della catena).\n"
                  "Codice di uscita: 0 se riuscito, diverso da 0 in caso di errore (il messaggio va sullo standard error).\n";
 }
 
 } // namespace
 
-bool eComandoBatch(int argc, char **) { return argc > 1; }
+bool eComandoBatch(int argc, char **argv)
+{
+    // "produzione-camere --archivio URL --struttura NOME" opens the window on the archive.
+    if (argc > 1) {
+        const std::string primo = argv[1];
+        if (primo.rfind("--archivio", 0) == 0 || primo.rfind("--struttura", 0) == 0) return false;
+    }
+    return argc > 1;
+}
 
 bool richiedeGrafica(int argc, char **argv)
 {
     if (argc < 2) return false;
     for (const auto &c : comandi())
-        if (c.nome == std::string(argv[1])) return c.grafica;
+        if (c.nome == std::string(argv[1]))
+            return c.graficaPer ? c.graficaPer(std::vector<std::string>(argv + 2, argv + argc)) : c.grafica;
     return false;
+}
+
+bool apreFinestraAnalisi(int argc, char **argv)
+{
+    return argc >= 2 && std::string(argv[1]) == "analisi" && analisiApreFinestra(std::vector<std::string>(argv + 2, argv + argc));
 }
 
 int eseguiComandoBatch(int argc, char **argv)
@@ -77,8 +111,8 @@ int eseguiComandoBatch(int argc, char **argv)
                 return c.esegui(argomenti);
             } catch (const std::bad_alloc &) {
                 scriviErrore("memoria insufficiente per completare il comando \"" + nome + "\".");
-            } catch (const std::exception &e) {
-                scriviErrore("errore imprevisto nel comando \"" + nome + "\": " + e.what());
+            } catch (...) {
+                scriviErrore("comando \"" + nome + "\" interrotto: " + descriviEccezione(std::current_exception()));
             }
             return 1;
         }
@@ -135,6 +169,48 @@ bool leggiOpzioni(const std::vector<std::string> &argomenti, const std::vector<s
             return false;
         }
     }
+    return true;
+}
+
+std::vector<std::string> conOpzioniArchivio(std::vector<std::string> conValore)
+{
+    conValore.push_back("--archivio");
+    conValore.push_back("--struttura");
+    return conValore;
+}
+
+bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, std::string>> &archivio,
+                   bool strutturaFacoltativa)
+{
+    auto scegli = [](const std::string *opzione, const char *variabile) {
+        if (opzione) return *opzione;
+        const char *v = std::getenv(variabile);
+        return std::string(v ? v : "");
+    };
+    const std::string url = scegli(opzioni.valore("--archivio"), "PC_ARCHIVIO");
+    const std::string struttura = scegli(opzioni.valore("--struttura"), "PC_STRUTTURA");
+    archivio.reset();
+    if (url.empty() && struttura.empty()) return true;
+    if (url.empty()) {
+        scriviErrore("con --struttura (o PC_STRUTTURA) indicare anche l'archivio centrale con --archivio URL (o PC_ARCHIVIO).");
+        return false;
+    }
+    if (struttura.empty() && !strutturaFacoltativa) {
+        scriviErrore("con --archivio (o PC_ARCHIVIO) indicare anche la struttura con --struttura NOME (o PC_STRUTTURA).");
+        return false;
+    }
+    archivio.emplace(url, struttura);
+    return true;
+}
+
+bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa)
+{
+    std::optional<std::pair<std::string, std::string>> a;
+    if (!leggiArchivio(opzioni, a, strutturaFacoltativa)) return false;
+    if (!a) return true;
+    dati::archivio::imposta(dati::archivio::Contesto{a->first, a->second});
+    // The history files are found by name in the archive: any folder will do.
+    if (!std::getenv("DIRKV")) setenv("DIRKV", ".", 1);
     return true;
 }
 

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+namespace pc::analisi {
+struct RichiestaAnalisi;
+}
 
 namespace pc::batch {
 
@@ -14,6 +20,8 @@ struct Comando {
     const char *descrizione;  // what it does, in Italian
     int (*esegui)(const std::vector<std::string> &argomenti);
     bool grafica = false;     // needs a QGuiApplication (fonts, printers); run on the offscreen platform
+    // When given: whether these arguments need a QGuiApplication (instead of grafica).
+    bool (*graficaPer)(const std::vector<std::string> &argomenti) = nullptr;
 };
 
 // The known subcommands, in the order --help lists them.
@@ -31,6 +39,16 @@ int comandoStampa(const std::vector<std::string> &argomenti);   // ComandoStampa
 int comandoDemo(const std::vector<std::string> &argomenti);     // ComandoDemo.cpp
 int comandoCsv(const std::vector<std::string> &argomenti);      // ComandoCsv.cpp
 int comandoStampante(const std::vector<std::string> &argomenti); // ComandoStampante.cpp
+int comandoImporta(const std::vector<std::string> &argomenti);   // ComandoImporta.cpp
+int comandoAnalisi(const std::vector<std::string> &argomenti);   // ComandoAnalisi.cpp
+bool analisiRichiedeGrafica(const std::vector<std::string> &argomenti);
+// "analisi" with no --formato opens the analysis window instead.
+bool analisiApreFinestra(const std::vector<std::string> &argomenti);
+// True when argv is "analisi" meant for the window (no --formato).
+bool apreFinestraAnalisi(int argc, char **argv);
+// Reads the options of "analisi"; false after a message when they are wrong.
+bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::RichiestaAnalisi &r, std::string &formato,
+                           std::string &uscita, bool periodoObbligatorio);
 
 // Small helpers shared by the subcommands.
 void scriviErrore(const std::string &messaggio);   // "produzione-camere: " + messaggio on stderr
@@ -45,5 +63,18 @@ struct Opzioni {
 };
 bool leggiOpzioni(const std::vector<std::string> &argomenti, const std::vector<std::string> &conValore,
                   const std::vector<std::string> &senzaValore, Opzioni &opzioni);
+
+// The central archive's options, accepted by every command that reads the
+// hotel's data: --archivio URL --struttura NOME.
+std::vector<std::string> conOpzioniArchivio(std::vector<std::string> conValore);
+// The archive named by the options, else by PC_ARCHIVIO / PC_STRUTTURA (the
+// options win); nothing when neither names one. Returns false (after writing
+// a message) when only one of the two is given (the property may be left out
+// where it is not needed: the chain statement reads them all).
+bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, std::string>> &archivio,
+                   bool strutturaFacoltativa = false);
+// leggiArchivio, then makes that archive the process's source of data.
+// DIRKV, which names no folder then, may be left unset.
+bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa = false);
 
 } // namespace pc::batch

@@ -10,10 +10,16 @@ namespace pc::batch {
 
 int comandoCsv(const std::vector<std::string> &argomenti)
 {
-    if (!argomenti.empty()) {
-        scriviErrore("argomento non previsto \"" + argomenti.front() + "\".");
+    // The archive's options are accepted like the other commands': the
+    // conversion reads only the report file.
+    Opzioni o;
+    if (!leggiOpzioni(argomenti, conOpzioniArchivio({}), {}, o)) return 2;
+    if (!o.posizionali.empty()) {
+        scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
         return 2;
     }
+    std::optional<std::pair<std::string, std::string>> archivio;
+    if (!leggiArchivio(o, archivio)) return 2;
     try {
         ConvertiXLS(nomeFileReport());
     } catch (const ErroreDati &e) {

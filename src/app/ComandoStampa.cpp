@@ -1,5 +1,6 @@
 #include "ComandiBatch.h"
 
+#include "Archivio.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "StampaProduzione.h"
@@ -14,7 +15,9 @@ namespace pc::batch {
 int comandoStampa(const std::vector<std::string> &argomenti)
 {
     Opzioni o;
-    if (!leggiOpzioni(argomenti, {"--dal", "--al", "--tipo", "--raggruppamento"}, {"--mostra"}, o)) return 2;
+    if (!leggiOpzioni(argomenti, conOpzioniArchivio({"--dal", "--al", "--tipo", "--raggruppamento"}), {"--mostra"}, o)) return 2;
+    const bool catena = o.valore("--raggruppamento") && *o.valore("--raggruppamento") == "strutture";
+    if (!attivaArchivio(o, catena)) return 2;
     if (!o.posizionali.empty()) {
         scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
         return 2;
@@ -38,11 +41,16 @@ int comandoStampa(const std::vector<std::string> &argomenti)
     if (gruppo == "camere") r.raggruppamento = Raggruppamento::NumeriCamere;
     else if (gruppo == "tipi") r.raggruppamento = Raggruppamento::TipiCamere;
     else if (gruppo == "macro") r.raggruppamento = Raggruppamento::MacroCategorie;
-    else {
-        scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi o macro.");
+    else if (gruppo == "strutture" && dati::archivio::attivo()) r.raggruppamento = Raggruppamento::Strutture;
+    else if (gruppo == "strutture") {
+        scriviErrore("il raggruppamento strutture (report della catena) richiede l'archivio centrale: --archivio URL (o PC_ARCHIVIO).");
+        return 2;
+    } else {
+        scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi, macro o (con --archivio) strutture.");
         return 2;
     }
     try {
+        dati::archivio::Lettura lettura;
         StampaProduzione(r);
     } catch (const ErroreDati &e) {
         scriviErrore(e.what());

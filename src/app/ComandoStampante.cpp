@@ -1,5 +1,6 @@
 #include "ComandiBatch.h"
 
+#include "Archivio.h"
 #include "DestinazioniStampa.h"
 #include "ErroreDati.h"
 #include "StampaReport.h"
@@ -11,7 +12,10 @@ namespace pc::batch {
 int comandoStampante(const std::vector<std::string> &argomenti)
 {
     Opzioni o;
-    if (!leggiOpzioni(argomenti, {"--destinazione", "--stampante"}, {"--compressa", "--orizzontale", "--fronte-retro"}, o)) return 2;
+    if (!leggiOpzioni(argomenti, conOpzioniArchivio({"--destinazione", "--stampante"}),
+                      {"--compressa", "--orizzontale", "--fronte-retro"}, o)
+        || !attivaArchivio(o))
+        return 2;
     if (!o.posizionali.empty()) {
         scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
         return 2;
@@ -28,6 +32,7 @@ int comandoStampante(const std::vector<std::string> &argomenti)
     scelta.orizzontale = o.interruttore("--orizzontale");
     scelta.fronteRetro = o.interruttore("--fronte-retro");
     try {
+        dati::archivio::Lettura lettura;
         const EsitoStampa esito = stampaReport(scelta, leggiCodiceAssistenza().value_or(std::string()));
         std::cout << "Stampa della destinazione \"" << scelta.destinazione << "\" inviata a \"" << esito.dispositivo << "\" ("
                   << (esito.suStampanteDiSistema ? "stampante di sistema" : "dispositivo diretto") << ", " << esito.pagine

@@ -1,8 +1,11 @@
 #include "TavoDesktop.h"
 
+#include "Archivio.h"
 #include "Caratteri.h"
 #include "ImmagineEsci.h"
 #include "ErroreDati.h"
+#include "Protezione.h"
+#include "ScritturaFile.h"
 #include "TavoRoutine.h"
 #include "TavoRoutineDate.h"
 #include "Twips.h"
@@ -264,7 +267,8 @@ void TavoDesktop::collegaTasti()
     Tasto_ = {stampa_, esci_};
     for (int i = 0; i < 2; ++i) {
         Tasto_[i]->installEventFilter(this);
-        connect(Tasto_[i], &QAbstractButton::clicked, this, [this, i] { Tasto_Click(i); });
+        connect(Tasto_[i], &QAbstractButton::clicked, this,
+                [this, i] { azioneProtetta(this, QString::fromLatin1(titolo), [&] { Tasto_Click(i); }); });
     }
 }
 
@@ -299,10 +303,12 @@ bool TavoDesktop::eventFilter(QObject *oggetto, QEvent *evento)
 {
     for (int i = 0; i < 2; ++i) {
         if (oggetto == Text1_[i]) {
-            if (evento->type() == QEvent::FocusIn)
-                Text1_GotFocus(i, static_cast<QFocusEvent *>(evento)->reason() == Qt::MouseFocusReason);
-            else if (evento->type() == QEvent::KeyPress && eInvio(static_cast<QKeyEvent *>(evento)))
-                Text1_KeyPress(i);
+            azioneProtetta(this, QString::fromLatin1(titolo), [&] {
+                if (evento->type() == QEvent::FocusIn)
+                    Text1_GotFocus(i, static_cast<QFocusEvent *>(evento)->reason() == Qt::MouseFocusReason);
+                else if (evento->type() == QEvent::KeyPress && eInvio(static_cast<QKeyEvent *>(evento)))
+                    Text1_KeyPress(i);
+            });
             return false;   // the box still gets the event
         }
         // Enter on a button presses it, as Space does.
@@ -341,7 +347,12 @@ void TavoDesktop::Text1_KeyPress(int Index)
         return;
     }
     if (Index == 0) Text1_[1]->setFocus(Qt::OtherFocusReason);
-    else if (PeriodoValido(Text1_[0]->text(), Text1_[1]->text()) == 1) stampa_->setFocus(Qt::OtherFocusReason);
+    else if (PeriodoValido(Text1_[0]->text(), Text1_[1]->text()) == 1) {
+        // Moved by the keyboard, as Tab would: the window then draws the
+        // button's focus mark, which it otherwise keeps for Tab alone.
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        stampa_->setFocus(Qt::TabFocusReason);
+    }
     else Text1_[0]->setFocus(Qt::OtherFocusReason);
 }
 
@@ -377,13 +388,11 @@ QString TavoDesktop::faiReport(const RichiestaReport &r)
 
     QString errore;
     try {
+        // One consistent reading of the central archive, when one is active.
+        dati::archivio::Lettura lettura;
         report_(r, avanzamento);
-    } catch (const ErroreDati &e) {
-        errore = QString::fromStdString(e.what());
-    } catch (const std::exception &e) {
-        errore = QStringLiteral("Errore imprevisto durante il report: %1").arg(QString::fromStdString(e.what()));
     } catch (...) {
-        errore = QStringLiteral("Errore imprevisto durante il report.");
+        errore = QString::fromStdString(descriviEccezione(std::current_exception()));
     }
     return errore;
 }
@@ -421,11 +430,7 @@ void TavoDesktop::mostraErrore(const QString &errore)
 void TavoDesktop::dopoReportRiuscito()
 {
     if (!dopoReport_) return;
-    try {
-        dopoReport_(this);
-    } catch (const std::exception &e) {
-        QMessageBox::warning(this, QStringLiteral("Menu di stampa"), QString::fromStdString(e.what()));
-    }
+    azioneProtetta(this, QStringLiteral("Menu di stampa"), [&] { dopoReport_(this); });
 }
 
 } // namespace pc

@@ -1,16 +1,65 @@
 #include "ComandiBatch.h"
+#include "FinestraAnalisi.h"
 #include "MenuStampa.h"
 #include "TavoDesktop.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
+
+namespace {
+
+// A batch command prints only its own messages: Qt's notes on the runtime
+// folder, fonts or printers are not for its user.
+void tralasciaMessaggiQt(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+// The application's icon, in every size drawn for it: the icon of every window.
+QIcon iconaApplicazione()
+{
+    QIcon icona;
+    for (const int lato : {16, 22, 24, 32, 48, 64, 128, 256})
+        icona.addFile(QStringLiteral(":/applicazione/produzione-camere-%1.png").arg(lato), QSize(lato, lato));
+    return icona;
+}
+
+void traduciQt(QTranslator &traduzione)
+{
+    // Qt's own texts (standard buttons, dialogs) in Italian, like the rest.
+    if (traduzione.load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&traduzione);
+}
+
+// "analisi" without --formato: the analysis window on its own, with the period given.
+int finestraAnalisi(int argc, char **argv)
+{
+    pc::analisi::RichiestaAnalisi r;
+    std::string formato, uscita;
+    if (!pc::batch::leggiRichiestaAnalisi(std::vector<std::string>(argv + 2, argv + argc), r, formato, uscita, false)) return 2;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("produzione-camere"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("produzione-camere"));
+    QApplication::setWindowIcon(iconaApplicazione());
+    QTranslator traduzioneQt;
+    traduciQt(traduzioneQt);
+    pc::analisi::FinestraAnalisi finestra;
+    const bool conPeriodo = r.alla.seriale != 0 || r.dalla.seriale != 0;
+    if (conPeriodo) finestra.impostaRichiesta(r);
+    finestra.show();
+    if (conPeriodo) QTimer::singleShot(0, &finestra, [&finestra] { finestra.calcola(); });
+    return app.exec();
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    if (pc::batch::apreFinestraAnalisi(argc, argv)) return finestraAnalisi(argc, argv);
     if (pc::batch::eComandoBatch(argc, argv)) {
+        qInstallMessageHandler(tralasciaMessaggiQt);
         if (pc::batch::richiedeGrafica(argc, argv)) {
             // Printing needs fonts and printers, not a screen.
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -20,17 +69,24 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return pc::batch::eseguiComandoBatch(argc, argv);
     }
+    // The window reads the central archive named by --archivio / --struttura
+    // or PC_ARCHIVIO / PC_STRUTTURA.
+    pc::batch::Opzioni opzioni;
+    if (!pc::batch::leggiOpzioni(std::vector<std::string>(argv + 1, argv + argc), pc::batch::conOpzioniArchivio({}), {}, opzioni)
+        || !opzioni.posizionali.empty() || !pc::batch::attivaArchivio(opzioni))
+        return 2;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("produzione-camere"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("produzione-camere"));
+    QApplication::setWindowIcon(iconaApplicazione());
 
-    // Qt's own texts (standard buttons, dialogs) in Italian, like the rest.
     QTranslator traduzioneQt;
-    if (traduzioneQt.load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&traduzioneQt);
+    traduciQt(traduzioneQt);
 
     pc::TavoDesktop finestra;
     // Every successful report ends in the modal print menu.
     finestra.impostaDopoReport(&pc::MenuStampa::mostra);
+    pc::analisi::collegaAFinestraPrincipale(&finestra);
     finestra.show();
     return app.exec();
 }

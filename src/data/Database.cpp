@@ -1,8 +1,10 @@
 #include "Database.h"
 
+#include "Archivio.h"
 #include "CacheTabelle.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
+#include "ScritturaFile.h"
 #include "SorgentiInterne.h"
 #include "Testo.h"
 #include "Valutatore.h"
@@ -55,7 +57,7 @@ std::optional<fs::path> senzaMaiuscole(const fs::path &p)
 
 // The file as named; else with the case of its parts corrected; a path
 // written with backslashes (DIRKV + "\file.mdb") is read with slashes too.
-std::string risolviPercorso(const std::string &percorso)
+std::optional<std::string> cercaPercorso(const std::string &percorso)
 {
     std::error_code ec;
     std::vector<std::string> candidati{percorso};
@@ -71,8 +73,18 @@ std::string risolviPercorso(const std::string &percorso)
         auto p = senzaMaiuscole(fs::path(c));
         if (p && fs::is_regular_file(*p, ec)) return p->string();
     }
-    if (fs::exists(percorso, ec))
-        throw ErroreDati("\"" + percorso + "\" non \xC3\xA8 un archivio ma una cartella.");
+    return std::nullopt;
+}
+
+std::string risolviPercorso(const std::string &percorso)
+{
+    if (auto p = cercaPercorso(percorso)) return *p;
+    std::error_code ec;
+    if (fs::exists(percorso, ec)) {
+        const std::string natura = naturaPercorso(percorso);
+        throw ErroreDati("\"" + percorso + "\" non \xC3\xA8 un archivio ma " + (natura.empty() ? "un file speciale" : natura) +
+                         " (non un file regolare).");
+    }
     throw ErroreDati("Archivio \"" + percorso + "\" non trovato.");
 }
 
@@ -232,9 +244,19 @@ Database::~Database() = default;
 
 std::unique_ptr<Database> Database::open(const std::string &percorso)
 {
+    if (archivio::attivo()) {
+        std::unique_ptr<Database> db(new Database(archivio::apri(percorso)));
+        // Tables are shared through the cache only within one reading of the archive.
+        db->d->chiave = {archivio::identita(percorso), 0, 0};
+        return db;
+    }
     const std::string risolto = risolviPercorso(percorso);
     return std::unique_ptr<Database>(new Database(apriSorgente(risolto)));
 }
+
+std::optional<std::string> Database::trova(const std::string &percorso) { return cercaPercorso(percorso); }
+
+std::vector<std::string> Database::tabelle() { return d->aperta().tabelle(); }
 
 const std::string &Database::percorso() const { return d->percorso; }
 
@@ -258,16 +280,20 @@ void Database::close()
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Positions of the records by the value of one column.
+struct IndiceColonna {
+    std::unordered_map<std::string, std::vector<std::uint32_t>> testi;   // by testo::chiaveNoCase
+    std::unordered_map<std::int64_t, std::vector<std::uint32_t>> interi;
+    bool altriNumeri = false;   // reals or currency present
+};
+
+} // namespace
+
 struct Recordset::CacheCriterio {
     std::list<std::pair<std::string, std::shared_ptr<const Filtro>>> filtri;   // most recent first
-
-    // Positions of the records by the value of one column, built on demand.
-    struct Indice {
-        std::unordered_map<std::string, std::vector<std::uint32_t>> testi;   // by chiaveNoCase
-        std::unordered_map<std::int64_t, std::vector<std::uint32_t>> interi;
-        bool altriNumeri = false;   // reals or currency present
-    };
-    std::unordered_map<int, Indice> indici;
+    std::unordered_map<int, IndiceColonna> indici;                             // built on demand
 };
 
 Recordset::~Recordset() = default;
@@ -294,74 +320,101 @@ bool Recordset::findNext(std::string_view criterio)
     return cerca(criterio, m_corrente < 0 ? 0 : static_cast<std::size_t>(m_corrente) + 1);
 }
 
+namespace {
+
+// Parsed criteria, by text, for every record set.
+std::shared_ptr<const dialetto::Nodo> criterioAnalizzato(std::string_view criterio)
+{
+    static CacheTesti<dialetto::Nodo> alberi;
+    return alberi.trova(criterio, [](std::string_view t) { return dialetto::analizzaCriterio(t); });
+}
+
+} // namespace
+
+// The criterion bound to this record set's columns, from the set's own
+// cache (most recent first) or built and kept there.
+std::shared_ptr<const Filtro> Recordset::filtroPer(std::string_view criterio)
+{
+    auto &filtri = m_cache->filtri;
+    for (auto it = filtri.begin(); it != filtri.end(); ++it) {
+        if (it->first == criterio) {
+            filtri.splice(filtri.begin(), filtri, it);
+            return it->second;
+        }
+    }
+    auto albero = criterioAnalizzato(criterio);
+    const std::string archivio = m_archivio;
+    auto sotto = [archivio](const dialetto::Query &q) {
+        auto db = Database::open(q.haFile ? q.file : archivio);
+        auto rs = db->d->esegui(q, false);
+        return valoriDi(*rs, q.campo);
+    };
+    auto filtro = std::make_shared<const Filtro>(*albero, m_tabella->colonne, m_tabellaNome,
+                                                 fs::path(m_archivio).filename().string(), sotto);
+    filtri.emplace_front(std::string(criterio), filtro);
+    if (filtri.size() > 16) filtri.pop_back();
+    return filtro;
+}
+
+namespace {
+
+// The index of one column of the record set, built the first time a
+// criterion asks for that column.
+const IndiceColonna &indicePer(std::unordered_map<int, IndiceColonna> &indici, const Recordset &rs, int colonna)
+{
+    auto [it, nuovo] = indici.try_emplace(colonna);
+    auto &indice = it->second;
+    if (!nuovo) return indice;
+    for (std::size_t i = 0; i < rs.size(); ++i) {
+        const Valore &v = rs.value(i, colonna);
+        if (v.eTesto())
+            indice.testi[testo::chiaveNoCase(v.comeTesto())].push_back(static_cast<std::uint32_t>(i));
+        else if (v.tipo() == Valore::Tipo::Intero)
+            indice.interi[v.comeIntero()].push_back(static_cast<std::uint32_t>(i));
+        else if (!v.nullo())
+            indice.altriNumeri = true;
+    }
+    return indice;
+}
+
+} // namespace
+
+// With a "field = value" conjunct, the only records worth looking at: those
+// the index gives for the value. Null when every record must be looked at
+// (few records, no such conjunct, or values the index cannot match alike).
+const std::vector<std::uint32_t> *Recordset::candidatiPer(const Filtro &filtro)
+{
+    static const std::vector<std::uint32_t> nessuno;
+    const auto &a = filtro.ancora();
+    if (!a || size() <= 32) return nullptr;
+    const auto &indice = indicePer(m_cache->indici, *this, a->colonna);
+    const bool numeriPresenti = indice.altriNumeri || !indice.interi.empty();
+    if (a->valore.eTesto() && !(numeriPresenti && Valuta::daTesto(a->valore.comeTesto()))) {
+        auto t = indice.testi.find(testo::chiaveNoCase(a->valore.comeTesto()));
+        return t == indice.testi.end() ? &nessuno : &t->second;
+    }
+    if (a->valore.tipo() == Valore::Tipo::Intero && indice.testi.empty() && !indice.altriNumeri) {
+        auto t = indice.interi.find(a->valore.comeIntero());
+        return t == indice.interi.end() ? &nessuno : &t->second;
+    }
+    return nullptr;
+}
+
 bool Recordset::cerca(std::string_view criterio, std::size_t da)
 {
     if (!m_cache) m_cache = std::make_shared<CacheCriterio>();
-    auto &cache = *m_cache;
-
-    std::shared_ptr<const Filtro> filtro;
-    for (auto it = cache.filtri.begin(); it != cache.filtri.end(); ++it) {
-        if (it->first == criterio) {
-            cache.filtri.splice(cache.filtri.begin(), cache.filtri, it);
-            filtro = it->second;
-            break;
-        }
-    }
-    if (!filtro) {
-        static CacheTesti<dialetto::Nodo> alberi;
-        auto albero = alberi.trova(criterio, [](std::string_view t) { return dialetto::analizzaCriterio(t); });
-        const std::string archivio = m_archivio;
-        auto sotto = [archivio](const dialetto::Query &q) {
-            auto db = Database::open(q.haFile ? q.file : archivio);
-            auto rs = db->d->esegui(q, false);
-            return valoriDi(*rs, q.campo);
-        };
-        filtro = std::make_shared<const Filtro>(*albero, m_tabella->colonne, m_tabellaNome,
-                                                fs::path(m_archivio).filename().string(), sotto);
-        cache.filtri.emplace_front(std::string(criterio), filtro);
-        if (cache.filtri.size() > 16) cache.filtri.pop_back();
-    }
-
-    const std::size_t n = size();
+    const auto filtro = filtroPer(criterio);
     auto riga = [&](std::size_t i) { return m_tabella->righe[m_tutte ? i : m_posizioni[i]].data(); };
     auto trovato = [&](std::size_t i) {
         m_corrente = static_cast<std::ptrdiff_t>(i);
         m_noMatch = false;
         return true;
     };
-
-    // With a "field = value" conjunct, look only at the records holding that value.
-    const std::vector<std::uint32_t> *candidati = nullptr;
-    static const std::vector<std::uint32_t> nessuno;
-    if (const auto &a = filtro->ancora(); a && n > 32) {
-        auto [it, nuovo] = cache.indici.try_emplace(a->colonna);
-        auto &indice = it->second;
-        if (nuovo) {
-            for (std::size_t i = 0; i < n; ++i) {
-                const Valore &v = riga(i)[a->colonna];
-                if (v.eTesto())
-                    indice.testi[chiaveNoCase(v.comeTesto())].push_back(static_cast<std::uint32_t>(i));
-                else if (v.tipo() == Valore::Tipo::Intero)
-                    indice.interi[v.comeIntero()].push_back(static_cast<std::uint32_t>(i));
-                else if (!v.nullo())
-                    indice.altriNumeri = true;
-            }
-        }
-        const bool numeriPresenti = indice.altriNumeri || !indice.interi.empty();
-        if (a->valore.eTesto() && !(numeriPresenti && Valuta::daTesto(a->valore.comeTesto()))) {
-            auto t = indice.testi.find(chiaveNoCase(a->valore.comeTesto()));
-            candidati = t == indice.testi.end() ? &nessuno : &t->second;
-        } else if (a->valore.tipo() == Valore::Tipo::Intero && indice.testi.empty() && !indice.altriNumeri) {
-            auto t = indice.interi.find(a->valore.comeIntero());
-            candidati = t == indice.interi.end() ? &nessuno : &t->second;
-        }
-    }
-
-    if (candidati) {
+    if (const auto *candidati = candidatiPer(*filtro)) {
         for (auto it = std::lower_bound(candidati->begin(), candidati->end(), da); it != candidati->end(); ++it)
             if (filtro->seleziona(riga(*it))) return trovato(*it);
     } else {
-        for (std::size_t i = da; i < n; ++i)
+        for (std::size_t i = da; i < size(); ++i)
             if (filtro->seleziona(riga(i))) return trovato(i);
     }
     m_noMatch = true;

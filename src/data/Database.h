@@ -4,12 +4,14 @@
 #include "Valore.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pc::dati {
 
+class Filtro;
 class Recordset;
 
 // An open hotel database (one file), read-only. Mirrors the operations the
@@ -21,8 +23,15 @@ public:
     // When the exact name is absent, a file of the same folder whose name
     // differs only in case is taken (folders copied from Windows), and a
     // Windows path with backslashes is tried with slashes.
+    // While the chain's central archive is active (archivio::imposta), the
+    // file's tables come from the active property's copy there instead.
     static std::unique_ptr<Database> open(const std::string &percorso);
+    // The file open() would read in the folder, when there is one.
+    static std::optional<std::string> trova(const std::string &percorso);
     ~Database();
+
+    // The names of the file's tables, as stored.
+    std::vector<std::string> tabelle();
 
     const std::string &percorso() const;
 
@@ -76,7 +85,10 @@ public:
 private:
     friend class Database;
     Recordset() = default;
+    struct CacheCriterio;
     bool cerca(std::string_view criterio, std::size_t da);
+    std::shared_ptr<const Filtro> filtroPer(std::string_view criterio);
+    const std::vector<std::uint32_t> *candidatiPer(const Filtro &filtro);
 
     std::string m_descrizione;   // "table Scheda_Cliente of Scheda_Cliente.mdb", for messages
     std::string m_tabellaNome, m_archivio;           // for messages and same-file sub-selects
@@ -85,7 +97,6 @@ private:
     bool m_tutte = false;                             // every row of m_tabella, in its order
     std::ptrdiff_t m_corrente = -1;
     bool m_noMatch = true;
-    struct CacheCriterio;
     std::shared_ptr<CacheCriterio> m_cache;
 };
 

@@ -3,6 +3,7 @@
 #include "ErroreDati.h"
 #include "Testo.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace pc::dati::dialetto {
@@ -31,6 +32,31 @@ public:
         throw ErroreDati("Istruzione o criterio non valido: atteso " + atteso + ", trovato " + trovato + " alla posizione "
                          + std::to_string(m_token.posizione + 1) + " in \"" + std::string(m_testo) + "\".");
     }
+
+    [[noreturn]] void erroreProfondita() const
+    {
+        // The text itself may be very long: its start is enough to recognise it.
+        constexpr std::size_t Mostrati = 80;
+        const std::string inizio = m_testo.size() > Mostrati ? std::string(m_testo.substr(0, Mostrati)) + "..." : std::string(m_testo);
+        throw ErroreDati("Istruzione o criterio troppo complesso: oltre " + std::to_string(ProfonditaMassima)
+                         + " livelli di parentesi, Not, Left, selezioni interne o condizioni unite da And e Or, alla posizione "
+                         + std::to_string(m_token.posizione + 1) + " in \"" + inizio + "\".");
+    }
+
+    // One more level of nesting while the parser descends; refused beyond the limit.
+    class Livello {
+    public:
+        explicit Livello(Analizzatore &a) : m_a(a)
+        {
+            if (++m_a.m_annidamento > ProfonditaMassima) m_a.erroreProfondita();
+        }
+        ~Livello() { --m_a.m_annidamento; }
+        Livello(const Livello &) = delete;
+        Livello &operator=(const Livello &) = delete;
+
+    private:
+        Analizzatore &m_a;
+    };
 
     const Token &token() const { return m_token; }
 
@@ -86,7 +112,11 @@ public:
         if (m_token.tipo != Token::Tipo::Fine) errore("la fine del testo");
     }
 
-    std::unique_ptr<Nodo> espressione() { return oppure(); }
+    std::unique_ptr<Nodo> espressione()
+    {
+        Livello livello(*this);
+        return oppure();
+    }
 
     std::shared_ptr<Query> select()
     {
@@ -128,13 +158,22 @@ private:
         return false;
     }
 
+    // A node over its children: one level above the deepest of them.
+    std::unique_ptr<Nodo> sopra(std::unique_ptr<Nodo> n, int altezzaFigli)
+    {
+        for (const auto &f : n->figli) altezzaFigli = std::max(altezzaFigli, f->altezza);
+        n->altezza = altezzaFigli + 1;
+        if (n->altezza > ProfonditaMassima) erroreProfondita();
+        return n;
+    }
+
     std::unique_ptr<Nodo> binario(Nodo::Tipo tipo, std::unique_ptr<Nodo> a, std::unique_ptr<Nodo> b)
     {
         auto n = std::make_unique<Nodo>();
         n->tipo = tipo;
         n->figli.push_back(std::move(a));
         n->figli.push_back(std::move(b));
-        return n;
+        return sopra(std::move(n), 0);
     }
 
     std::unique_ptr<Nodo> oppure()
@@ -156,12 +195,15 @@ private:
         auto n = std::make_unique<Nodo>();
         n->tipo = Nodo::Tipo::Not;
         n->figli.push_back(std::move(x));
-        return n;
+        return sopra(std::move(n), 0);
     }
 
     std::unique_ptr<Nodo> negazione()
     {
-        if (accettaParola("Not")) return nega(negazione());
+        if (accettaParola("Not")) {
+            Livello livello(*this);
+            return nega(negazione());
+        }
         return predicato();
     }
 
@@ -190,6 +232,7 @@ private:
             auto n = std::make_unique<Nodo>();
             n->tipo = Nodo::Tipo::ENullo;
             n->figli.push_back(std::move(a));
+            n = sopra(std::move(n), 0);
             return no ? nega(std::move(n)) : std::move(n);
         }
         const bool no = accettaParola("Not");
@@ -197,16 +240,20 @@ private:
             auto n = std::make_unique<Nodo>();
             n->figli.push_back(std::move(a));
             richiediSimbolo("(");
+            int altezzaSotto = 0;
             if (parolaChiave("Select")) {
+                Livello livello(*this);
                 n->tipo = Nodo::Tipo::InSelect;
                 auto q = select();
                 if (q->campo == "*") errore("un solo campo nella selezione interna");
+                if (q->where) altezzaSotto = q->where->altezza;
                 n->sottoQuery = std::move(q);
             } else {
                 n->tipo = Nodo::Tipo::InLista;
                 do n->figli.push_back(letterale()); while (accettaSimbolo(","));
             }
             richiediSimbolo(")");
+            n = sopra(std::move(n), altezzaSotto);
             return no ? nega(std::move(n)) : std::move(n);
         }
         errore(no ? "\"In\"" : "un operatore di confronto");
@@ -258,6 +305,7 @@ private:
     {
         if (parolaChiave("Left")) {
             // Left( is the function; a field called Left is written [Left].
+            Livello livello(*this);
             leggiToken();
             richiediSimbolo("(");
             auto n = std::make_unique<Nodo>();
@@ -269,7 +317,7 @@ private:
             if (ec != std::errc()) errore("un numero intero");
             leggiToken();
             richiediSimbolo(")");
-            return n;
+            return sopra(std::move(n), 0);
         }
         if (m_token.tipo == Token::Tipo::Nome || m_token.tipo == Token::Tipo::NomeTraParentesi) {
             if (m_token.tipo == Token::Tipo::Nome && testo::ugualeNoCase(m_token.testo, "Null")) {
@@ -284,10 +332,11 @@ private:
         return letterale();
     }
 
+    // The next token from m_pos: blanks skipped, then by its first character
+    // a quoted text, a bracketed name, a number, a name or a symbol.
     void leggiToken()
     {
-        std::size_t i = m_pos;
-        while (i < m_testo.size() && (m_testo[i] == ' ' || m_testo[i] == '\t' || m_testo[i] == '\r' || m_testo[i] == '\n')) ++i;
+        const std::size_t i = saltaSpazi(m_pos);
         m_token = Token();
         m_token.posizione = i;
         if (i >= m_testo.size()) {
@@ -295,69 +344,96 @@ private:
             return;
         }
         const char c = m_testo[i];
-        if (c == '\'' || c == '"') {
-            std::string s;
-            std::size_t j = i + 1;
-            for (;;) {
-                if (j >= m_testo.size()) {
-                    m_pos = i;
-                    m_token.tipo = Token::Tipo::Simbolo;
-                    m_token.testo = std::string(1, c);
-                    errore("un testo chiuso dall'apice");
-                }
-                if (m_testo[j] == c) {
-                    if (j + 1 < m_testo.size() && m_testo[j + 1] == c) {
-                        s += c;
-                        j += 2;
-                        continue;
-                    }
-                    ++j;
-                    break;
-                }
-                s += m_testo[j++];
-            }
-            m_token.tipo = Token::Tipo::Testo;
-            m_token.testo = std::move(s);
-            m_pos = j;
-            return;
-        }
-        if (c == '[') {
-            const auto chiusa = m_testo.find(']', i + 1);
-            if (chiusa == std::string_view::npos || chiusa == i + 1) {
+        if (c == '\'' || c == '"')
+            leggiTesto(i, c);
+        else if (c == '[')
+            leggiNomeTraParentesi(i);
+        else if (cifra(c) || (c == '.' && i + 1 < m_testo.size() && cifra(m_testo[i + 1])))
+            leggiNumero(i);
+        else if (inizioNome(static_cast<unsigned char>(c)))
+            leggiNome(i);
+        else
+            leggiSimbolo(i);
+    }
+
+    std::size_t saltaSpazi(std::size_t i) const
+    {
+        while (i < m_testo.size() && (m_testo[i] == ' ' || m_testo[i] == '\t' || m_testo[i] == '\r' || m_testo[i] == '\n')) ++i;
+        return i;
+    }
+
+    // 'text' or "text", the quote doubled inside it.
+    void leggiTesto(std::size_t i, char apice)
+    {
+        std::string s;
+        std::size_t j = i + 1;
+        for (;;) {
+            if (j >= m_testo.size()) {
+                m_pos = i;
                 m_token.tipo = Token::Tipo::Simbolo;
-                m_token.testo = "[";
-                errore("un nome chiuso da \"]\"");
+                m_token.testo = std::string(1, apice);
+                errore("un testo chiuso dall'apice");
             }
-            m_token.tipo = Token::Tipo::NomeTraParentesi;
-            m_token.testo = std::string(m_testo.substr(i + 1, chiusa - i - 1));
-            m_pos = chiusa + 1;
-            return;
-        }
-        if (cifra(c) || (c == '.' && i + 1 < m_testo.size() && cifra(m_testo[i + 1]))) {
-            std::size_t j = i;
-            bool punto = false;
-            while (j < m_testo.size() && (cifra(m_testo[j]) || (m_testo[j] == '.' && !punto))) {
-                punto = punto || m_testo[j] == '.';
+            if (m_testo[j] == apice) {
+                if (j + 1 < m_testo.size() && m_testo[j + 1] == apice) {
+                    s += apice;
+                    j += 2;
+                    continue;
+                }
                 ++j;
+                break;
             }
-            if (j < m_testo.size() && partenome(static_cast<unsigned char>(m_testo[j]))) {
-                m_token.tipo = Token::Tipo::Simbolo;
-                m_token.testo = std::string(m_testo.substr(i, j - i + 1));
-                errore("un numero");
-            }
-            m_token.tipo = Token::Tipo::Numero;
-            m_token.testo = std::string(m_testo.substr(i, j - i));
-            m_pos = j;
-            return;
+            s += m_testo[j++];
         }
-        if (inizioNome(static_cast<unsigned char>(c))) {
-            std::size_t j = i;
-            while (j < m_testo.size() && partenome(static_cast<unsigned char>(m_testo[j]))) ++j;
-            m_token.tipo = Token::Tipo::Nome;
-            m_token.testo = std::string(m_testo.substr(i, j - i));
-            m_pos = j;
-            return;
+        m_token.tipo = Token::Tipo::Testo;
+        m_token.testo = std::move(s);
+        m_pos = j;
+    }
+
+    void leggiNomeTraParentesi(std::size_t i)
+    {
+        const auto chiusa = m_testo.find(']', i + 1);
+        if (chiusa == std::string_view::npos || chiusa == i + 1) {
+            m_token.tipo = Token::Tipo::Simbolo;
+            m_token.testo = "[";
+            errore("un nome chiuso da \"]\"");
         }
+        m_token.tipo = Token::Tipo::NomeTraParentesi;
+        m_token.testo = std::string(m_testo.substr(i + 1, chiusa - i - 1));
+        m_pos = chiusa + 1;
+    }
+
+    // Digits with at most one '.'; a letter right after them is an error.
+    void leggiNumero(std::size_t i)
+    {
+        std::size_t j = i;
+        bool punto = false;
+        while (j < m_testo.size() && (cifra(m_testo[j]) || (m_testo[j] == '.' && !punto))) {
+            punto = punto || m_testo[j] == '.';
+            ++j;
+        }
+        if (j < m_testo.size() && partenome(static_cast<unsigned char>(m_testo[j]))) {
+            m_token.tipo = Token::Tipo::Simbolo;
+            m_token.testo = std::string(m_testo.substr(i, j - i + 1));
+            errore("un numero");
+        }
+        m_token.tipo = Token::Tipo::Numero;
+        m_token.testo = std::string(m_testo.substr(i, j - i));
+        m_pos = j;
+    }
+
+    void leggiNome(std::size_t i)
+    {
+        std::size_t j = i;
+        while (j < m_testo.size() && partenome(static_cast<unsigned char>(m_testo[j]))) ++j;
+        m_token.tipo = Token::Tipo::Nome;
+        m_token.testo = std::string(m_testo.substr(i, j - i));
+        m_pos = j;
+    }
+
+    // Operators of two characters first, then those of one.
+    void leggiSimbolo(std::size_t i)
+    {
         for (std::string_view s : {"<>", "<=", ">="}) {
             if (m_testo.substr(i, 2) == s) {
                 m_token.tipo = Token::Tipo::Simbolo;
@@ -366,20 +442,17 @@ private:
                 return;
             }
         }
-        if (std::string_view("=<>(),;*-+").find(c) != std::string_view::npos) {
-            m_token.tipo = Token::Tipo::Simbolo;
-            m_token.testo = std::string(1, c);
-            m_pos = i + 1;
-            return;
-        }
+        const char c = m_testo[i];
         m_token.tipo = Token::Tipo::Simbolo;
         m_token.testo = std::string(1, c);
-        errore("un nome, un valore o un operatore");
+        if (std::string_view("=<>(),;*-+").find(c) == std::string_view::npos) errore("un nome, un valore o un operatore");
+        m_pos = i + 1;
     }
 
     std::string_view m_testo;
     std::size_t m_pos = 0;
     Token m_token;
+    int m_annidamento = 0;   // levels the parser is inside (see Livello)
 };
 
 } // namespace
@@ -408,6 +481,19 @@ std::shared_ptr<const Nodo> analizzaCriterio(std::string_view criterio)
     auto e = a.espressione();
     a.fine();
     return std::shared_ptr<const Nodo>(std::move(e));
+}
+
+std::string quotaCriterio(std::string_view valore)
+{
+    std::string q;
+    q.reserve(valore.size() + 2);
+    q += '\'';
+    for (char c : valore) {
+        q += c;
+        if (c == '\'') q += '\'';
+    }
+    q += '\'';
+    return q;
 }
 
 Operatore rovescia(Operatore op)

@@ -37,7 +37,14 @@ struct Nodo {
     int n = 0;
     std::vector<std::unique_ptr<Nodo>> figli;
     std::shared_ptr<const Query> sottoQuery;
+    int altezza = 1;   // levels from this node down, sub-select included (a leaf: 1)
 };
+
+// Deepest tree, and deepest nesting of parentheses, Not, Left and sub-selects,
+// that a text may give: And and Or chains count one level per link. Beyond
+// it the text is refused with a clear error instead of exhausting the stack
+// of the parser, of the evaluation or of the translation.
+inline constexpr int ProfonditaMassima = 1000;
 
 struct ChiaveOrdine {
     std::string campo;
@@ -54,11 +61,16 @@ struct Query {
 };
 
 // A Select or a bare table name. Throws ErroreDati quoting the text and the
-// position where it went wrong.
+// position where it went wrong (also beyond ProfonditaMassima).
 std::shared_ptr<const Query> analizzaQuery(std::string_view sql);
 
 // A criterion: a Where expression alone ("NumeroHotel = 1").
 std::shared_ptr<const Nodo> analizzaCriterio(std::string_view criterio);
+
+// Puts a text between apostrophes for a criterion or a query, doubling the
+// apostrophes inside it, so that no value can change the meaning of the text
+// it goes into.
+std::string quotaCriterio(std::string_view valore);
 
 // Operator flipped for "literal op field" read as "field op' literal".
 Operatore rovescia(Operatore op);

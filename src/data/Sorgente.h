@@ -210,4 +210,11 @@ public:
 // unknown kind.
 std::unique_ptr<Sorgente> apriSorgente(const std::string &percorso);
 
+// The engine of a database file from its first bytes (32 are enough), and
+// that of the file `percorso` (Nessuno when it cannot be read). The same
+// recognition opens the files and keeps them from being written.
+enum class TipoArchivio { Nessuno, Sqlite, Jet };
+TipoArchivio tipoArchivio(const char *testa, std::size_t letti);
+TipoArchivio riconosciArchivio(const std::string &percorso);
+
 } // namespace pc::dati

@@ -18,6 +18,7 @@
 // call is made inside a SessioneMdb: the constructor, leggiTabella and the
 // destructor each hold one for their whole length.
 
+#include "Calendario.h"
 #include "ErroreDati.h"
 #include "SessioneMdb.h"
 #include "SorgentiInterne.h"
@@ -85,19 +86,10 @@ std::optional<std::string> testoDataOra(double giorni)
         secondi -= 86400;
         g += giorni < 0 ? -1 : 1;
     }
-    // Days since 1970-01-01, then the civil date (proleptic Gregorian).
-    long long z = g - 25569 + 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long long anno = yoe + era * 400;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    const long long giorno = doy - (153 * mp + 2) / 5 + 1;
-    const long long mese = mp < 10 ? mp + 3 : mp - 9;
-    if (mese <= 2) ++anno;
+    // Day 25569 is 1970-01-01.
+    const auto d = calendario::civile(static_cast<long>(g - 25569));
     char buf[96];
-    std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", anno, mese, giorno, secondi / 3600, (secondi / 60) % 60,
+    std::snprintf(buf, sizeof buf, "%04ld-%02d-%02d %02lld:%02lld:%02lld", d.anno, d.mese, d.giorno, secondi / 3600, (secondi / 60) % 60,
                   secondi % 60);
     return std::string(buf);
 }

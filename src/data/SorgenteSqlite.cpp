@@ -229,15 +229,8 @@ std::string identificatore(const std::string &nome)
     return r + "\"";
 }
 
-std::string testoSql(const std::string &s)
-{
-    std::string r = "'";
-    for (char c : s) {
-        if (c == '\'') r += '\'';
-        r += c;
-    }
-    return r + "'";
-}
+// A text literal: the dialect's quoting is SQLite's too.
+std::string testoSql(const std::string &s) { return dialetto::quotaCriterio(s); }
 
 const char *operatoreSql(Operatore op)
 {
@@ -276,39 +269,79 @@ public:
         return identificatore(m_colonne[static_cast<std::size_t>(c)]);
     }
 
-    // A condition; nothing when it cannot be translated faithfully.
+    // A condition; nothing when it cannot be translated faithfully. Written
+    // into one text as it goes, so that the work stays linear in the length of
+    // the criterion.
     std::optional<std::string> condizione(const Nodo &n)
     {
+        std::string sql;
+        if (!scriviCondizione(n, sql, 1)) return std::nullopt;
+        return sql;
+    }
+
+private:
+    bool scriviCondizione(const Nodo &n, std::string &sql, int livello)
+    {
+        // The parser refuses deeper texts; a tree built otherwise is refused here.
+        if (livello > dialetto::ProfonditaMassima)
+            throw ErroreDati("Criterio troppo complesso per la tabella \"" + m_tabella + "\" dell'archivio \"" + m_archivio
+                             + "\": oltre " + std::to_string(dialetto::ProfonditaMassima) + " livelli annidati.");
         switch (n.tipo) {
-        case Tipo::And: {
-            // The conjuncts SQLite compares by itself first, those that call
-            // back into our functions or collation or test types after: And
-            // gives the same result in any order (no conjunct has effects),
-            // and most records of a long history fail the cheap date test.
-            std::vector<const Nodo *> termini;
-            congiunti(n, termini);
-            std::vector<std::string> semplici, costosi;
-            for (const Nodo *t : termini) {
-                auto c = condizione(*t);
-                if (!c) return std::nullopt;
-                (costoso(*c) ? costosi : semplici).push_back(std::move(*c));
-            }
-            semplici.insert(semplici.end(), costosi.begin(), costosi.end());
-            std::string r = semplici[0];
-            for (std::size_t i = 1; i < semplici.size(); ++i) r = "(" + r + " AND " + semplici[i] + ")";
-            return r;
+        case Tipo::And: return scriviCongiunzione(n, sql, livello);
+        case Tipo::Or:
+            sql += '(';
+            if (!scriviCondizione(*n.figli[0], sql, livello + 1)) return false;
+            sql += " OR ";
+            if (!scriviCondizione(*n.figli[1], sql, livello + 1)) return false;
+            sql += ')';
+            return true;
+        case Tipo::Not:
+            sql += "(NOT ";
+            if (!scriviCondizione(*n.figli[0], sql, livello + 1)) return false;
+            sql += ')';
+            return true;
+        default: {
+            auto c = predicato(n);
+            if (!c) return false;
+            sql += *c;
+            return true;
         }
-        case Tipo::Or: {
-            auto a = condizione(*n.figli[0]);
-            auto b = condizione(*n.figli[1]);
-            if (!a || !b) return std::nullopt;
-            return "(" + *a + (n.tipo == Tipo::And ? " AND " : " OR ") + *b + ")";
         }
-        case Tipo::Not: {
-            auto a = condizione(*n.figli[0]);
-            if (!a) return std::nullopt;
-            return "(NOT " + *a + ")";
+    }
+
+    // The conjuncts SQLite compares by itself first, those that call back
+    // into our functions or collation or test types after: And gives the same
+    // result in any order (no conjunct has effects), and most records of a
+    // long history fail the cheap date test.
+    bool scriviCongiunzione(const Nodo &n, std::string &sql, int livello)
+    {
+        std::vector<const Nodo *> termini;
+        congiunti(n, termini);
+        std::vector<std::string> semplici, costosi;
+        for (const Nodo *t : termini) {
+            std::string c;
+            if (!scriviCondizione(*t, c, livello + 1)) return false;
+            (costoso(c) ? costosi : semplici).push_back(std::move(c));
         }
+        for (auto &c : costosi) semplici.push_back(std::move(c));
+        if (semplici.size() == 1) {
+            sql += semplici[0];
+            return true;
+        }
+        // (a AND b AND c): flat, as nested parentheses would soon exhaust
+        // the stack of SQLite's parser (about a hundred levels).
+        sql += '(';
+        for (std::size_t i = 0; i < semplici.size(); ++i) {
+            if (i > 0) sql += " AND ";
+            sql += semplici[i];
+        }
+        sql += ')';
+        return true;
+    }
+
+    std::optional<std::string> predicato(const Nodo &n)
+    {
+        switch (n.tipo) {
         case Tipo::ENullo: {
             auto a = operando(*n.figli[0]);
             if (!a) return std::nullopt;
@@ -331,15 +364,21 @@ public:
         }
     }
 
-private:
+    // The terms of a chain a And b And c, in their order. The chain is a tree
+    // leaning left: walked with a list of our own, not by recursion.
     static void congiunti(const Nodo &n, std::vector<const Nodo *> &termini)
     {
-        if (n.tipo != Tipo::And) {
-            termini.push_back(&n);
-            return;
+        std::vector<const Nodo *> daVedere{&n};
+        while (!daVedere.empty()) {
+            const Nodo *x = daVedere.back();
+            daVedere.pop_back();
+            if (x->tipo != Tipo::And) {
+                termini.push_back(x);
+                continue;
+            }
+            daVedere.push_back(x->figli[1].get());
+            daVedere.push_back(x->figli[0].get());
         }
-        congiunti(*n.figli[0], termini);
-        congiunti(*n.figli[1], termini);
     }
 
     static bool costoso(const std::string &sql)
@@ -356,8 +395,12 @@ private:
             auto a = operando(*n.figli[0]);
             if (!a) return std::nullopt;
             const std::string k = std::to_string(n.n < 0 ? 0 : n.n);
-            return "(CASE WHEN typeof(" + *a + ")='text' THEN substr(" + *a + ",1," + k + ") ELSE pc_left(" + *a + "," + k
-                   + ") END)";
+            // The operand is written once when it is itself a Left, so that
+            // nested Lefts stay linear in length.
+            if (n.figli[0]->tipo != Tipo::Campo) return "pc_left(" + *a + "," + k + ")";
+            // SQLite's substr stops at a NUL byte: such texts go through pc_left too.
+            return "(CASE WHEN typeof(" + *a + ")='text' AND instr(CAST(" + *a + " AS BLOB),x'00')=0 THEN substr(" + *a + ",1,"
+                   + k + ") ELSE pc_left(" + *a + "," + k + ") END)";
         }
         case Tipo::Letterale: return letterale(n.valore);
         default: return std::nullopt;

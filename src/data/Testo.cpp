@@ -8,15 +8,6 @@ namespace pc::testo {
 
 namespace {
 
-bool ascii(std::string_view s)
-{
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
-}
-
-unsigned char minuscoloAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-
 // Windows-1252 bytes 0x80..0x9F; the undefined ones keep their own code.
 constexpr std::array<char16_t, 32> alti = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
@@ -26,6 +17,13 @@ constexpr std::array<char16_t, 32> alti = {
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 } // namespace
+
+bool ascii(std::string_view s)
+{
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
 
 int confrontaNoCase(std::string_view a, std::string_view b)
 {
@@ -46,11 +44,20 @@ std::string maiuscolo(std::string_view s)
 {
     if (ascii(s)) {
         std::string r(s);
-        for (char &c : r)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        for (char &c : r) c = static_cast<char>(maiuscoloAscii(static_cast<unsigned char>(c)));
         return r;
     }
     return qs(s).toUpper().toStdString();
+}
+
+std::string chiaveNoCase(std::string_view s)
+{
+    if (ascii(s)) {
+        std::string r(s);
+        for (char &c : r) c = static_cast<char>(minuscoloAscii(static_cast<unsigned char>(c)));
+        return r;
+    }
+    return qs(s).toCaseFolded().toStdString();
 }
 
 std::string_view trim(std::string_view s)

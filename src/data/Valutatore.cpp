@@ -3,10 +3,9 @@
 #include "ErroreDati.h"
 #include "Testo.h"
 
-#include <QString>
-
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace pc::dati {
 
@@ -60,13 +59,28 @@ double inDouble(__int128 fisso)
     return d;
 }
 
+// A real beyond the currency range against a fixed-point value, exactly (as
+// SQLite compares a REAL with an INTEGER): from 2^49 up a double is a whole
+// multiple of 1/16, so r * 10000 = (r * 16) * 625 is a whole number.
+std::optional<int> confrontaRealeGrande(double r, __int128 f)
+{
+    if (std::isnan(r)) return std::nullopt;
+    if (std::fabs(r) >= 1e30) return r < 0 ? -1 : 1;   // beyond every 64-bit whole number and currency
+    if (std::fabs(r) < 562949953421312.0) return std::nullopt;   // 2^49
+    const auto sedicesimi = static_cast<__int128>(r * 16.0);
+    return segno(sedicesimi * 625, f);
+}
+
 // A real against an exact fixed-point value. The real rounded to four decimals
 // decides unless it lands on the same value; then the real itself against
-// the nearest double of that value.
+// the nearest double of that value. Reals beyond the currency range exactly.
 int confrontaRealeFisso(double r, __int128 f)
 {
     auto v = Valuta::daDouble(r);
-    if (!v) return segno(r, inDouble(f));
+    if (!v) {
+        if (auto c = confrontaRealeGrande(r, f)) return *c;
+        return segno(r, inDouble(f));
+    }
     const __int128 g = v->grezzo();
     if (g != f) return segno(g, f);
     return segno(r, inDouble(f));
@@ -91,13 +105,6 @@ bool vero(Operatore op, int c)
     case Operatore::MaggioreUguale: return c >= 0;
     }
     return false;
-}
-
-bool ascii(std::string_view s)
-{
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
 }
 
 } // namespace
@@ -125,29 +132,12 @@ int confrontaPerOrdine(const Valore &a, const Valore &b)
 
 std::string sinistra(std::string_view s, int n)
 {
-    if (n <= 0) return {};
     std::size_t i = 0;
-    int contati = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if ((c & 0xC0) != 0x80) {
-            if (contati == n) break;
-            ++contati;
-        }
-        ++i;
+    for (int contati = 0; contati < n && i < s.size(); ++contati) {
+        if (static_cast<unsigned char>(s[i++]) < 0xC0) continue;
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
     }
     return std::string(s.substr(0, i));
-}
-
-std::string chiaveNoCase(std::string_view s)
-{
-    if (ascii(s)) {
-        std::string r(s);
-        for (char &c : r)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-        return r;
-    }
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toCaseFolded().toStdString();
 }
 
 int trovaColonna(const std::vector<std::string> &colonne, std::string_view nome)
@@ -315,11 +305,7 @@ std::uint64_t prefissoAscii(const std::string &s)
 {
     std::uint64_t k = 0;
     const std::size_t n = s.size() < 8 ? s.size() : 8;
-    for (std::size_t i = 0; i < n; ++i) {
-        auto c = static_cast<unsigned char>(s[i]);
-        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
-        k = (k << 8) | c;
-    }
+    for (std::size_t i = 0; i < n; ++i) k = (k << 8) | testo::minuscoloAscii(static_cast<unsigned char>(s[i]));
     // Shifting a 64-bit value by 64 (the empty text) is undefined: its key is 0.
     return n == 0 ? 0 : k << (8 * (8 - n));
 }
@@ -361,12 +347,10 @@ void ordina(std::vector<std::uint32_t> &posizioni, const RigheTabella &righe, co
                 break;
             }
             const std::string &t = v.comeTesto();
-            for (unsigned char ch : t)
-                if (ch >= 0x80) {
-                    ok = false;
-                    break;
-                }
-            if (!ok) break;
+            if (!testo::ascii(t)) {
+                ok = false;
+                break;
+            }
             corti = corti && t.size() <= 8 && t.find('\0') == std::string::npos;
         }
         if (!ok) break;

@@ -26,11 +26,11 @@ std::optional<int> confrontaValori(const Valore &a, const Valore &b);
 // case).
 int confrontaPerOrdine(const Valore &a, const Valore &b);
 
-// The first n characters (code points) of a text.
+// The first n characters of a text, counted as SQLite's substr counts them:
+// a byte from 0xC0 up starts a character that takes every continuation byte
+// (0x80-0xBF) after it, any other byte is a character alone. For valid UTF-8
+// these are the code points.
 std::string sinistra(std::string_view testo, int n);
-
-// Key under which two texts equal ignoring case fall together (for indexes).
-std::string chiaveNoCase(std::string_view testo);
 
 // Values selected by a sub-select "In (Select f From T In 'file' Where ...)".
 using Sottoselezione = std::function<std::vector<Valore>(const dialetto::Query &)>;

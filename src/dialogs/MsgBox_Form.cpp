@@ -3,6 +3,7 @@
 #include "Desktop.h"
 #include "MsgBox_Routine.h"
 #include "Caratteri.h"
+#include "Protezione.h"
 #include "Twips.h"
 
 #include <QLabel>
@@ -79,7 +80,8 @@ MsgBox_Form::MsgBox_Form(QWidget *parent)
         auto *b = new QPushButton(didascalie[i], this);
         b->setObjectName(QStringLiteral("T_%1").arg(i));
         b->setFont(corbel(12, false));
-        connect(b, &QPushButton::clicked, this, [this, i] { T_Click(i); });
+        connect(b, &QPushButton::clicked, this,
+                [this, i] { azioneProtetta(this, windowTitle(), [&] { T_Click(i); }); });
         m_t[i] = b;
         m_rT[i] = QRect(120 + 1080 * i, 2400, 975, 615);
     }

@@ -4,6 +4,7 @@
 #include "Valutatore.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 #include <unordered_map>
 
@@ -18,16 +19,43 @@ struct Intervallo {
     bool vuoto() const { return fine <= inizio; }
 };
 
-class Calcolo {
+// A record counting from day inizio to the day before fine, in column k
+// (day indexes fit 32 bits: the widest period has some 3.6 million days).
+struct Tratto {
+    std::int32_t inizio;
+    std::int32_t fine;
+    std::int32_t k;
+    Valuta q;
+};
+
+// A record counting on one day.
+struct Punto {
+    std::int32_t giorno;
+    std::int32_t k;
+    Valuta q;
+};
+
+// The guest cards of one record set: the cards active on a day are walked in
+// query order (their record index), each compared with the card before.
+struct PassaggioSchede {
+    struct Scheda {
+        int idCamera;   // the text compared with the card before
+        int riga;
+    };
+    std::vector<Scheda> schede;                               // by record index
+    std::vector<std::pair<long, std::uint32_t>> inizi, fini;  // (day, record), by day
+    std::size_t prossimoInizio = 0, prossimaFine = 0;
+    std::set<std::uint32_t> attive;                           // carried from block to block
+};
+
+} // namespace
+
+class AccumulatoreRapido::Calcolo {
 public:
-    Calcolo(MotoreReport &m, Giorno dalla, long giorni, Raggruppamento r, std::vector<Valuta> &cifre)
-        : m(m), primo(dalla), giorni(giorni), r(r), n(m.CodiciRiga.size()), cifre(cifre)
+    Calcolo(MotoreReport &m, Giorno dalla, long giorni, Raggruppamento r)
+        : m(m), primo(dalla), giorni(giorni), r(r), n(m.CodiciRiga.size()), corrente(n)
     {
-        giorniG.reserve(static_cast<std::size_t>(giorni));
-        for (long d = 0; d < giorni; ++d) giorniG.push_back(Valore::testo(Giorno{dalla.seriale + d}.aaaammgg()));
         for (std::size_t k = 0; k < n; ++k) righe.emplace(m.CodiciRiga[k], static_cast<int>(k));   // first key wins
-        cifre.assign(static_cast<std::size_t>(giorni) * n, Valuta());
-        differenze.assign(static_cast<std::size_t>(giorni + 1) * n, Valuta());
         // The day-by-day accumulation opens both lookup tables on every day:
         // open them here too, so that a missing one fails alike.
         if (giorni > 0) {
@@ -36,26 +64,49 @@ public:
         }
     }
 
-    void vendite(const AvanzamentoReport &avanzamento)
+    void vendite()
     {
         schede(*m.RsCorrente, "DataPartenza");
-        if (avanzamento) avanzamento(giorni / 3, giorni);
         schede(*m.RsStorico, "DataPartenzaReale");
-        if (avanzamento) avanzamento(2 * giorni / 3, giorni);
         prenotazioni();
-        chiudi();
-        if (avanzamento) avanzamento(giorni, giorni);
+        ordina();
     }
 
-    void produzione(const AvanzamentoReport &avanzamento)
+    void produzione()
     {
         addebiti(*m.RsCorrente);
-        if (avanzamento) avanzamento(giorni / 3, giorni);
         addebiti(*m.RsStorico);
-        if (avanzamento) avanzamento(2 * giorni / 3, giorni);
         arrangiamenti();
-        chiudi();
-        if (avanzamento) avanzamento(giorni, giorni);
+        ordina();
+    }
+
+    // Adds the figures of days [inizio, inizio + quanti) to cifre; blocks come in day order.
+    void blocco(long inizio, long quanti, SommaEsatta *cifre)
+    {
+        const Valuta uno = Valuta::daIntero(1);
+        for (long d = inizio; d < inizio + quanti; ++d) {
+            SommaEsatta *giorno = cifre + static_cast<std::size_t>(d - inizio) * n;
+            for (auto &p : passaggi) {
+                for (; p.prossimaFine < p.fini.size() && p.fini[p.prossimaFine].first <= d; ++p.prossimaFine)
+                    p.attive.erase(p.fini[p.prossimaFine].second);
+                for (; p.prossimoInizio < p.inizi.size() && p.inizi[p.prossimoInizio].first <= d; ++p.prossimoInizio)
+                    p.attive.insert(p.inizi[p.prossimoInizio].second);
+                int ultima = 0;
+                for (auto i : p.attive) {
+                    const auto &s = p.schede[i];
+                    if (s.idCamera == ultima) continue;
+                    if (s.riga >= 0) giorno[s.riga] += uno;
+                    ultima = s.idCamera;
+                }
+            }
+            for (; prossimoInizio < tratti.size() && tratti[prossimoInizio].inizio <= d; ++prossimoInizio)
+                corrente[static_cast<std::size_t>(tratti[prossimoInizio].k)] += tratti[prossimoInizio].q;
+            for (; prossimaFine < fini.size() && fini[prossimaFine].inizio <= d; ++prossimaFine)
+                corrente[static_cast<std::size_t>(fini[prossimaFine].k)] -= fini[prossimaFine].q;
+            for (; prossimoPunto < punti.size() && punti[prossimoPunto].giorno <= d; ++prossimoPunto)
+                giorno[punti[prossimoPunto].k] += punti[prossimoPunto].q;
+            for (std::size_t k = 0; k < n; ++k) giorno[k] += corrente[k];
+        }
     }
 
 private:
@@ -64,12 +115,27 @@ private:
     long giorni;
     Raggruppamento r;
     std::size_t n;
-    std::vector<Valuta> &cifre;
-    std::vector<Valuta> differenze;   // runs of days: +q at the first day, -q after the last
-    std::vector<Valore> giorniG;      // each day as the criteria's 'yyyymmdd' text
     std::unordered_map<std::string, int> righe;
     std::unique_ptr<dati::Recordset> numeri, macro;
     std::unordered_map<std::string, std::optional<std::string>> tipi, macroDiTipo;
+
+    // What the blocks walk, with how far they have gone.
+    std::vector<PassaggioSchede> passaggi;
+    std::vector<Tratto> tratti;   // by first day
+    std::vector<Tratto> fini;     // the same records by the day after their last (in inizio)
+    std::vector<Punto> punti;     // by day
+    std::size_t prossimoInizio = 0, prossimaFine = 0, prossimoPunto = 0;
+    std::vector<SommaEsatta> corrente;   // the runs of days covering the day reached
+
+    void ordina()
+    {
+        auto perInizio = [](const Tratto &a, const Tratto &b) { return a.inizio < b.inizio; };
+        std::sort(tratti.begin(), tratti.end(), perInizio);
+        fini.reserve(tratti.size());
+        for (const Tratto &t : tratti) fini.push_back({t.fine, t.fine, t.k, t.q});
+        std::sort(fini.begin(), fini.end(), perInizio);
+        std::sort(punti.begin(), punti.end(), [](const Punto &a, const Punto &b) { return a.giorno < b.giorno; });
+    }
 
     int riga(const std::string &chiave) const
     {
@@ -94,6 +160,9 @@ private:
         return Giorno::seValido(anno, mese, giorno);
     }
 
+    // Day d as the criteria's 'yyyymmdd' text.
+    Valore testoDelGiorno(long d) const { return Valore::testo(Giorno{primo.seriale + d}.aaaammgg()); }
+
     // First day index d with "campo <= G(d)"; giorni when none. The criteria
     // compare with confrontaValori, which grows with the day, so a binary search works.
     // A real date needs no search: the day texts compare as the days do.
@@ -103,7 +172,7 @@ private:
         long lo = 0, hi = giorni;
         while (lo < hi) {
             const long mezzo = lo + (hi - lo) / 2;
-            const auto c = dati::confrontaValori(campo, giorniG[static_cast<std::size_t>(mezzo)]);
+            const auto c = dati::confrontaValori(campo, testoDelGiorno(mezzo));
             if (c && *c <= 0) hi = mezzo;
             else lo = mezzo + 1;
         }
@@ -164,14 +233,13 @@ private:
     void aggiungiGiorno(long d, int k, Valuta q)
     {
         if (k < 0 || d < 0 || d >= giorni) return;
-        cifre[static_cast<std::size_t>(d) * n + static_cast<std::size_t>(k)] += q;
+        punti.push_back({static_cast<std::int32_t>(d), k, q});
     }
 
     void aggiungiIntervallo(Intervallo t, int k, Valuta q)
     {
         if (k < 0 || t.vuoto()) return;
-        differenze[static_cast<std::size_t>(t.inizio) * n + static_cast<std::size_t>(k)] += q;
-        differenze[static_cast<std::size_t>(t.fine) * n + static_cast<std::size_t>(k)] += Valuta::daGrezzo(-q.grezzo());
+        tratti.push_back({static_cast<std::int32_t>(t.inizio), static_cast<std::int32_t>(t.fine), k, q});
     }
 
     // Guest cards: a card counts on the days it covers unless the card matched
@@ -180,13 +248,9 @@ private:
     {
         const int cArrivo = rs.columnIndex("DataArrivo"), cPartenza = rs.columnIndex(campoPartenza);
         const int cCamera = rs.columnIndex("NumeroCamera");
-        struct Scheda {
-            int idCamera;   // the text compared with the card before
-            int riga;
-        };
+        PassaggioSchede &p = passaggi.emplace_back();
         std::unordered_map<std::string, int> id{{std::string(), 0}};   // the pass starts from the empty text
-        std::vector<Scheda> schede(rs.size());
-        std::vector<std::vector<std::uint32_t>> inizi(static_cast<std::size_t>(giorni) + 1), fini(static_cast<std::size_t>(giorni) + 1);
+        p.schede.resize(rs.size());
         std::string appoggio;
         for (std::size_t i = 0; i < rs.size(); ++i) {
             const std::string *camera = testoDi(rs, i, cCamera, appoggio);
@@ -196,23 +260,13 @@ private:
             std::string confronto = r == Raggruppamento::NumeriCamere ? testo::maiuscolo(*camera) : *camera;
             const int k = r == Raggruppamento::NumeriCamere ? riga(confronto) : rigaDellaCamera(*camera, false);
             const int idc = id.emplace(std::move(confronto), static_cast<int>(id.size())).first->second;
-            schede[i] = {idc, k};
-            inizi[static_cast<std::size_t>(t.inizio)].push_back(static_cast<std::uint32_t>(i));
-            fini[static_cast<std::size_t>(t.fine)].push_back(static_cast<std::uint32_t>(i));
+            p.schede[i] = {idc, k};
+            p.inizi.emplace_back(t.inizio, static_cast<std::uint32_t>(i));
+            p.fini.emplace_back(t.fine, static_cast<std::uint32_t>(i));
         }
-        const Valuta uno = Valuta::daIntero(1);
-        std::set<std::uint32_t> attive;
-        for (long d = 0; d < giorni; ++d) {
-            for (auto i : fini[static_cast<std::size_t>(d)]) attive.erase(i);
-            for (auto i : inizi[static_cast<std::size_t>(d)]) attive.insert(i);
-            int ultima = 0;
-            for (auto i : attive) {
-                const Scheda &s = schede[i];
-                if (s.idCamera == ultima) continue;
-                aggiungiGiorno(d, s.riga, uno);
-                ultima = s.idCamera;
-            }
-        }
+        auto perGiorno = [](const auto &a, const auto &b) { return a.first < b.first; };
+        std::sort(p.inizi.begin(), p.inizi.end(), perGiorno);
+        std::sort(p.fini.begin(), p.fini.end(), perGiorno);
     }
 
     void prenotazioni()
@@ -260,7 +314,7 @@ private:
             } else {
                 d = primoDalQuale(data);
                 if (d >= giorni) continue;
-                const auto c = dati::confrontaValori(data, giorniG[static_cast<std::size_t>(d)]);
+                const auto c = dati::confrontaValori(data, testoDelGiorno(d));
                 if (!c || *c != 0) continue;
             }
             const std::optional<Valuta> importo =
@@ -291,29 +345,21 @@ private:
         }
     }
 
-    // Adds the runs of days to the day figures and sums the totals.
-    void chiudi()
-    {
-        std::vector<Valuta> corrente(n);
-        for (long d = 0; d < giorni; ++d) {
-            for (std::size_t k = 0; k < n; ++k) {
-                corrente[k] += differenze[static_cast<std::size_t>(d) * n + k];
-                Valuta &c = cifre[static_cast<std::size_t>(d) * n + k];
-                c += corrente[k];
-                m.ValoriRiga[k][1] += c;
-            }
-        }
-    }
 };
 
-} // namespace
-
-void accumulaPeriodo(MotoreReport &m, Giorno dalla, long giorni, TipoReport tipo, Raggruppamento raggruppamento,
-                     std::vector<Valuta> &cifre, const AvanzamentoReport &avanzamento)
+AccumulatoreRapido::AccumulatoreRapido(MotoreReport &m, Giorno dalla, long giorni, TipoReport tipo,
+                                       Raggruppamento raggruppamento)
+    : m_calcolo(std::make_unique<Calcolo>(m, dalla, giorni, raggruppamento))
 {
-    Calcolo c(m, dalla, giorni, raggruppamento, cifre);
-    if (tipo == TipoReport::Vendite) c.vendite(avanzamento);
-    else c.produzione(avanzamento);
+    if (tipo == TipoReport::Vendite) m_calcolo->vendite();
+    else m_calcolo->produzione();
+}
+
+AccumulatoreRapido::~AccumulatoreRapido() = default;
+
+void AccumulatoreRapido::blocco(long inizio, long quanti, SommaEsatta *cifre)
+{
+    m_calcolo->blocco(inizio, quanti, cifre);
 }
 
 } // namespace pc

@@ -3,12 +3,13 @@
 #include "DateReport.h"
 #include "MotoreReport.h"
 #include "Richiesta.h"
+#include "SommaEsatta.h"
 
-#include <vector>
+#include <memory>
 
 namespace pc {
 
-// Computes the figures of every day of the period in one sweep over the three
+// Computes the figures of the days of the period in one sweep over the three
 // record sets, with the same result as calling AccumulaCamere / AccumulaImporti
 // once a day (which search every record set from the start for every day).
 //
@@ -18,9 +19,23 @@ namespace pc {
 // the day's matching cards, walk the cards active on each day in query order.
 // Room, type and macro lookups are made once per distinct value.
 //
-// cifre receives giorni x N day figures (day-major); m.ValoriRiga[k][1] the
-// totals. m.CodiciRiga and the three record sets must be set up.
-void accumulaPeriodo(MotoreReport &m, Giorno dalla, long giorni, TipoReport tipo, Raggruppamento raggruppamento,
-                     std::vector<Valuta> &cifre, const AvanzamentoReport &avanzamento);
+// The records are read once when it is made (m.CodiciRiga and the three
+// record sets must be set up; they may be released afterwards); the days are
+// then given out block after block, in memory bounded by the records and the
+// block: the runs of days that go on past a block are carried to the next.
+class AccumulatoreRapido {
+public:
+    AccumulatoreRapido(MotoreReport &m, Giorno dalla, long giorni, TipoReport tipo, Raggruppamento raggruppamento);
+    ~AccumulatoreRapido();
+
+    // Adds the figures of days [inizio, inizio + quanti) (indexes from the
+    // first day of the period) to cifre, quanti x N, day-major. Blocks must
+    // follow one another from day 0.
+    void blocco(long inizio, long quanti, SommaEsatta *cifre);
+
+private:
+    class Calcolo;
+    std::unique_ptr<Calcolo> m_calcolo;
+};
 
 } // namespace pc

@@ -12,8 +12,10 @@ struct Giorno {
     long seriale = 0;
 
     // Reads a day typed as day, month and year separated by '/', '-', '.' or
-    // blanks (01/03/2012, 01-03-2012, 1/3/2012); a two-digit year is read as
-    // 2000-2029 or 1930-1999. Nothing when the text is not a calendar date.
+    // blanks (01/03/2012, 01-03-2012, 1/3/2012); a year of one or two digits
+    // is completed by calendario::annoDaDueCifre. Nothing when the text is not
+    // a calendar date. The one reading of a typed date: the window's check
+    // and the batch commands use it too.
     static std::optional<Giorno> leggi(std::string_view testo);
     static Giorno da(int anno, int mese, int giorno);
     // The day, when anno / mese / giorno form a calendar date.

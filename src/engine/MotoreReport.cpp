@@ -5,17 +5,6 @@
 
 namespace pc {
 
-std::string quotaCriterio(std::string_view valore)
-{
-    std::string q = "'";
-    for (char c : valore) {
-        q += c;
-        if (c == '\'') q += '\'';
-    }
-    q += '\'';
-    return q;
-}
-
 std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella)
 {
     auto db = dati::Database::open(file);
@@ -116,6 +105,13 @@ const std::string *macroDelTipo(dati::Recordset &macro, std::string_view tipo, s
 }
 
 } // namespace
+
+std::optional<std::string> macroDelTipo(dati::Recordset &macro, std::string_view tipo)
+{
+    std::string appoggio;
+    const std::string *sigla = macroDelTipo(macro, tipo, appoggio);
+    return sigla ? std::optional<std::string>(*sigla) : std::nullopt;
+}
 
 void MotoreReport::contaSchede(dati::Recordset &rs, const std::string &criterio, Raggruppamento r,
                                dati::Recordset &numeri, dati::Recordset &macro)

@@ -1,20 +1,22 @@
 #pragma once
 
 #include "Database.h"
+#include "Dialetto.h"
 #include "Richiesta.h"
+#include "SommaEsatta.h"
 #include "Valuta.h"
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pc {
 
-// Puts a text between apostrophes for a criterion, doubling the apostrophes
-// inside it, so that no value can change the meaning of a query.
-std::string quotaCriterio(std::string_view valore);
+// Values go into criteria quoted by the dialect's own rule.
+using dati::dialetto::quotaCriterio;
 
 // The shared state of one report run and the day-by-day accumulation.
 //
@@ -26,8 +28,9 @@ class MotoreReport {
 public:
     // Row keys in column order (CodiciRiga(r) is CodiciRiga[r - 1]).
     std::vector<std::string> CodiciRiga;
-    // ValoriRiga[r - 1][0]: day figure of row r; [1]: its running total.
-    std::vector<std::array<Valuta, 2>> ValoriRiga;
+    // ValoriRiga[r - 1][0]: day figure of row r; [1]: its running total,
+    // both exact (only a figure itself can be out of an amount's range).
+    std::vector<std::array<SommaEsatta, 2>> ValoriRiga;
 
     std::unique_ptr<dati::Recordset> RsCorrente, RsStorico, RsTerzaFonte;
 
@@ -62,5 +65,10 @@ bool quantitaPositiva(const Valore &valore, Valuta q);
 // "NumeriCamere"); the data store keeps unchanged tables in memory, so the
 // daily reopening costs next to nothing.
 std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella);
+
+// The macro category of a room type: the Sigla of the first record of
+// TipiCamere_Macro (macro) whose TipoCamera matches tipo; nothing when there
+// is none or its Sigla is null.
+std::optional<std::string> macroDelTipo(dati::Recordset &macro, std::string_view tipo);
 
 } // namespace pc

@@ -7,8 +7,9 @@ namespace pc {
 
 // TipoReport: 1 rooms sold, 2 room revenue.
 enum class TipoReport : short { Vendite = 1, Produzione = 2 };
-// Raggruppamento: 1 room numbers, 2 room types, 3 macro categories.
-enum class Raggruppamento : short { NumeriCamere = 1, TipiCamere = 2, MacroCategorie = 3 };
+// Raggruppamento: 1 room numbers, 2 room types, 3 macro categories, 4 the
+// properties of the chain's central archive (one column per property).
+enum class Raggruppamento : short { NumeriCamere = 1, TipiCamere = 2, MacroCategorie = 3, Strutture = 4 };
 
 // One report request, as the main window or the batch command states it.
 // The two dates are the texts as typed ("dd/mm/yyyy" expected).

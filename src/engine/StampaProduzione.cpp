@@ -1,60 +1,24 @@
 #include "StampaProduzione.h"
 
-#include "Database.h"
-#include "AccumulatoreRapido.h"
+#include "Archivio.h"
 #include "DateReport.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
-#include "MotoreReport.h"
+#include "ScritturaFile.h"
 #include "TestoReport.h"
 #include "Testo.h"
 
-#include <QSaveFile>
 #include <QString>
+#include <QTemporaryFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
 namespace pc {
 
 namespace {
-
-struct TabellaRaggruppamento {
-    const char *file;
-    const char *sql;
-    const char *chiave;
-};
-
-TabellaRaggruppamento tabellaDi(Raggruppamento r)
-{
-    switch (r) {
-    case Raggruppamento::NumeriCamere:
-        return {"NumeriCamere.mdb",
-                "Select * From NumeriCamere Where NumeroHotel = 1 and TipoCamera In (Select Sigla From TipiCamere In "
-                "'TipiCamere.mdb' Where NumeroHotel = 1 and Tipologia = 'C') Order by NumeroCamera;",
-                "NumeroCamera"};
-    case Raggruppamento::TipiCamere:
-        return {"TipiCamere.mdb", "Select * From TipiCamere Where NumeroHotel = 1 and Tipologia = 'C' Order by Sigla;", "Sigla"};
-    case Raggruppamento::MacroCategorie:
-        break;
-    }
-    return {"TipiCamere_Macro.mdb", "Select * From TipiCamere_MacroN Where NumeroHotel = 1 Order by Sigla;", "Sigla"};
-}
-
-// The row keys, in the order of the grouping table's query. A record without
-// a key has no column to show and is left out.
-std::vector<std::string> leggiChiavi(Raggruppamento r)
-{
-    const TabellaRaggruppamento t = tabellaDi(r);
-    auto db = dati::Database::open(t.file);
-    auto rs = db->openRecordset(t.sql);
-    std::vector<std::string> chiavi;
-    const char *criterio = "NumeroHotel = 1";
-    for (bool trovato = rs->findFirst(criterio); trovato; trovato = rs->findNext(criterio)) {
-        const Valore &v = rs->field(t.chiave);
-        if (!v.nullo()) chiavi.push_back(v.inTesto());
-    }
-    return chiavi;
-}
 
 Giorno leggiDataRichiesta(const std::string &testo, const char *quale)
 {
@@ -62,138 +26,333 @@ Giorno leggiDataRichiesta(const std::string &testo, const char *quale)
     throw ErroreDati(std::string("La data ") + quale + " \"" + testo + "\" non \xC3\xA8 una data valida (gg/mm/aaaa).");
 }
 
-std::string cartellaStorico()
+const char CellaVerticale = '\xB3';
+
+// The report file, replaced only once it is complete (every write, the flush
+// and the rename checked; never one of the hotel's databases).
+class FileDelReport {
+public:
+    explicit FileDelReport(const std::string &nome) : m_file(nome, "il file del report") {}
+    void scrivi(const char *dati, std::size_t quanti) { m_file.scrivi(std::string_view(dati, quanti)); }
+    void scrivi(const std::string &dati) { m_file.scrivi(dati); }
+    void chiudi() { m_file.conferma(); }
+
+private:
+    ScritturaFile m_file;
+};
+
+// How the figures of the statement are written: decimals and mark.
+struct FormatoCifre {
+    int decimali;
+    char separatore;
+    int lunghezza(Valuta v) const
+    {
+        char buffer[32];
+        return v.scrivi(buffer, decimali, separatore);
+    }
+};
+
+// The widths known before the figures: the first date as typed and the headings.
+std::vector<int> larghezzeIniziali(const std::string &primaData, const std::vector<std::string> &chiavi)
 {
-    std::string dirkv = variabileAmbiente("DIRKV");
-    if (dirkv.empty())
-        throw ErroreDati("La variabile d'ambiente DIRKV (cartella degli archivi storici) non \xC3\xA8 impostata.");
-    while (dirkv.size() > 1 && (dirkv.back() == '/' || dirkv.back() == '\\')) dirkv.pop_back();
-    return dirkv + "/";
+    std::vector<int> larghezze(chiavi.size() + 1, TestoReport::LarghezzaColonna);
+    larghezze[0] = std::max<int>(larghezze[0], static_cast<int>(primaData.size()));
+    for (std::size_t k = 0; k < chiavi.size(); ++k)
+        larghezze[k + 1] = std::max(larghezze[k + 1], static_cast<int>(chiavi[k].size()));
+    return larghezze;
 }
 
-// Opens the three data sources of the kind for the period [D, A] (yyyymmdd).
-void apriSorgenti(MotoreReport &m, TipoReport tipo, const std::string &D, const std::string &A)
-{
-    const std::string storico = cartellaStorico();
-    const std::string a = quotaCriterio(A), d = quotaCriterio(D);
-    if (tipo == TipoReport::Vendite) {
-        m.RsCorrente = dati::Database::open("Scheda_Cliente.mdb")->openRecordset(
-            "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d +
-            " Order by DataArrivo,NumeroCamera;");
-        m.RsStorico = dati::Database::open(storico + "SchedaStoricoClienti.mdb")->openRecordset(
-            "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenzaReale > " + d +
-            " Order by DataArrivo,NumeroCamera;");
-        m.RsTerzaFonte = dati::Database::open("Camere_Prenotazione.mdb")->openRecordset(
-            "Select * From Camere_Prenotazione Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d);
-        return;
+// The day lines, written as they are computed at the widths known before the
+// first figure (the headings' and the first date's), while the widths the
+// figures need are tracked; they stay in memory up to a bound, then go to a
+// temporary file beside the report. Once the totals are known they are
+// copied into the report, each figure moved right where its column widened.
+class RigheGiornaliere {
+public:
+    RigheGiornaliere(std::vector<int> larghezze, FormatoCifre formato, std::size_t limiteInMemoria, std::string nomeReport)
+        : m_iniziali(larghezze), m_testo(std::move(larghezze)), m_formato(formato), m_minimi(m_iniziali.size() - 1),
+          m_massimi(m_iniziali.size() - 1), m_limite(limiteInMemoria), m_nomeReport(std::move(nomeReport))
+    {
     }
-    const std::string v = " and VoceAddebito In (Select Codice From VociFattura In 'VociFattura.mdb' Where NumeroHotel = 1 and Reparto = 'ARR');";
-    const std::string conti = "Select * From Conto_Cliente Where NumeroHotel = 1 and DataAddebito <= " + a + " and DataAddebito >= " + d + v;
-    m.RsCorrente = dati::Database::open("Conto_Cliente.mdb")->openRecordset(conti);
-    m.RsStorico = dati::Database::open(storico + "ContoStoricoClienti.mdb")->openRecordset(conti);
-    m.RsTerzaFonte = dati::Database::open("Arrangiamento.mdb")->openRecordset(
-        "Select * From Arrangiamento Where NumeroHotel = 1 and Left(NumeroCamera,1)='*' and DataInizio <= " + a +
-        " and DataFine > " + d + v);
+
+    // The line of one day, cifre one figure per column.
+    void aggiungi(std::string_view data, const Valuta *cifre)
+    {
+        for (std::size_t k = 0; k < m_minimi.size(); ++k) {
+            m_minimi[k] = std::min(m_minimi[k], cifre[k]);
+            m_massimi[k] = std::max(m_massimi[k], cifre[k]);
+        }
+        m_testo.aggiungiRiga(m_buffer, data, cifre, m_formato.decimali, m_formato.separatore);
+        if (m_buffer.size() >= m_limite) versaNelFile();
+    }
+
+    // The widths the lines and the totals need: the longest figure of a
+    // column is that of its largest or of its smallest value.
+    std::vector<int> larghezzeFinali(const std::vector<Valuta> &totali) const
+    {
+        std::vector<int> larghezze = m_iniziali;
+        for (std::size_t k = 0; k < m_minimi.size(); ++k)
+            larghezze[k + 1] = std::max({larghezze[k + 1], m_formato.lunghezza(totali[k]), m_formato.lunghezza(m_minimi[k]),
+                                         m_formato.lunghezza(m_massimi[k])});
+        return larghezze;
+    }
+
+    // Copies the lines into the report at the final widths.
+    void copiaIn(FileDelReport &report, const std::vector<int> &larghezze)
+    {
+        const bool uguali = larghezze == m_iniziali;
+        auto copia = [&](const char *dati, std::size_t quanti) {
+            if (uguali) report.scrivi(dati, quanti);
+            else allarga(report, dati, quanti, larghezze);
+        };
+        if (m_temporaneo) {
+            versaNelFile();
+            errno = 0;
+            if (!m_temporaneo->seek(0)) falliscoTemporaneo();
+            std::string pezzo(1u << 20, '\0');
+            std::size_t resto = 0;   // bytes of an incomplete line kept at the start of pezzo
+            for (;;) {
+                errno = 0;
+                const qint64 letti = m_temporaneo->read(pezzo.data() + resto, static_cast<qint64>(pezzo.size() - resto));
+                if (letti < 0) falliscoTemporaneo();
+                if (letti == 0) break;
+                const std::size_t fine = resto + static_cast<std::size_t>(letti);
+                std::size_t completo = fine;
+                if (!uguali) {
+                    // Only whole lines can be widened.
+                    while (completo > 0 && pezzo[completo - 1] != '\n') --completo;
+                    if (completo == 0) {
+                        pezzo.resize(pezzo.size() * 2);   // a line longer than the piece
+                        resto = fine;
+                        continue;
+                    }
+                }
+                copia(pezzo.data(), completo);
+                std::memmove(pezzo.data(), pezzo.data() + completo, fine - completo);
+                resto = fine - completo;
+            }
+            if (resto > 0) copia(pezzo.data(), resto);
+        } else {
+            copia(m_buffer.data(), m_buffer.size());
+        }
+        m_buffer.clear();
+        m_temporaneo.reset();
+    }
+
+private:
+    void versaNelFile()
+    {
+        if (!m_temporaneo) {
+            m_temporaneo = std::make_unique<QTemporaryFile>(QString::fromStdString(m_nomeReport) + ".XXXXXX");
+            errno = 0;
+            if (!m_temporaneo->open())
+                throw ErroreDati("Impossibile creare il file temporaneo accanto al report \"" + m_nomeReport + "\": " +
+                                 causaFile(*m_temporaneo, errno) + ".");
+        }
+        errno = 0;
+        if (!m_buffer.empty() &&
+            m_temporaneo->write(m_buffer.data(), static_cast<qint64>(m_buffer.size())) != static_cast<qint64>(m_buffer.size()))
+            falliscoTemporaneo();
+        if (!m_temporaneo->flush()) falliscoTemporaneo();
+        m_buffer.clear();
+    }
+
+    [[noreturn]] void falliscoTemporaneo()
+    {
+        const int numero = errno;
+        throw ErroreDati("Impossibile scrivere il file temporaneo del report \"" + m_temporaneo->fileName().toStdString() +
+                         "\": " + causaFile(*m_temporaneo, numero) + ".");
+    }
+
+    // Day lines rewritten at wider columns: the date cell keeps its width,
+    // every figure is right-aligned in its column's new width.
+    void allarga(FileDelReport &report, const char *dati, std::size_t quanti, const std::vector<int> &larghezze)
+    {
+        std::string uscita;
+        const char *p = dati, *fine = dati + quanti;
+        while (p < fine) {
+            const char *a = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(fine - p)));
+            const char *fineRiga = a ? a + 1 : fine;
+            const std::size_t cellaData = 2 + static_cast<std::size_t>(larghezze[0]);   // "│" + date + "│"
+            uscita.append(p, std::min(cellaData, static_cast<std::size_t>(fineRiga - p)));
+            const char *q = p + std::min(cellaData, static_cast<std::size_t>(fineRiga - p));
+            for (std::size_t k = 1; k < larghezze.size() && q < fineRiga; ++k) {
+                const char *b = static_cast<const char *>(std::memchr(q, CellaVerticale, static_cast<std::size_t>(fineRiga - q)));
+                if (!b) break;
+                const char *cifra = q;
+                while (cifra < b && *cifra == ' ') ++cifra;
+                const auto lunghezza = static_cast<int>(b - cifra);
+                if (lunghezza < larghezze[k]) uscita.append(static_cast<std::size_t>(larghezze[k] - lunghezza), ' ');
+                uscita.append(cifra, static_cast<std::size_t>(b - cifra));
+                uscita += CellaVerticale;
+                q = b + 1;
+            }
+            uscita.append(q, static_cast<std::size_t>(fineRiga - q));
+            p = fineRiga;
+            if (uscita.size() >= (1u << 16)) {
+                report.scrivi(uscita);
+                uscita.clear();
+            }
+        }
+        report.scrivi(uscita);
+    }
+
+    std::vector<int> m_iniziali;
+    TestoReport m_testo;
+    FormatoCifre m_formato;
+    std::vector<Valuta> m_minimi, m_massimi;
+    std::size_t m_limite;
+    std::string m_nomeReport;
+    std::string m_buffer;
+    std::unique_ptr<QTemporaryFile> m_temporaneo;
+};
+
+// The day figures of a statement, block after block (day-major, one figure per column).
+using ProssimoBlocco = std::function<bool(Giorno &primo, long &giorni, const Valuta *&cifre)>;
+
+// The day lines of the period, block after block.
+void scriviGiorni(const ProssimoBlocco &prossimoBlocco, std::size_t n, RigheGiornaliere &righe, Giorno dalla,
+                  const std::string &primaData)
+{
+    Giorno primo;
+    long giorni = 0;
+    const Valuta *cifre = nullptr;
+    while (prossimoBlocco(primo, giorni, cifre)) {
+        for (long i = 0; i < giorni; ++i) {
+            // The first day line shows the first date exactly as it was typed.
+            const Giorno g{primo.seriale + i};
+            righe.aggiungi(g == dalla ? primaData : g.ggmmaaaa(), cifre + static_cast<std::size_t>(i) * n);
+        }
+    }
+}
+
+// The report file: title, heading, the day lines at their final widths, totals.
+void scriviReport(const std::string &nome, const RichiestaReport &richiesta, const std::vector<std::string> &chiavi,
+                  const std::vector<int> &larghezze, RigheGiornaliere &righe, FormatoCifre formato,
+                  const std::vector<Valuta> &totali)
+{
+    const TestoReport testoReport(larghezze);
+    FileDelReport file(nome);
+    std::string testa;
+    for (const std::string &linea : {TestoReport::titolo(richiesta), testoReport.bordoSuperiore(),
+                                     testoReport.intestazione(chiavi), testoReport.separatore()})
+        testa += linea + "\r\n";
+    file.scrivi(testa);
+    righe.copiaIn(file, larghezze);
+    std::string coda = testoReport.separatore() + "\r\n";
+    testoReport.aggiungiRiga(coda, "TOTALI    ", totali.data(), formato.decimali, formato.separatore);
+    coda += testoReport.bordoInferiore() + "\r\n";
+    file.scrivi(coda);
+    file.chiudi();
+}
+
+// The statement of the columns chiavi (UTF-8) whose figures prossimoBlocco
+// gives and whose totals come once the blocks are done.
+void scriviStatement(const RichiestaReport &richiesta, Giorno dalla, const std::vector<std::string> &chiaviColonne,
+                     const ProssimoBlocco &prossimoBlocco, const std::function<std::vector<Valuta>()> &totali,
+                     const LimitiStampa &limiti)
+{
+    // Texts in Windows-1252.
+    const FormatoCifre formato{richiesta.tipo == TipoReport::Vendite ? 0 : 2, separatoreDecimale()};
+    const std::string primaData = testo::utf8InCp1252(richiesta.dalla);
+    std::vector<std::string> chiavi;
+    for (const std::string &chiave : chiaviColonne) chiavi.push_back(testo::utf8InCp1252(chiave));
+
+    const std::string nome = nomeFileReport();
+    RigheGiornaliere righe(larghezzeIniziali(primaData, chiavi), formato, limiti.righeInMemoria, nome);
+    scriviGiorni(prossimoBlocco, chiavi.size(), righe, dalla, primaData);
+    const std::vector<Valuta> totaliColonne = totali();
+    const std::vector<int> larghezze = righe.larghezzeFinali(totaliColonne);
+    scriviReport(nome, richiesta, chiavi, larghezze, righe, formato, totaliColonne);
+}
+
+// The chain statement's figures: one column per property of the active
+// central archive, in name order; a property's figure of a day is the sum of
+// that day's figures of its own statement by room type. The properties are
+// computed one after the other, all within one reading of the archive.
+void figureCatena(const RichiestaReport &richiesta, Giorno dalla, Giorno alla, MetodoCalcolo metodo,
+                  const AvanzamentoReport &avanzamento, std::vector<std::string> &colonne, std::vector<Valuta> &cifre,
+                  std::vector<Valuta> &totali)
+{
+    const auto contesto = dati::archivio::attivo();
+    if (!contesto)
+        throw ErroreDati("Il report per struttura richiede l'archivio centrale della catena (--archivio URL o PC_ARCHIVIO).");
+    dati::archivio::Lettura lettura;
+    colonne = dati::archivio::strutture();
+    const std::size_t n = colonne.size();
+    const long giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
+    cifre.assign(static_cast<std::size_t>(giorni) * n, Valuta());
+    totali.assign(n, Valuta());
+    struct Ripristina {
+        std::string struttura;
+        ~Ripristina() { dati::archivio::impostaStruttura(struttura); }
+    } ripristina{contesto->struttura};
+    for (std::size_t p = 0; p < n; ++p) {
+        dati::archivio::impostaStruttura(colonne[p]);
+        FigureGiornaliere figure(richiesta.tipo, Raggruppamento::TipiCamere, dalla, alla, metodo);
+        const std::size_t tipi = figure.chiavi().size();
+        Giorno primo;
+        long blocco = 0;
+        const Valuta *valori = nullptr;
+        while (figure.prossimoBlocco(primo, blocco, valori)) {
+            for (long d = 0; d < blocco; ++d) {
+                Valuta somma;
+                for (std::size_t k = 0; k < tipi; ++k) somma = somma + valori[static_cast<std::size_t>(d) * tipi + k];
+                cifre[static_cast<std::size_t>(primo.seriale - dalla.seriale + d) * n + p] = somma;
+            }
+        }
+        for (const Valuta &t : figure.totali()) totali[p] = totali[p] + t;
+        if (avanzamento) avanzamento(static_cast<long>(p + 1) * giorni / static_cast<long>(n), giorni);
+    }
 }
 
 } // namespace
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento)
 {
-    StampaProduzione(richiesta, avanzamento, MetodoCalcolo::Rapido);
+    StampaProduzione(richiesta, avanzamento, MetodoCalcolo::Rapido, LimitiStampa{});
 }
 
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo)
 {
-    MotoreReport m;
+    StampaProduzione(richiesta, avanzamento, metodo, LimitiStampa{});
+}
+
+void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo,
+                      const LimitiStampa &limiti)
+{
     const Giorno dalla = leggiDataRichiesta(richiesta.dalla, "iniziale");
     const Giorno alla = leggiDataRichiesta(richiesta.alla, "finale");
 
-    m.CodiciRiga = leggiChiavi(richiesta.raggruppamento);
-    const std::size_t n = m.CodiciRiga.size();
-    m.ValoriRiga.assign(n, {});
-
-    apriSorgenti(m, richiesta.tipo, dalla.aaaammgg(), alla.aaaammgg());
-
-    // Figures of every day, kept until the end so that a column can be widened
-    // for a figure longer than its 10 characters.
-    const long giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
-    std::vector<Valuta> cifre;
-    if (metodo == MetodoCalcolo::Rapido) {
-        accumulaPeriodo(m, dalla, giorni, richiesta.tipo, richiesta.raggruppamento, cifre, avanzamento);
-    } else {
-        cifre.reserve(static_cast<std::size_t>(giorni) * n);
-        for (Giorno g = dalla; g <= alla; g = g.successivo()) {
-            if (richiesta.tipo == TipoReport::Vendite) m.AccumulaCamere(g.aaaammgg(), richiesta.raggruppamento);
-            else m.AccumulaImporti(g.aaaammgg(), richiesta.raggruppamento);
-            for (auto &v : m.ValoriRiga) {
-                cifre.push_back(v[0]);
-                v[0] = Valuta();
-            }
-            if (avanzamento) avanzamento(g.seriale - dalla.seriale + 1, giorni);
-        }
+    if (richiesta.raggruppamento == Raggruppamento::Strutture) {
+        // A few figures a day per property: the whole period is kept, handed
+        // to the writer a block at a time.
+        std::vector<std::string> colonne;
+        std::vector<Valuta> cifre, totali;
+        figureCatena(richiesta, dalla, alla, metodo, avanzamento, colonne, cifre, totali);
+        const long giorniPeriodo = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
+        long fatti = 0;
+        scriviStatement(
+            richiesta, dalla, colonne,
+            [&](Giorno &primo, long &giorni, const Valuta *&blocco) {
+                if (fatti >= giorniPeriodo) return false;
+                giorni = std::min<long>(limiti.giorniPerBlocco, giorniPeriodo - fatti);
+                primo = Giorno{dalla.seriale + fatti};
+                blocco = cifre.data() + static_cast<std::size_t>(fatti) * colonne.size();
+                fatti += giorni;
+                return true;
+            },
+            [&] { return totali; }, limiti);
+        return;
     }
-    m.RsCorrente.reset();
-    m.RsStorico.reset();
-    m.RsTerzaFonte.reset();
-
-    // Texts, in Windows-1252, and the width of every column: the longest
-    // figure of a column is that of its largest or of its smallest value.
-    const char separatore = separatoreDecimale();
-    const int decimali = richiesta.tipo == TipoReport::Vendite ? 0 : 2;
-    auto lunghezza = [&](Valuta v) {
-        char buffer[32];
-        return v.scrivi(buffer, decimali, separatore);
-    };
-    std::vector<std::string> chiavi(n);
-    std::vector<Valuta> totali(n), minimi(n), massimi(n);
-    std::vector<int> larghezze(n + 1, TestoReport::LarghezzaColonna);
-    const std::string primaData = testo::utf8InCp1252(richiesta.dalla);
-    larghezze[0] = std::max<int>(larghezze[0], static_cast<int>(primaData.size()));
-    for (std::size_t i = 0; i < cifre.size(); ++i) {
-        const std::size_t k = i % n;
-        minimi[k] = std::min(minimi[k], cifre[i]);
-        massimi[k] = std::max(massimi[k], cifre[i]);
-    }
-    for (std::size_t k = 0; k < n; ++k) {
-        chiavi[k] = testo::utf8InCp1252(m.CodiciRiga[k]);
-        totali[k] = m.ValoriRiga[k][1];
-        larghezze[k + 1] = std::max({larghezze[k + 1], static_cast<int>(chiavi[k].size()), lunghezza(totali[k]),
-                                     lunghezza(minimi[k]), lunghezza(massimi[k])});
-    }
-
-    const TestoReport testoReport(larghezze);
-    const QString nome = QString::fromStdString(nomeFileReport());
-    QSaveFile file(nome);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ErroreDati("Impossibile creare il file del report \"" + nome.toStdString() + "\": " + file.errorString().toStdString());
-    std::string blocco;
-    auto svuota = [&](bool sempre) {
-        if (sempre || blocco.size() >= (1u << 16)) {
-            file.write(blocco.data(), static_cast<qint64>(blocco.size()));
-            blocco.clear();
-        }
-    };
-    auto scrivi = [&](const std::string &linea) {
-        blocco += linea;
-        blocco += "\r\n";
-    };
-    scrivi(TestoReport::titolo(richiesta));
-    scrivi(testoReport.bordoSuperiore());
-    scrivi(testoReport.intestazione(chiavi));
-    scrivi(testoReport.separatore());
-    std::size_t i = 0;
-    for (Giorno g = dalla; g <= alla; g = g.successivo(), i += n) {
-        // The first day line shows the first date exactly as it was typed.
-        testoReport.aggiungiRiga(blocco, g == dalla ? primaData : g.ggmmaaaa(), cifre.data() + i, decimali, separatore);
-        svuota(false);
-    }
-    scrivi(testoReport.separatore());
-    testoReport.aggiungiRiga(blocco, "TOTALI    ", totali.data(), decimali, separatore);
-    scrivi(testoReport.bordoInferiore());
-    file.write(blocco.data(), static_cast<qint64>(blocco.size()));
-    if (!file.commit())
-        throw ErroreDati("Impossibile scrivere il file del report \"" + nome.toStdString() + "\": " + file.errorString().toStdString());
+    FigureGiornaliere figure(richiesta.tipo, richiesta.raggruppamento, dalla, alla, metodo);
+    figure.impostaAvanzamento(avanzamento);
+    scriviStatement(
+        richiesta, dalla, figure.chiavi(),
+        [&](Giorno &primo, long &giorni, const Valuta *&cifre) {
+            return figure.prossimoBlocco(primo, giorni, cifre, limiti.giorniPerBlocco);
+        },
+        [&] { return figure.totali(); }, limiti);
 }
 
 } // namespace pc

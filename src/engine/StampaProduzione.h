@@ -1,7 +1,9 @@
 #pragma once
 
+#include "FigureGiornaliere.h"
 #include "Richiesta.h"
 
+#include <cstddef>
 #include <string>
 
 namespace pc {
@@ -16,10 +18,16 @@ namespace pc {
 // report file then stays as it was.
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento = {});
 
-// How the day figures are computed: in one sweep over the records (the normal
-// way), or day by day with find first / find next as the suite's own report
-// does (kept as the reference the sweep is checked against, and for the benchmark).
-enum class MetodoCalcolo { Rapido, GiornoPerGiorno };
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo);
+
+// What the statement holds in memory at once: the days computed per block and
+// the bytes of day lines kept before they go to a temporary file beside the
+// report (until the column widths are known).
+struct LimitiStampa {
+    long giorniPerBlocco = 366;
+    std::size_t righeInMemoria = std::size_t(16) << 20;
+};
+void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo,
+                      const LimitiStampa &limiti);
 
 } // namespace pc

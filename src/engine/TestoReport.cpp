@@ -30,6 +30,7 @@ std::string TestoReport::titolo(const RichiestaReport &r)
     case Raggruppamento::NumeriCamere: t += "NUMERO CAMERA DAL "; break;
     case Raggruppamento::TipiCamere: t += "TIPO CAMERA DAL "; break;
     case Raggruppamento::MacroCategorie: t += "MACRO CATEGORIA DAL "; break;
+    case Raggruppamento::Strutture: t += "STRUTTURA DAL "; break;
     }
     t += testo::utf8InCp1252(r.dalla) + " AL " + testo::utf8InCp1252(r.alla);
     return t;

@@ -1,9 +1,12 @@
 #include "Desktop.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinterInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -42,7 +45,19 @@ public:
     void tieniInPrimoPiano(QWidget *finestra) override
     {
         if (!finestra) return;
-        finestra = finestra->window();
+        mettiInPrimoPiano(finestra->window());
+        // What opens over it (a message after a failure, a dialog) goes on top too.
+        static FinestreFiglieSopra figlie;
+        static QPointer<QCoreApplication> installatoIn;
+        if (QCoreApplication *app = QCoreApplication::instance(); app && installatoIn != app) {
+            app->installEventFilter(&figlie);
+            installatoIn = app;
+        }
+    }
+
+private:
+    static void mettiInPrimoPiano(QWidget *finestra)
+    {
         if (finestra->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return;
         QWindow *nativa = finestra->windowHandle();
         if (!nativa) {
@@ -58,6 +73,27 @@ public:
         finestra->overrideWindowFlags(flags);
         nativa->setFlags(nativa->flags() | Qt::WindowStaysOnTopHint);
     }
+
+    // A window or dialog shown over a window kept on top is kept on top as
+    // well: otherwise the window manager may put it in the ordinary layer,
+    // where any other window covers it while it holds the input.
+    class FinestreFiglieSopra final : public QObject {
+    protected:
+        bool eventFilter(QObject *oggetto, QEvent *evento) override
+        {
+            if (evento->type() != QEvent::Show || !oggetto->isWidgetType()) return false;
+            auto *w = static_cast<QWidget *>(oggetto);
+            if (!w->isWindow() || (w->windowType() != Qt::Dialog && w->windowType() != Qt::Window)) return false;
+            const QWidget *genitore = w->parentWidget();
+            if (genitore && genitore->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+                // Once it is on screen: changing the flag of a window about to
+                // be mapped makes the window system build it anew, unpainted.
+                QMetaObject::invokeMethod(
+                    w, [w] { mettiInPrimoPiano(w); }, Qt::QueuedConnection);
+            }
+            return false;
+        }
+    };
 };
 
 Desktop *g_sostituto = nullptr;

@@ -6,6 +6,8 @@
 #include "Desktop.h"
 #include "EMail.h"
 #include "FileReport.h"
+#include "Protezione.h"
+#include "ScritturaFile.h"
 #include "Twips.h"
 
 #include <QFileInfo>
@@ -114,7 +116,8 @@ Anteprima::Anteprima(QWidget *parent, const std::string &fileReport)
         t->setText(QString::fromUtf8(didascalie[i]));
         t->setFont(fontTasti(i == 0));
         t->setFocusPolicy(Qt::StrongFocus);
-        connect(t, &QAbstractButton::clicked, this, [this, i] { Tasto_Click(i); });
+        connect(t, &QAbstractButton::clicked, this,
+                [this, i] { azioneProtetta(this, QString::fromUtf8(Titolo), [&] { Tasto_Click(i); }); });
     }
     // Tab order: text, Riduci, Espandi, Esci, Avanti, Inizio, E-mail, Salva.
     QWidget *ordine[] = {m_testo, m_tasti[1], m_tasti[2], m_tasti[0], m_tasti[3], m_tasti[4], m_tasti[5], m_tasti[6]};
@@ -161,8 +164,8 @@ void Anteprima::Form_Activate()
     }
     try {
         mostraPagina(m_pagina.caricaPagina(PaginaReport::LimitePrimaPagina));
-    } catch (const std::exception &e) {
-        m_avviso(QString::fromUtf8(e.what()));
+    } catch (...) {
+        m_avviso(QString::fromStdString(descriviEccezione(std::current_exception())));
     }
 }
 
@@ -196,8 +199,8 @@ void Anteprima::Tasto_Click(int indice)
             m_pagina.riapriDoveEra();
             eseguiTasto(indice);
         }
-    } catch (const std::exception &e) {
-        m_avviso(QString::fromUtf8(e.what()));
+    } catch (...) {
+        m_avviso(QString::fromStdString(descriviEccezione(std::current_exception())));
     }
 }
 
@@ -253,7 +256,10 @@ void mostraAnteprima(QWidget *parent)
 void inviaEMail(const QString &testo)
 {
     scriviFileEMail(testo);
-    if (!desktop().avviaProgramma(QString::fromUtf8(ProgrammaPostaElettronica))) {
+    if (desktop().avviaProgramma(QString::fromUtf8(ProgrammaPostaElettronica))) return;
+    // Without the suite's sender the desktop's mail composer takes the page.
+    const QString allegato = QFileInfo(QString::fromStdString(nomeFileEMail())).absoluteFilePath();
+    if (!desktop().avviaProgramma(QString::fromUtf8(ComposerPostaElettronica), argomentiComposer(testo, allegato))) {
         throw ErroreDati(std::string("Impossibile avviare il programma di posta \"") + ProgrammaPostaElettronica +
                          "\". Il testo da inviare \xC3\xA8 stato comunque scritto nel file \"" + nomeFileEMail() +
                          "\".");
@@ -268,8 +274,8 @@ bool esportaFoglioElettronico(QWidget *parent, const std::function<void(const QS
     };
     try {
         pc::ConvertiXLS(nomeFileReport());
-    } catch (const ErroreDati &e) {
-        avvisa(QString::fromUtf8(e.what()));
+    } catch (...) {
+        avvisa(QString::fromStdString(descriviEccezione(std::current_exception())));
         return false;
     }
     const QString csv = QFileInfo(QString::fromStdString(nomeFileCsv())).absoluteFilePath();

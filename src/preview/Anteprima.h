@@ -83,8 +83,9 @@ private:
 // Shows the preview of the current report modally over `parent`.
 void mostraAnteprima(QWidget *parent);
 
-// Writes the hand-off file and starts "Zaroza.exe" through the desktop layer.
-// Throws ErroreDati when the file cannot be written or the program cannot be
+// Writes the hand-off file and starts "Zaroza.exe" through the desktop layer;
+// where that is not installed, hands the page to the desktop's mail composer.
+// Throws ErroreDati when the file cannot be written or neither program can be
 // started (the file then stays written).
 void inviaEMail(const QString &testo);
 

@@ -3,6 +3,12 @@
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "FileTesto.h"
+#include "ScritturaFile.h"
+#include "Testo.h"
+
+#include <fstream>
+#include <string_view>
+#include <vector>
 
 namespace pc {
 
@@ -21,6 +27,28 @@ bool traCifre(const std::string &riga, std::size_t i)
     return i > 0 && cifra(riga, i - 1) && cifra(riga, i + 1) && cifra(riga, i + 2);
 }
 
+// A UTF-8 text with at least one character outside ASCII and nothing that
+// UTF-8 forbids: a settings file saved by an editor as UTF-8.
+bool utf8NonAscii(std::string_view t)
+{
+    bool oltreAscii = false;
+    for (std::size_t i = 0; i < t.size();) {
+        const auto c = static_cast<unsigned char>(t[i]);
+        std::size_t n = 0;
+        if (c < 0x80) n = 1;
+        else if (c >= 0xC2 && c <= 0xDF) n = 2;
+        else if (c >= 0xE0 && c <= 0xEF) n = 3;
+        else if (c >= 0xF0 && c <= 0xF4) n = 4;
+        else return false;
+        if (i + n > t.size()) return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(t[i + k]) & 0xC0) != 0x80) return false;
+        oltreAscii = oltreAscii || n > 1;
+        i += n;
+    }
+    return oltreAscii;
+}
+
 } // namespace
 
 SeparatoriXLS leggiSeparatoriXLS(const std::string &file)
@@ -28,6 +56,9 @@ SeparatoriXLS leggiSeparatoriXLS(const std::string &file)
     SeparatoriXLS s;
     std::string contenuto;
     if (!filetesto::leggi(file, contenuto)) return s;
+    // Saved by an editor as UTF-8 (with or without its mark): read as such.
+    if (contenuto.rfind("\xEF\xBB\xBF", 0) == 0) contenuto = testo::utf8InCp1252(std::string_view(contenuto).substr(3));
+    else if (utf8NonAscii(contenuto)) contenuto = testo::utf8InCp1252(contenuto);
     const auto r = filetesto::righe(contenuto);
     if (r.size() > 0) s.campo = r[0];
     if (r.size() > 1) s.decimale = r[1];
@@ -93,23 +124,127 @@ std::string convertiRigaXLS(const std::string &riga, const SeparatoriXLS &sep, c
 
 std::string nomeFileCsv() { return nomeFileReport() + ".csv"; }
 
-void ConvertiXLS(const std::string &testo) { ConvertiXLS(testo, separatoreDecimale()); }
+namespace {
 
-void ConvertiXLS(const std::string &testo, char virgola)
+constexpr unsigned char Verticale = 179;
+
+// The decimal mark of the amounts of a day or totals line of a report: a
+// report's figures carry exactly two decimals and no thousands marks, so the
+// character before the last two digits of a figure is its decimal mark.
+// NessunaCifra for a line that is not a line of figures, InteriSoli for one
+// whose figures are whole numbers.
+constexpr int NessunaCifra = -1;
+constexpr int InteriSoli = 0;
+int virgolaDellaRiga(const std::string &riga)
+{
+    if (riga.empty() || static_cast<unsigned char>(riga[0]) != Verticale) return NessunaCifra;
+    const std::size_t primaCella = riga.find(static_cast<char>(Verticale), 1);
+    if (primaCella == std::string::npos || testo::trim(std::string_view(riga).substr(1, primaCella - 1)) == "DATA")
+        return NessunaCifra;
+    bool cifre = false;
+    for (std::size_t i = primaCella + 1; i < riga.size(); ++i) {
+        cifre = cifre || cifra(riga, i);
+        // A figure ends at a frame character: "...d,dd" + 179.
+        if (static_cast<unsigned char>(riga[i]) == Verticale && i >= 4 && (riga[i - 3] == ',' || riga[i - 3] == '.') &&
+            cifra(riga, i - 1) && cifra(riga, i - 2) && cifra(riga, i - 4))
+            return riga[i - 3];
+    }
+    return cifre ? InteriSoli : NessunaCifra;
+}
+
+// The lines of a text file read block by block: CR LF, CR or LF end a line;
+// a last line without its end is a line too.
+class LettoreRighe {
+public:
+    explicit LettoreRighe(const std::string &file) : m_f(file, std::ios::binary) {}
+    bool aperto() const { return static_cast<bool>(m_f); }
+    bool errore() const { return m_f.bad(); }
+
+    bool prossima(std::string &riga)
+    {
+        for (;;) {
+            const std::size_t fine = m_dati.find_first_of("\r\n", m_pos);
+            if (fine != std::string::npos && (fine + 1 < m_dati.size() || m_dati[fine] == '\n' || m_finito)) {
+                riga.assign(m_dati, m_pos, fine - m_pos);
+                m_pos = fine + 1;
+                if (m_dati[fine] == '\r' && m_pos < m_dati.size() && m_dati[m_pos] == '\n') ++m_pos;
+                return true;
+            }
+            if (m_finito) {
+                if (m_pos >= m_dati.size()) return false;
+                riga.assign(m_dati, m_pos);
+                m_pos = m_dati.size();
+                return true;
+            }
+            m_dati.erase(0, m_pos);
+            m_pos = 0;
+            const std::size_t prima = m_dati.size();
+            m_dati.resize(prima + Blocco);
+            m_f.read(m_dati.data() + prima, static_cast<std::streamsize>(Blocco));
+            m_dati.resize(prima + static_cast<std::size_t>(m_f.gcount()));
+            if (!m_f) m_finito = true;
+        }
+    }
+
+private:
+    static constexpr std::size_t Blocco = std::size_t{1} << 20;
+    std::ifstream m_f;
+    std::string m_dati;
+    std::size_t m_pos = 0;
+    bool m_finito = false;
+};
+
+// Converts `testo` into the spreadsheet file; `virgola` '\0' means "the
+// report's own mark", read from its first lines of figures.
+void converti(const std::string &testo, char virgola)
 {
     const SeparatoriXLS sep = leggiSeparatoriXLS();
-    std::string contenuto;
-    if (!filetesto::leggi(testo, contenuto)) {
+    LettoreRighe in(testo);
+    if (!in.aperto()) {
         throw ErroreDati("Impossibile leggere il file del report \"" + testo +
                          "\": il file non esiste o non si pu\xC3\xB2 aprire. Preparare prima la stampa.");
     }
+    ScritturaFile out(nomeFileCsv(), "il file per il foglio elettronico");
     std::string uscita;
-    uscita.reserve(contenuto.size() + contenuto.size() / 4);
-    for (const std::string &riga : filetesto::righe(contenuto)) {
+    auto scrivi = [&](const std::string &riga) {
         uscita += convertiRigaXLS(riga, sep, virgola);
         uscita += "\r\n";
+        if (uscita.size() >= (std::size_t{1} << 20)) {
+            out.scrivi(uscita);
+            uscita.clear();
+        }
+    };
+    // Lines are held back only until the mark is known: the first day line
+    // of a report tells it; a report of whole numbers, or a text that is not
+    // a report, uses the locale's.
+    constexpr std::size_t MassimoInAttesa = 64;
+    std::vector<std::string> inAttesa;
+    std::string riga;
+    while (in.prossima(riga)) {
+        if (virgola == '\0') {
+            const int trovata = virgolaDellaRiga(riga);
+            if (trovata > 0) virgola = static_cast<char>(trovata);
+            else if (trovata == InteriSoli || inAttesa.size() >= MassimoInAttesa) virgola = separatoreDecimale();
+            if (virgola == '\0') {
+                inAttesa.push_back(riga);
+                continue;
+            }
+            for (const std::string &r : inAttesa) scrivi(r);
+            inAttesa.clear();
+        }
+        scrivi(riga);
     }
-    filetesto::scrivi(nomeFileCsv(), uscita);
+    if (in.errore()) throw ErroreDati("Impossibile leggere il file del report \"" + testo + "\": errore di lettura.");
+    if (virgola == '\0') virgola = separatoreDecimale();
+    for (const std::string &r : inAttesa) scrivi(r);
+    out.scrivi(uscita);
+    out.conferma();
 }
+
+} // namespace
+
+void ConvertiXLS(const std::string &testo) { converti(testo, '\0'); }
+
+void ConvertiXLS(const std::string &testo, char virgola) { converti(testo, virgola); }
 
 } // namespace pc

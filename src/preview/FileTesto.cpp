@@ -1,27 +1,11 @@
 #include "FileTesto.h"
 
-#include "ErroreDati.h"
+#include "ScritturaFile.h"
 #include "Testo.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace pc::filetesto {
-
-namespace {
-
-std::string causa(const QFileDevice &f)
-{
-    switch (f.error()) {
-    case QFileDevice::PermissionsError: return "permesso negato";
-    case QFileDevice::OpenError: return "il file o la cartella non si possono aprire";
-    case QFileDevice::WriteError: return "errore di scrittura (disco pieno?)";
-    case QFileDevice::ReadError: return "errore di lettura";
-    default: return "errore del file system";
-    }
-}
-
-} // namespace
 
 std::vector<std::string> righe(const std::string &contenuto)
 {
@@ -53,14 +37,7 @@ bool leggi(const std::string &file, std::string &contenuto)
 
 void scrivi(const std::string &file, const std::string &contenuto)
 {
-    QSaveFile f(QString::fromStdString(file));
-    if (!f.open(QIODevice::WriteOnly)) {
-        throw ErroreDati("Impossibile scrivere il file \"" + file + "\": " + causa(f) + ".");
-    }
-    f.write(contenuto.data(), static_cast<qint64>(contenuto.size()));
-    if (!f.commit()) {
-        throw ErroreDati("Impossibile scrivere il file \"" + file + "\": " + causa(f) + ".");
-    }
+    scriviFileAtomico(file, contenuto);
 }
 
 std::string perFile(const QString &testo)

@@ -1,9 +1,9 @@
 #include "ImpostazioniStampa.h"
 
 #include "Database.h"
+#include "Dialetto.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
-#include "MotoreReport.h"
 #include "TavoRoutine.h"
 #include "Testo.h"
 #include "Valore.h"
@@ -124,6 +124,10 @@ long long arrotondaPari(double valore)
     std::fesetround(FE_TONEAREST);
     const double r = std::nearbyint(valore);
     std::fesetround(modo);
+    // Beyond the range a whole number can hold, the nearest end of it (the
+    // callers' own range checks then name the field).
+    if (r >= 0x1p63) return std::numeric_limits<long long>::max();
+    if (r < -0x1p63) return std::numeric_limits<long long>::min();
     return static_cast<long long>(r);
 }
 
@@ -136,7 +140,7 @@ ImpostazioniStampa raccogliImpostazioni(const SceltaStampa &scelta)
     auto db = dati::Database::open(FileStampanti);
     auto stampanti = db->openRecordset("Stampanti");
     auto setStampa = db->openRecordset("SetStampa");
-    if (!stampanti->findFirst("Destinazione = " + quotaCriterio(scelta.destinazione))) {
+    if (!stampanti->findFirst("Destinazione = " + dati::dialetto::quotaCriterio(scelta.destinazione))) {
         db->close();
         throw ErroreDati("La destinazione di stampa \"" + scelta.destinazione + "\" non esiste nella tabella Stampanti (" +
                          FileStampanti + "): nulla \xC3\xA8 stato stampato.");

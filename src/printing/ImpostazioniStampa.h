@@ -45,7 +45,8 @@ double leggiNumero(std::string_view testo);
 // with leggiNumero; a group beyond the end of the text is 0.
 std::array<double, 12> leggiGruppi(std::string_view testo);
 
-// Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2).
+// Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2);
+// a value beyond the range of long long gives its nearest end, NaN gives 0.
 long long arrotondaPari(double valore);
 
 } // namespace pc

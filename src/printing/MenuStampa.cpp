@@ -5,6 +5,9 @@
 #include "Desktop.h"
 #include "DestinazioniStampa.h"
 #include "ErroreDati.h"
+#include "ImmagineEsci.h"
+#include "Protezione.h"
+#include "ScritturaFile.h"
 #include "StampaReport.h"
 #include "FileReport.h"
 #include "TavoRoutine.h"
@@ -131,10 +134,10 @@ void MenuStampa::costruisci()
         c->setObjectName(QLatin1String(nome));
         c->setEditable(false);
         c->setFont(carattere({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}, 8.25, true));
-        QPalette colori = c->palette();
-        colori.setColor(QPalette::Button, QColor(255, 224, 192));
-        colori.setColor(QPalette::Base, QColor(255, 224, 192));
-        c->setPalette(colori);
+        // A flat background: the style's own button gradient would tint it
+        // (a rule with its own border, or the style would still draw its frame).
+        c->setStyleSheet(QStringLiteral("QComboBox { background-color: rgb(255, 224, 192); "
+                                        "border: 1px solid rgb(122, 122, 122); border-radius: 2px; padding: 0px 4px; }"));
         metti(c, 1320, alto, 4695, 330);
         return c;
     };
@@ -153,11 +156,17 @@ void MenuStampa::costruisci()
     m_chk = casella("Chk", QStringLiteral("Stampa Compressa"), 84, 1935, 255);
     m_chk2 = casella("Chk2", QStringLiteral("Stampa orizzontale"), 2040, 1980, 264);
     m_chk3 = casella("Chk3", QStringLiteral("Stampa fronte / retro"), 4080, 2220, 264);
+    // One font for the three options: the smallest that each needed to fit.
+    QFont comune = m_chk->font();
+    for (QCheckBox *k : {m_chk2, m_chk3})
+        if (k->font().pointSizeF() < comune.pointSizeF()) comune = k->font();
+    for (QCheckBox *k : {m_chk, m_chk2, m_chk3}) k->setFont(comune);
     etichetta(0, QStringLiteral("Stampante "), 1200);
     m_combo2 = elenco("Combo2", 1200);
 
     const QPixmap immagini[6] = {immagine("x-office-document"), immagine("x-office-spreadsheet"), iconaPdf(),
-                                 immagine("printer"), iconaAnteprima(), immagine("system-log-out")};
+                                 immagine("printer"), iconaAnteprima(),
+                                 immagineEsci(twipsX(this, 720), devicePixelRatioF())};
     const QString suggerimenti[6] = {QStringLiteral("Documento modificabile"), QStringLiteral("Foglio elettronico"),
                                      QStringLiteral("Stampa PDF"), QStringLiteral("Stampa"),
                                      QStringLiteral("Anteprima di stampa"), QStringLiteral("Esci")};
@@ -172,7 +181,8 @@ void MenuStampa::costruisci()
         b->setAccessibleName(suggerimenti[i]);
         b->setAutoDefault(false);
         metti(b, sinistre[i], 1680, 855, 855);
-        connect(b, &QPushButton::clicked, this, [this, i] { Tst_Click(i); });
+        connect(b, &QPushButton::clicked, this,
+                [this, i] { azioneProtetta(this, QStringLiteral("Stampe non modificabili"), [&] { Tst_Click(i); }); });
         m_tst[i] = b;
     }
 
@@ -201,8 +211,11 @@ void MenuStampa::Form_Load(const QDateTime &adesso)
     if (QFile::exists(report) && QDir(QStringLiteral("doc")).exists()) {
         // A copy of an earlier report in the same minute is replaced, so the
         // document always holds the report just written.
-        if (QFile::exists(m_fileDoc)) QFile::remove(m_fileDoc);
-        QFile::copy(report, m_fileDoc);
+        try {
+            copiaFileAtomico(report.toStdString(), m_fileDoc.toStdString(), "la copia del report");
+        } catch (...) {
+            m_erroreDoc = QString::fromStdString(descriviEccezione(std::current_exception()));
+        }
     }
 
     m_combo2->clear();
@@ -219,9 +232,10 @@ bool MenuStampa::Form_Activate()
     try {
         if (const auto codice = leggiCodiceAssistenza()) m_codiceAssistenza = QString::fromStdString(*codice);
         for (const std::string &d : leggiDestinazioni()) m_combo1->addItem(QString::fromStdString(d));
-    } catch (const std::exception &e) {
+    } catch (...) {
         m_combo1->clear();
-        chiudiDopo(QStringLiteral("Impossibile aprire il menu delle stampe:\n") + QString::fromStdString(e.what()));
+        chiudiDopo(QStringLiteral("Impossibile aprire il menu delle stampe:\n") +
+                   QString::fromStdString(descriviEccezione(std::current_exception())));
         return false;
     }
     if (m_combo1->count() == 0) {
@@ -294,6 +308,10 @@ void MenuStampa::Tst_Click(int indice)
 
 void MenuStampa::suDocumento()
 {
+    if (!m_erroreDoc.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Stampe non modificabili"), m_erroreDoc);
+        return;
+    }
     // The desktop's answer is not needed: a missing file or application just
     // leaves the menu as it is.
     desktop().apriConApplicazione(m_fileDoc);
@@ -350,8 +368,9 @@ void MenuStampa::stampaReport(MenuStampa &menu)
     scelta.fronteRetro = menu.fronteRetro();
     try {
         pc::stampaReport(scelta, menu.codiceAssistenza().toStdString());
-    } catch (const ErroreDati &e) {
-        QMessageBox avviso(QMessageBox::Warning, QStringLiteral("Stampa"), QString::fromStdString(e.what()), QMessageBox::Ok, &menu);
+    } catch (...) {
+        QMessageBox avviso(QMessageBox::Warning, QStringLiteral("Stampa"),
+                           QString::fromStdString(descriviEccezione(std::current_exception())), QMessageBox::Ok, &menu);
         avviso.setObjectName(QStringLiteral("AvvisoStampaNonRiuscita"));
         avviso.exec();
     }

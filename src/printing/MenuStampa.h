@@ -104,6 +104,7 @@ private:
 
     QString m_codiceAssistenza;
     QString m_fileDoc;
+    QString m_erroreDoc;   // why the document copy could not be written
     bool m_inChiusura = false;
 
     Azione m_foglioElettronico;

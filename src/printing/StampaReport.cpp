@@ -3,12 +3,9 @@
 #include "ConvertiBordi.h"
 #include "Converti2.h"
 #include "ErroreDati.h"
+#include "ScritturaFile.h"
 #include "StampanteQt.h"
 #include "Testo.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 #include <fstream>
@@ -27,8 +24,6 @@ bool contiene(const std::string &codice, char lettera) { return codice.find(lett
 // Sizes are kept to the hundredth of a point, so that lowering and raising by
 // 0.4 gives back exactly the size it started from.
 double alCentesimo(double punti) { return std::round(punti * 100.0) / 100.0; }
-
-QString nomeQ(const std::string &utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 // The system-printer path. A page is started only when something is to be
 // printed on it: a full page, or a form-feed line, closes the page, and the
@@ -103,7 +98,16 @@ void StampaLaser(const std::string &testo, OperazioniStampante &st)
         st.scrivi(sospeso, false);
         sospeso.clear();
         if (!grassetto) {
-            st.impostaDimensione(alCentesimo(st.dimensione() - PassoGrassetto));
+            // Every line with an odd number of markers leaves the size 0.4
+            // point lower: a report full of stray markers would end at no
+            // size at all, which is the report's fault, not the settings'.
+            const double minore = alCentesimo(st.dimensione() - PassoGrassetto);
+            if (!(minore > 0.0))
+                throw ErroreDati("Il report contiene troppi segni di grassetto (il carattere \"\xC3\xA7\", byte 231) senza "
+                                 "chiusura: ogni riga con un numero dispari di segni riduce il carattere di 0,4 punti e la "
+                                 "dimensione scenderebbe a zero. Il report contiene byte estranei: rifare la stampa della "
+                                 "produzione. Nulla \xC3\xA8 stato stampato.");
+            st.impostaDimensione(minore);
             st.impostaGrassetto(true);
         } else {
             st.impostaDimensione(alCentesimo(st.dimensione() + PassoGrassetto));
@@ -177,28 +181,9 @@ std::string preparaStampaGrezza(const ImpostazioniStampa &imp, const SceltaStamp
 
 void scriviSuDispositivo(const std::string &dispositivo, const std::string &byte)
 {
-    const QString nome = nomeQ(dispositivo);
-    const QFileInfo info(nome);
-    auto errore = [&](const QString &causa) {
-        return ErroreDati("Impossibile scrivere sul dispositivo di stampa \"" + dispositivo + "\": " + causa.toStdString() + ".");
-    };
-    if (info.exists() && !info.isFile()) {
-        // A device, a port or a pipe: it cannot be replaced, only written to.
-        if (info.isDir()) throw errore(QStringLiteral("\xC3\xA8 una cartella"));
-        QFile f(nome);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) throw errore(f.errorString());
-        if (f.write(byte.data(), static_cast<qint64>(byte.size())) != static_cast<qint64>(byte.size())) throw errore(f.errorString());
-        f.close();
-        return;
-    }
-    QSaveFile f(nome);
-    if (!f.open(QIODevice::WriteOnly)) throw errore(f.errorString());
-    if (f.write(byte.data(), static_cast<qint64>(byte.size())) != static_cast<qint64>(byte.size())) {
-        const QString causa = f.errorString();
-        f.cancelWriting();
-        throw errore(causa);
-    }
-    if (!f.commit()) throw errore(f.errorString());
+    // A device, a port or a pipe is written in place; a file is replaced
+    // only when complete.
+    scriviFileAtomico(dispositivo, byte, "sul dispositivo di stampa");
 }
 
 std::vector<std::string> leggiRigheReport(const std::string &file)

@@ -1,6 +1,7 @@
 #include "StampanteQt.h"
 
 #include "ErroreDati.h"
+#include "ScritturaFile.h"
 #include "Testo.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -24,6 +26,29 @@ QString q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_
 bool finisceConPdf(const std::string &nome)
 {
     return nome.size() >= 4 && testo::ugualeNoCase(std::string_view(nome).substr(nome.size() - 4), ".pdf");
+}
+
+// A PDF that is not empty and ends with its end-of-file mark.
+bool pdfCompleto(const std::string &file)
+{
+    std::FILE *f = std::fopen(file.c_str(), "rb");
+    if (!f) return false;
+    char coda[64] = {};
+    std::size_t letti = 0;
+    bool bene = std::fseek(f, 0, SEEK_END) == 0;
+    const long dimensione = bene ? std::ftell(f) : -1;
+    bene = dimensione > 0;
+    if (bene) {
+        const long da = dimensione > static_cast<long>(sizeof coda) ? dimensione - static_cast<long>(sizeof coda) : 0;
+        bene = std::fseek(f, da, SEEK_SET) == 0;
+        if (bene) letti = std::fread(coda, 1, sizeof coda, f);
+        bene = bene && !std::ferror(f);
+    }
+    std::fclose(f);
+    if (!bene) return false;
+    std::string_view fine(coda, letti);
+    while (!fine.empty() && (fine.back() == '\n' || fine.back() == '\r' || fine.back() == ' ')) fine.remove_suffix(1);
+    return fine.size() >= 5 && fine.substr(fine.size() - 5) == "%%EOF";
 }
 
 QPageLayout::Orientation qtOrientamento(Orientamento o)
@@ -65,9 +90,14 @@ void StampanteQt::scegliStampante(const std::string &nome)
         const QFileInfo finale(q(nome));
         if (!finale.absoluteDir().exists())
             throw ErroreDati("Impossibile creare il file PDF \"" + nome + "\": la cartella non esiste.");
+        vietaArchivio(nome, "il file PDF");
+        const std::string natura = naturaPercorso(nome);
+        if (!natura.empty())
+            throw ErroreDati("Impossibile creare il file PDF \"" + nome + "\": non \xC3\xA8 un file ma " + natura + ".");
         QTemporaryFile riserva(finale.absoluteFilePath() + QStringLiteral(".XXXXXX"));
         riserva.setAutoRemove(false);
-        if (!riserva.open()) throw ErroreDati("Impossibile creare il file PDF \"" + nome + "\": " + riserva.errorString().toStdString() + ".");
+        errno = 0;
+        if (!riserva.open()) throw ErroreDati("Impossibile creare il file PDF \"" + nome + "\": " + causaFile(riserva, errno) + ".");
         m_pdfTemporaneo = riserva.fileName().toStdString();
         riserva.close();
         m_pdfFinale = nome;
@@ -131,7 +161,12 @@ void StampanteQt::inizia()
 void StampanteQt::paginaSuccessiva()
 {
     m_printer.setPageOrientation(qtOrientamento(m_orientamento));
-    if (!m_printer.newPage()) throw ErroreDati("La stampante \"" + m_nomeUsato + "\" non ha accettato una nuova pagina.");
+    if (!m_printer.newPage()) {
+        if (!m_pdfFinale.empty())
+            throw ErroreDati("Impossibile scrivere il file PDF \"" + m_pdfFinale +
+                             "\": la scrittura si \xC3\xA8 interrotta (disco pieno o limite di dimensione dei file?). Nulla \xC3\xA8 stato stampato.");
+        throw ErroreDati("La stampante \"" + m_nomeUsato + "\" non ha accettato una nuova pagina.");
+    }
     ++m_pagine;
     m_x = m_y = m_altezzaRiga = 0;
 }
@@ -172,17 +207,27 @@ void StampanteQt::fineDocumento()
     const bool chiusa = m_painter.end();
     m_finito = true;
     if (!chiusa || m_printer.printerState() == QPrinter::Error) {
-        if (!m_pdfTemporaneo.empty()) std::remove(m_pdfTemporaneo.c_str());
+        if (!m_pdfTemporaneo.empty()) {
+            std::remove(m_pdfTemporaneo.c_str());
+            throw ErroreDati("Impossibile scrivere il file PDF \"" + m_pdfFinale +
+                             "\": la scrittura non \xC3\xA8 riuscita (disco pieno o limite di dimensione dei file?). Nulla \xC3\xA8 stato stampato.");
+        }
         throw ErroreDati("La stampa su \"" + m_nomeUsato + "\" non \xC3\xA8 riuscita.");
     }
     if (!m_pdfTemporaneo.empty()) {
-        std::error_code e;
-        std::filesystem::rename(m_pdfTemporaneo, m_pdfFinale, e);
-        if (e) {
-            std::remove(m_pdfTemporaneo.c_str());
-            throw ErroreDati("Impossibile scrivere il file PDF \"" + m_pdfFinale + "\": " + e.message() + ".");
-        }
+        // Qt does not tell when writing the PDF failed (a full disk, a size
+        // limit): the file must be whole before it takes the final name.
+        const std::string temporaneo = std::move(m_pdfTemporaneo);
         m_pdfTemporaneo.clear();
+        if (!pdfCompleto(temporaneo)) {
+            std::remove(temporaneo.c_str());
+            std::string esito;
+            std::error_code ec;
+            if (std::filesystem::exists(m_pdfFinale, ec)) esito = " Il file precedente non \xC3\xA8 stato modificato.";
+            throw ErroreDati("Impossibile scrivere il file PDF \"" + m_pdfFinale +
+                             "\": il file scritto \xC3\xA8 incompleto (disco pieno o limite di dimensione dei file?). Nulla \xC3\xA8 stato stampato." + esito);
+        }
+        sostituisciFile(temporaneo, m_pdfFinale, "il file PDF");
     }
 }
 

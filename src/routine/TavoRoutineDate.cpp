@@ -1,5 +1,8 @@
 #include "TavoRoutineDate.h"
 
+#include "Calendario.h"
+#include "DateReport.h"
+
 #include <limits>
 
 namespace pc::TavoRoutine {
@@ -116,7 +119,8 @@ QString CompletaData(const QString &Testo)
 {
     if (Testo.size() == 6) {
         const QString anno = Testo.mid(4, 2);
-        const QString secolo = ValoreIniziale(anno) >= 20 ? QStringLiteral("/19") : QStringLiteral("/20");
+        const int aa = static_cast<int>(ValoreIniziale(anno));   // two characters: -9..99
+        const QString secolo = calendario::annoDaDueCifre(aa) >= 2000 ? QStringLiteral("/20") : QStringLiteral("/19");
         return Testo.left(2) + u'/' + Testo.mid(2, 2) + secolo + anno;
     }
     if (Testo.size() == 8) return Testo.left(2) + u'/' + Testo.mid(2, 2) + u'/' + Testo.mid(4, 4);
@@ -132,11 +136,12 @@ short DataValida(const QString &Testo)
     const QString data = Testo.mid(inizio, fine - inizio);
     if (data.size() != 10) return 0;
 
-    const Data d = leggiData(data);
-    if (d.mese < 1 || d.mese > 12 || d.anno < 1900) return 0;
-    // Four characters hold at most 9999, so the year fits a short.
-    GiorniMese[2] = AnnoBisestile(short(d.anno)) == 1 ? 29 : 28;
-    return (d.giorno >= 1 && d.giorno <= GiorniMese[d.mese]) ? 1 : 0;
+    // The same reading as the report's own (Giorno::leggi), so that a date
+    // accepted here is never refused, nor read otherwise, by the report.
+    const auto giorno = Giorno::leggi(data.toStdString());
+    if (!giorno || giorno->anno() < 1900) return 0;
+    GiorniMese[2] = AnnoBisestile(short(giorno->anno())) == 1 ? 29 : 28;
+    return giorno->giorno() <= GiorniMese[giorno->mese()] ? 1 : 0;
 }
 
 short PeriodoValido(const QString &DataDa, const QString &DataA)
@@ -149,6 +154,6 @@ short PeriodoValido(const QString &DataDa, const QString &DataA)
     return 1;
 }
 
-short AnnoBisestile(short Anno) { return Anno % 4 == 0 ? 1 : 0; }
+short AnnoBisestile(short Anno) { return calendario::bisestile(Anno) ? 1 : 0; }
 
 } // namespace pc::TavoRoutine

@@ -23,23 +23,25 @@ namespace pc::TavoRoutine {
 // Any other mode is treated as mode 0.
 QString PulisciTesto(const QString &Testo, short Modo, const QLocale &locale = QLocale::system());
 
-// Completes a short date: 6 characters ddmmyy become "dd/mm/yyyy" (years 00
-// to 19 in 2000-2019, 20 to 99 in 1920-1999); 8 characters ddmmyyyy become
+// Completes a short date: 6 characters ddmmyy become "dd/mm/yyyy" (the year
+// yy as 20yy when that is at most 20 years after the current year, else as
+// 19yy: calendario::annoDaDueCifre, the rule of the batch commands too);
+// 8 characters ddmmyyyy become
 // "dd/mm/yyyy". Any other length is returned unchanged. No character is
 // inspected.
 QString CompletaData(const QString &Testo);
 
 // 1 when the text (blanks around it removed) is a valid date "dd/mm/yyyy":
-// 10 characters, month 1-12, year from 1900, day within the month. The
-// separators in positions 3 and 6 are not looked at. Rewrites February in
-// GiorniMese (29 or 28) before the lookup.
+// 10 characters read as the report reads a date (Giorno::leggi: digits
+// separated by '/', '-', '.' or a blank), year from 1900, day within the
+// month. Rewrites February in GiorniMese (29 or 28) before the lookup.
 short DataValida(const QString &Testo);
 
 // 1 when the first date is not after the last (both read from their first 10
 // characters as in DataValida, without checking them); equal dates give 1.
 short PeriodoValido(const QString &DataDa, const QString &DataA);
 
-// 1 when the year is divisible by 4 (no century rule: 1900 counts as leap).
+// 1 for a leap year of the Gregorian calendar (1900 is not, 2000 is).
 short AnnoBisestile(short Anno);
 
 // The number a piece of text starts with, blanks ignored anywhere, with an

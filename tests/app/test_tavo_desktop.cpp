@@ -1,6 +1,7 @@
 // The main window driven as a user would: keys, clicks, the report run.
 #include "TavoDesktop.h"
 
+#include "Calendario.h"
 #include "ErroreDati.h"
 #include "TavoRoutine.h"
 
@@ -19,8 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <vector>
 
@@ -247,14 +250,17 @@ TEST_F(FinestraPrincipale, InvioCompletaLaDataEPassaAllaSeconda)
     struct Caso {
         const char *digitato, *atteso;
     };
+    // Two-digit years as the batch commands read them, from a fixed today.
+    pc::calendario::impostaOggi(pc::calendario::seriale(2026, 12, 8));
     for (const Caso c : {Caso{"010312", "01/03/2012"}, Caso{"010399", "01/03/1999"}, Caso{"010319", "01/03/2019"},
-                         Caso{"010320", "01/03/1920"}, Caso{"01032012", "01/03/2012"}, Caso{"29/02/2012", "29/02/2012"},
-                         Caso{"29/02/1900", "29/02/1900"}, Caso{"01-03-2012", "01-03-2012"},
-                         Caso{"01'03'2012", "01\u00b403\u00b42012"}}) {
+                         Caso{"010320", "01/03/2020"}, Caso{"010346", "01/03/2046"}, Caso{"010347", "01/03/1947"},
+                         Caso{"01032012", "01/03/2012"}, Caso{"29/02/2012", "29/02/2012"}, Caso{"29/02/2000", "29/02/2000"},
+                         Caso{"01-03-2012", "01-03-2012"}}) {
         scriviEInvio(0, QString::fromUtf8(c.digitato));
         EXPECT_EQ(casella(0)->text(), QString::fromUtf8(c.atteso)) << c.digitato;
         EXPECT_EQ(aFuoco(), casella(1)) << c.digitato;
     }
+    pc::calendario::ripristinaOggi();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(richieste.empty()) << "Enter never starts the report";
 }
@@ -262,7 +268,8 @@ TEST_F(FinestraPrincipale, InvioCompletaLaDataEPassaAllaSeconda)
 TEST_F(FinestraPrincipale, DataErrataSvuotataETieneIlFuoco)
 {
     for (int i = 0; i < 2; ++i)
-        for (const char *t : {"29/02/2011", "290211", "31/04/2012", "01/13/2012", "01/01/1899", "0103", "ciao", ""}) {
+        for (const char *t : {"29/02/2011", "290211", "31/04/2012", "01/13/2012", "01/01/1899", "0103", "ciao", "",
+                              "29/02/1900", "01'03'2012", "9 /12/2012"}) {
             scriviEInvio(i, QString::fromUtf8(t));
             EXPECT_TRUE(casella(i)->text().isEmpty()) << i << " " << t;
             EXPECT_EQ(aFuoco(), casella(i)) << i << " " << t;
@@ -490,14 +497,36 @@ TEST_F(FinestraPrincipale, ErroreDelReportMostraUnMessaggioELaFinestraResta)
 
 TEST_F(FinestraPrincipale, ErroreImprevistoNonChiudeLApplicazione)
 {
-    durante = [](const pc::AvanzamentoReport &) { throw std::runtime_error("disk full"); };
-    QString testo;
-    quandoAppareMessaggio([&](QMessageBox *box) { testo = box->text(); });
-    QTest::mouseClick(tasto(0), Qt::LeftButton);
-    EXPECT_TRUE(testo.contains(QStringLiteral("disk full"))) << testo.toStdString();
-    EXPECT_TRUE(testo.contains(QStringLiteral("imprevisto")));
-    EXPECT_TRUE(finestra->isVisible());
-    EXPECT_FALSE(finestra->occupato());
+    // Whatever the report or the print menu after it throws stops at the
+    // window: an Italian message, and the window goes on.
+    struct Caso {
+        const char *nome;
+        std::function<void()> lancia;
+        bool nelMenu;                 // thrown by the print menu, not the report
+        QString atteso;
+    };
+    const std::vector<Caso> casi = {
+        {"runtime_error", [] { throw std::runtime_error("disk full"); }, false, QStringLiteral("imprevisto del programma (disk full)")},
+        {"bad_alloc", [] { throw std::bad_alloc(); }, false, QStringLiteral("Memoria insufficiente")},
+        {"filesystem", [] { throw std::filesystem::filesystem_error("x", "doc", std::make_error_code(std::errc::no_space_on_device)); },
+         true, QStringLiteral("spazio esaurito sul disco")},
+        {"altro", [] { throw 7; }, true, QStringLiteral("Errore imprevisto")},
+    };
+    for (const Caso &c : casi) {
+        SCOPED_TRACE(c.nome);
+        durante = c.nelMenu ? std::function<void(const pc::AvanzamentoReport &)>()
+                            : [&](const pc::AvanzamentoReport &) { c.lancia(); };
+        finestra->impostaDopoReport([&](QWidget *) {
+            if (c.nelMenu) c.lancia();
+        });
+        QString testo;
+        quandoAppareMessaggio([&](QMessageBox *box) { testo = box->text(); });
+        QTest::mouseClick(tasto(0), Qt::LeftButton);
+        EXPECT_TRUE(testo.contains(c.atteso)) << testo.toStdString();
+        EXPECT_FALSE(testo.contains(QStringLiteral("std::"))) << testo.toStdString();
+        EXPECT_TRUE(finestra->isVisible());
+        EXPECT_FALSE(finestra->occupato());
+    }
 }
 
 } // namespace

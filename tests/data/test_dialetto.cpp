@@ -128,3 +128,47 @@ TEST(Dialetto, TestiMalformatiNominanoTestoEPosizione)
     EXPECT_NE(errore("Select * From T Where a In (Select * From U)", false), "");
     EXPECT_NE(errore("Tabella; drop", false), "");
 }
+
+TEST(Dialetto, ApostrofiRaddoppiatiNelleCostanti)
+{
+    EXPECT_EQ(quotaCriterio("101"), "'101'");
+    EXPECT_EQ(quotaCriterio("L'ORTO"), "'L''ORTO'");
+    EXPECT_EQ(quotaCriterio("'"), "''''");
+    EXPECT_EQ(quotaCriterio(""), "''");
+    // What is quoted reads back as the same value.
+    EXPECT_EQ(analizzaCriterio("a = " + quotaCriterio("d'Annunzio ''x"))->figli[1]->valore, Valore::testo("d'Annunzio ''x"));
+}
+
+TEST(Dialetto, AnnidamentoOltreIlLimiteRifiutatoConUnErroreChiaro)
+{
+    auto ripeti = [](std::string_view s, int volte) {
+        std::string r;
+        for (int i = 0; i < volte; ++i) r += s;
+        return r;
+    };
+    struct Caso {
+        const char *nome;
+        std::string testo;
+        bool criterio;
+    };
+    const Caso oltre[] = {
+        {"10000 Not", ripeti("Not ", 10000) + "a = 1", true},
+        {"2000 Or", "a = 1" + ripeti(" Or a = 1", 1999), true},
+        {"5000 And", "a = 1" + ripeti(" And a = 1", 4999), true},
+        {"Not e Or", ripeti("Not a = 1 Or ", 1200) + "a = 1", true},
+        {"100000 parentesi", ripeti("(", 100000) + "a = 1" + ripeti(")", 100000), true},
+        {"Left annidati", ripeti("Left(", 5000) + "a" + ripeti(", 1)", 5000) + " = 'x'", true},
+        {"selezioni interne", "Select * From T Where " + ripeti("a In (Select a From T Where ", 2000) + "a = 1" + ripeti(")", 2000),
+         false},
+    };
+    for (const auto &c : oltre) {
+        const std::string e = errore(c.testo, c.criterio);
+        EXPECT_NE(e.find("troppo complesso: oltre 1000 livelli"), std::string::npos) << c.nome << ": " << e.substr(0, 200);
+        EXPECT_LT(e.size(), 400u) << c.nome << ": the message quotes only the start of the text";
+    }
+    // Within the limit: parsed, the tree as deep as the chain.
+    EXPECT_EQ(analizzaCriterio("a = 1" + ripeti(" And a = 1", 900))->altezza, 902);
+    EXPECT_EQ(analizzaCriterio(ripeti("Not ", 900) + "a = 1")->altezza, 902);
+    EXPECT_EQ(analizzaCriterio(ripeti("(", 900) + "a = 1" + ripeti(")", 900))->altezza, 2);
+    EXPECT_EQ(analizzaQuery("Select * From T Where a In (Select a From T Where b = 1 Or b = 2)")->where->altezza, 4);
+}

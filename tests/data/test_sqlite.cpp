@@ -1,6 +1,7 @@
 #include "AlbergoProva.h"
 #include "CacheTabelle.h"
 #include "Database.h"
+#include "Dialetto.h"
 #include "ErroreDati.h"
 #include "SorgentiInterne.h"
 #include "Testo.h"
@@ -191,7 +192,11 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
         INSERT INTO Prova VALUES ('b''c', -3, 2, '', 12);
         INSERT INTO Prova VALUES ('', 0, 0, '20120301', '');
         INSERT INTO Prova VALUES ('Z', 5, 2.5, '20120301', -1);
-        INSERT INTO Prova VALUES (x'616263', 4, 1, x'3230313230333031', 3);)";
+        INSERT INTO Prova VALUES (x'616263', 4, 1, x'3230313230333031', 3);
+        INSERT INTO Prova VALUES (CAST(x'610062' AS TEXT), 9007199254740993, 9007199254740992.0, '20120301', 1e300);
+        INSERT INTO Prova VALUES (CAST(x'80C3A961FF' AS TEXT), 9223372036854775807, -1e300, CAST(x'32300031' AS TEXT),
+                                  9007199254740993);
+        INSERT INTO Prova VALUES (CAST(x'C3A9808061' AS TEXT), -9223372036854775807, 1e15, '20120301', 9007199254740992.0);)";
     ASSERT_EQ(sqlite3_exec(s, sql, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(s);
     scriviArchivio(albergo.file("Voci.mdb"), {{"Voci", {{"Codice", "TEXT"}, {"N", "INTEGER"}},
@@ -213,6 +218,14 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
         "Numero > 1 and Data <= '20120301' and Codice = 'abc'", "Misto = 1 and Data >= '2012030' and Importo > 0",
         "Not (Misto = 'dieci' and Data > '2012')", "Not (Codice < 'b' and Data >= '20120301' and Numero <> 3)",
         "(Codice = 'ABC' or Data > '20120301') and Numero >= 1 and Data <= '20120310'",
+        // reals beyond the currency range against whole numbers, exactly
+        "Importo = 9007199254740993", "Importo < 9007199254740993", "Importo >= 9007199254740992", "Numero = 9007199254740992",
+        "Misto = 9007199254740993", "Misto > 9007199254740992", "Numero > Importo", "Misto = Numero", "Importo <= -1",
+        "Importo > 1000000000000000", "Numero >= 9223372036854775807", "Numero < -9223372036854775806",
+        // texts holding NUL bytes and bytes that are not UTF-8, cut by Left
+        "Left(Codice,1) = 'a'", "Left(Codice,2) = 'a'", "Left(Codice,3) > 'a'", "Left(Codice,2) >= 'a'", "Codice > 'a'",
+        "Left(Codice,1) = '\x80'", "Left(Codice,2) = '\x80\xC3\xA9'", "Left(Codice,1) = '\xC3\xA9\x80\x80'",
+        "Left(Data,3) = '20'", "Left(Data,2) = '20'", "Left(Left(Codice,3),2) = 'a'", "Left(Misto,2) = '1e'",
     };
     const std::vector<std::string> ordini = {"", " Order by Codice", " Order by Misto, Codice", " Order by Importo Desc",
                                              " Order by Data, Numero"};
@@ -227,6 +240,21 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
             EXPECT_EQ(interrogazioniTradotte(), primaTradotte + 1) << q << ": not translated";
             EXPECT_EQ(righe(*tradotta), righe(*memoria)) << q;
         }
+    }
+    // Chains near the nesting limit give the same records too (translated
+    // or, beyond SQLite's own depth, evaluated in memory).
+    auto ripeti = [](std::string_view x, int volte) {
+        std::string r;
+        for (int i = 0; i < volte; ++i) r += x;
+        return r;
+    };
+    for (const std::string &c : {"Numero > -100" + ripeti(" and Codice <> 'zz'", 400), "Numero = 1" + ripeti(" or Numero = 2", 500),
+                                 ripeti("Not ", 900) + "Numero = 1", "Numero > 0" + ripeti(" and Importo <> 7", 990)}) {
+        const std::string q = "Select * From Prova Where " + c;
+        impostaTraduzioneSql(false);
+        auto memoria = Database::open("Prova.mdb")->openRecordset(q);
+        impostaTraduzioneSql(true);
+        EXPECT_EQ(righe(*Database::open("Prova.mdb")->openRecordset(q)), righe(*memoria)) << q.substr(0, 60);
     }
     // A condition holding a sanity check of the data: the translation really filters.
     // (the blob x'616263' of a text column reads as "abc").
@@ -340,4 +368,36 @@ TEST(TraduzioneSql, MoltiRecordOrdinatiECampoScelto)
     // One field: a table of that column alone.
     auto nomi = Database::open("Grande.mdb")->openRecordset(query[2]);
     EXPECT_EQ(nomi->colonne(), (std::vector<std::string>{"Nome"}));
+}
+
+TEST(TraduzioneSql, AlberoTroppoProfondoRifiutatoDalTraduttore)
+{
+    AlbergoProva albergo;
+    scriviArchivio(albergo.file("Voci.mdb"), {{"Voci", {{"Codice", "TEXT"}, {"N", "INTEGER"}}, {{T("ABC"), I(1)}}}});
+    // A tree past the parser's limit, built by hand: the translator refuses it too.
+    auto foglia = [](dialetto::Nodo::Tipo tipo) {
+        auto n = std::make_unique<dialetto::Nodo>();
+        n->tipo = tipo;
+        return n;
+    };
+    auto radice = foglia(dialetto::Nodo::Tipo::Confronto);
+    radice->figli.push_back(foglia(dialetto::Nodo::Tipo::Campo));
+    radice->figli[0]->nome = "N";
+    radice->figli.push_back(foglia(dialetto::Nodo::Tipo::Letterale));
+    radice->figli[1]->valore = Valore::intero(1);
+    for (int i = 0; i < dialetto::ProfonditaMassima + 100; ++i) {
+        auto no = foglia(dialetto::Nodo::Tipo::Not);
+        no->figli.push_back(std::move(radice));
+        radice = std::move(no);
+    }
+    dialetto::Query q;
+    q.tabella = "Voci";
+    q.where = std::move(radice);
+    auto sorgente = apriSorgenteSqlite(albergo.file("Voci.mdb"));
+    try {
+        sorgente->interroga(q, [](const dialetto::Query &) { return std::vector<Valore>{}; });
+        ADD_FAILURE() << "tree translated";
+    } catch (const pc::ErroreDati &e) {
+        EXPECT_NE(std::string(e.what()).find("troppo complesso"), std::string::npos) << e.what();
+    }
 }

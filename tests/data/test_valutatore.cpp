@@ -1,5 +1,6 @@
 #include "Dialetto.h"
 #include "ErroreDati.h"
+#include "Testo.h"
 #include "Valutatore.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +115,6 @@ TEST(Testi, SinistraContaICaratteri)
     EXPECT_EQ(sinistra("\xC3\xA0" "bc", 1), "\xC3\xA0");
     EXPECT_EQ(sinistra("abc", 5), "abc");
     EXPECT_EQ(sinistra("abc", 0), "");
-    EXPECT_EQ(chiaveNoCase("CAFF\xC3\x88"), chiaveNoCase("caff\xC3\xA8"));
-    EXPECT_EQ(chiaveNoCase("AbC"), "abc");
+    EXPECT_EQ(pc::testo::chiaveNoCase("CAFF\xC3\x88"), pc::testo::chiaveNoCase("caff\xC3\xA8"));
+    EXPECT_EQ(pc::testo::chiaveNoCase("AbC"), "abc");
 }

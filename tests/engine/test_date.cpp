@@ -1,7 +1,7 @@
-// Reading the period's dates and walking the days; quoting values for criteria.
+// Reading the period's dates and walking the days.
 
+#include "Calendario.h"
 #include "DateReport.h"
-#include "MotoreReport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@ using namespace pc;
 
 TEST(GiornoReport, LeggeLeFormeDigitateEScartaLeDateImpossibili)
 {
+    calendario::impostaOggi(calendario::seriale(2026, 12, 8));
     EXPECT_EQ(Giorno::leggi("01/03/2012")->aaaammgg(), "20120301");
     EXPECT_EQ(Giorno::leggi("01-03-2012")->aaaammgg(), "20120301");
     EXPECT_EQ(Giorno::leggi("1.3.2012")->aaaammgg(), "20120301");
@@ -16,8 +17,10 @@ TEST(GiornoReport, LeggeLeFormeDigitateEScartaLeDateImpossibili)
     EXPECT_EQ(Giorno::leggi("01/03/12")->aaaammgg(), "20120301");
     EXPECT_EQ(Giorno::leggi("01/03/99")->aaaammgg(), "19990301");
     for (const char *cattiva : {"", " ", "29/02/2011", "29/02/1900", "31/04/2012", "01/13/2012", "00/01/2012", "abc",
-                                "01/03/2012x", "2012-03-01", "01/03/201", "01//2012", "010312"})
+                                "01/03/2012x", "2012-03-01", "01/03/201", "01//2012", "010312", " 9 /12/2012", "29/02/2100"})
         EXPECT_FALSE(Giorno::leggi(cattiva).has_value()) << cattiva;
+    EXPECT_EQ(Giorno::leggi("29/02/2000")->aaaammgg(), "20000229");
+    calendario::ripristinaOggi();
 }
 
 TEST(GiornoReport, GiorniSuccessiviAttraversoFebbraioEAnni)
@@ -30,12 +33,4 @@ TEST(GiornoReport, GiorniSuccessiviAttraversoFebbraioEAnni)
     Giorno s = *Giorno::leggi("31/12/1999");
     EXPECT_EQ(s.successivo().aaaammgg(), "20000101");
     EXPECT_EQ(Giorno::leggi("01/01/2013")->seriale - Giorno::leggi("01/01/2012")->seriale, 366);
-}
-
-TEST(CriteriReport, ApostrofiRaddoppiatiNelleCostanti)
-{
-    EXPECT_EQ(quotaCriterio("101"), "'101'");
-    EXPECT_EQ(quotaCriterio("L'ORTO"), "'L''ORTO'");
-    EXPECT_EQ(quotaCriterio("'"), "''''");
-    EXPECT_EQ(quotaCriterio(""), "''");
 }

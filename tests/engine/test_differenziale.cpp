@@ -5,6 +5,7 @@
 #include "AlbergoDiProva.h"
 
 #include "DateReport.h"
+#include "ErroreDati.h"
 #include "StampaProduzione.h"
 
 #include <gtest/gtest.h>
@@ -123,4 +124,106 @@ TEST(CalcoloInUnaPassata, UgualeAlCalcoloGiornoPerGiornoSuAlberghiCasuali)
         }
     }
     EXPECT_EQ(confronti, 30 * 2 * 6);
+}
+
+// Computed and written a few days at a time, with the day lines sent to the
+// temporary file at once, the statement is the one of the whole period at
+// once: records spanning blocks, and columns widened late by a large figure
+// or total.
+TEST(CalcoloABlocchi, UgualeAlPeriodoInteroPerOgniTipoERaggruppamento)
+{
+    struct Limiti {
+        long giorniPerBlocco;
+        std::size_t righeInMemoria;
+    };
+    const Limiti limiti[] = {{1, 1}, {3, 200}, {7, 1u << 20}};
+    for (std::uint64_t seme = 31; seme <= 34; ++seme) {
+        Casuale c(seme);
+        AlbergoDiProva a = albergoCasuale(c);
+        // A figure wider than its column on a late day, then a total wider than its column.
+        a.numeriCamere.push_back({I(1), T("901"), T("SIN")});
+        a.numeriCamere.push_back({I(1), T("902"), T("TRI")});
+        const Valore camera = T(seme % 2 ? "901" : "902");
+        a.conti.push_back({I(1), T(Giorno{Base.seriale + 50}.aaaammgg()), T("PERN"), camera, R(seme % 2 ? 123456789.5 : -2000000.25)});
+        for (int giorno = 20; giorno < 40; ++giorno)
+            a.conti.push_back({I(1), T(Giorno{Base.seriale + giorno}.aaaammgg()), T("MP"), T("902"), R(600000)});
+        CartellaDiLavoro cartella;
+        a.scrivi(cartella.percorso());
+        const std::string dal = Giorno{Base.seriale + c.tra(0, 10)}.ggmmaaaa();
+        const std::string al = Giorno{Base.seriale + c.tra(55, 100)}.ggmmaaaa();
+        for (TipoReport tipo : {TipoReport::Vendite, TipoReport::Produzione}) {
+            for (Raggruppamento r : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie}) {
+                const RichiestaReport richiesta{dal, al, tipo, r};
+                StampaProduzione(richiesta, {}, MetodoCalcolo::GiornoPerGiorno);
+                const std::string riferimento = cartella.report();
+                // Every line of the table as long as its top border: widened on every line.
+                const std::size_t inizio = riferimento.find("\r\n") + 2, bordo = riferimento.find("\r\n", inizio) - inizio;
+                for (std::size_t p = inizio; p < riferimento.size(); p = riferimento.find("\r\n", p) + 2)
+                    ASSERT_EQ(riferimento.find("\r\n", p) - p, bordo) << leggibile(riferimento);
+                for (MetodoCalcolo metodo : {MetodoCalcolo::Rapido, MetodoCalcolo::GiornoPerGiorno}) {
+                    for (const Limiti &l : limiti) {
+                        StampaProduzione(richiesta, {}, metodo, LimitiStampa{l.giorniPerBlocco, l.righeInMemoria});
+                        ASSERT_EQ(leggibile(cartella.report()), leggibile(riferimento))
+                            << "seed " << seme << " tipo " << static_cast<int>(tipo) << " gruppo " << static_cast<int>(r)
+                            << " giorni per blocco " << l.giorniPerBlocco << " in memoria " << l.righeInMemoria;
+                    }
+                }
+                if (seme == 31 && tipo == TipoReport::Produzione && r == Raggruppamento::NumeriCamere) {
+                    EXPECT_NE(riferimento.find("123456789"), std::string::npos) << leggibile(riferimento);
+                }
+            }
+        }
+        EXPECT_EQ(QDir(cartella.percorso()).entryList(QDir::Files).filter("fd7.").size(), 0) << "temporary file left";
+    }
+}
+
+// Amounts at the ends of the range: the exact figure when it fits, otherwise
+// the same range error on both computation paths (never a wrapped figure).
+TEST(CalcoloABlocchi, ImportiEstremiDannoLaCifraEsattaOLoStessoErrore)
+{
+    // The largest whole amounts (a REAL column holds them exactly).
+    const Valore minimo = I(-922337203685477), massimo = I(922337203685477);
+    const std::string g1 = Giorno{Base.seriale}.aaaammgg(), g2 = Giorno{Base.seriale + 1}.aaaammgg(),
+                      g3 = Giorno{Base.seriale + 2}.aaaammgg();
+    struct Caso {
+        const char *nome;
+        Righe conti, arrangiamenti;
+        const char *atteso;   // a figure of the report, or the start of the error
+    };
+    const Caso casi[] = {
+        {"il minimo su un giorno", {}, {{I(1), T("*101"), T(g1), T(g2), T("PERN"), minimo}}, "-922337203685477"},
+        {"minimo e massimo si annullano", {{I(1), T(g1), T("PERN"), T("101"), massimo}},
+         {{I(1), T("*101"), T(g1), T(g3), T("PERN"), minimo}}, "-922337203685477"},
+        {"due massimi nello stesso giorno", {{I(1), T(g1), T("PERN"), T("101"), massimo}, {I(1), T(g1), T("MP"), T("101"), massimo}},
+         {{I(1), T("*101"), T(g1), T(g2), T("PERN"), minimo}}, "922337203685477"},
+        {"il minimo per due giorni", {}, {{I(1), T("*101"), T(g1), T(g3), T("PERN"), minimo}},
+         "Il totale della colonna \"101\" \xC3\xA8 fuori dall'intervallo"},
+        {"due massimi nello stesso giorno, da soli", {{I(1), T(g1), T("PERN"), T("101"), massimo}, {I(1), T(g1), T("MP"), T("101"), massimo}},
+         {}, "La cifra del 10/12/2011 della colonna \"101\" \xC3\xA8 fuori dall'intervallo"},
+    };
+    for (const Caso &caso : casi) {
+        AlbergoDiProva a;
+        a.numeriCamere = {{I(1), T("101"), T("SIN")}};
+        a.tipiCamere = {{I(1), T("SIN"), T("C")}};
+        a.vociFattura = {{I(1), T("PERN"), T("ARR")}, {I(1), T("MP"), T("ARR")}};
+        a.conti = caso.conti;
+        a.arrangiamenti = caso.arrangiamenti;
+        CartellaDiLavoro cartella;
+        a.scrivi(cartella.percorso());
+        const RichiestaReport richiesta{Giorno{Base.seriale}.ggmmaaaa(), Giorno{Base.seriale + 2}.ggmmaaaa(), TipoReport::Produzione,
+                                        Raggruppamento::NumeriCamere};
+        std::string esiti[2];
+        int i = 0;
+        for (MetodoCalcolo metodo : {MetodoCalcolo::GiornoPerGiorno, MetodoCalcolo::Rapido}) {
+            try {
+                StampaProduzione(richiesta, {}, metodo, LimitiStampa{1, 1});
+                esiti[i] = cartella.report();
+            } catch (const ErroreDati &e) {
+                esiti[i] = e.what();
+            }
+            ++i;
+        }
+        EXPECT_EQ(esiti[0], esiti[1]) << caso.nome;
+        EXPECT_NE(esiti[0].find(caso.atteso), std::string::npos) << caso.nome << ": " << leggibile(esiti[0]);
+    }
 }

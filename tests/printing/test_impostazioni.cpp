@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 
 using namespace pc;
 using namespace pc::strumenti;
@@ -56,6 +57,9 @@ TEST(GruppiStampa, NumeriEArrotondamentoAlPari)
     EXPECT_EQ(arrotondaPari(-2.5), -2);
     EXPECT_EQ(arrotondaPari(0.5), 0);
     EXPECT_EQ(arrotondaPari(2.6), 3);
+    EXPECT_EQ(arrotondaPari(1e30), std::numeric_limits<long long>::max());
+    EXPECT_EQ(arrotondaPari(-1e30), std::numeric_limits<long long>::min());
+    EXPECT_EQ(arrotondaPari(-0x1p63), std::numeric_limits<long long>::min());
 }
 
 // --- The databases ---

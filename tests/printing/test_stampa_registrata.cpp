@@ -197,6 +197,22 @@ TEST(StampaLaser, MarcatoreSingoloLasciaIlGrassettoAlleRigheSeguenti)
     EXPECT_DOUBLE_EQ(st.pagine[0].righe[2][1].dimensione, 7.2);
 }
 
+TEST(StampaLaser, TroppiMarcatoriSpaiatiSonoUnErroreDelReportNonDelleImpostazioni)
+{
+    StampanteRegistrata st;
+    st.impostaDimensione(1);
+    StampaLaser("\xE7" "a", st);   // 0.6 points
+    StampaLaser("\xE7" "b", st);   // 0.2 points
+    try {
+        StampaLaser("\xE7" "c", st);
+        FAIL() << "nessun errore";
+    } catch (const ErroreDati &e) {
+        const std::string m = e.what();
+        EXPECT_NE(m.find("grassetto"), std::string::npos) << m;
+        EXPECT_EQ(m.find("SetStampa"), std::string::npos) << m;
+    }
+}
+
 TEST(StampaLaser, RigaVuotaStampaUnaRigaVuota)
 {
     StampanteRegistrata st;

@@ -1,6 +1,9 @@
 // Text and date routines of the date boxes.
 #include "TavoRoutineDate.h"
 
+#include "Calendario.h"
+#include "DateReport.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -16,6 +19,12 @@ const QLocale italiano(QLocale::Italian, QLocale::Italy);
 const QLocale inglese(QLocale::English, QLocale::UnitedStates);
 
 QString q(const char *utf8) { return QString::fromUtf8(utf8); }
+
+// Today fixed for the length of a test.
+struct Oggi {
+    explicit Oggi(int anno, int mese, int giorno) { pc::calendario::impostaOggi(pc::calendario::seriale(anno, mese, giorno)); }
+    ~Oggi() { pc::calendario::ripristinaOggi(); }
+};
 
 } // namespace
 
@@ -85,19 +94,31 @@ TEST(PulisciTesto, Modo2LasciaComeRipulitoCioCheNonENumero)
 
 TEST(CompletaData, SeiCifreConLaRegolaDelSecolo)
 {
-    EXPECT_EQ(CompletaData(q("010312")), q("01/03/2012"));
-    EXPECT_EQ(CompletaData(q("010399")), q("01/03/1999"));
-    EXPECT_EQ(CompletaData(q("010319")), q("01/03/2019"));
-    EXPECT_EQ(CompletaData(q("010320")), q("01/03/1920"));
-    EXPECT_EQ(CompletaData(q("010300")), q("01/03/2000"));
+    // yy is 20yy when that is at most twenty years after the current year, else 19yy.
+    struct Caso {
+        int annoCorrente;
+        const char *scritto, *completo;
+    };
+    for (const Caso c : {Caso{2026, "010312", "01/03/2012"}, Caso{2026, "010399", "01/03/1999"}, Caso{2026, "010319", "01/03/2019"},
+                         Caso{2026, "010320", "01/03/2020"}, Caso{2026, "010300", "01/03/2000"}, Caso{2026, "010326", "01/03/2026"},
+                         Caso{2026, "010346", "01/03/2046"}, Caso{2026, "010347", "01/03/1947"}, Caso{2081, "010399", "01/03/2099"},
+                         Caso{1995, "010315", "01/03/2015"}, Caso{1995, "010316", "01/03/1916"}}) {
+        Oggi oggi(c.annoCorrente, 12, 31);
+        EXPECT_EQ(CompletaData(q(c.scritto)), q(c.completo)) << c.annoCorrente << " " << c.scritto;
+        // The batch commands read the same two digits the same way.
+        const std::string corto = std::string(c.scritto).substr(0, 2) + "/" + std::string(c.scritto).substr(2, 2) + "/"
+                                  + std::string(c.scritto).substr(4, 2);
+        EXPECT_EQ(pc::Giorno::leggi(corto)->ggmmaaaa(), c.completo) << c.annoCorrente << " " << corto;
+    }
 }
 
 TEST(CompletaData, SeiCaratteriQualsiasiSonoLettiComeGgMmAa)
 {
+    Oggi oggi(2026, 12, 8);
     // The year piece is read by its leading number: "ab" is 0, "5x" is 5.
     EXPECT_EQ(CompletaData(q("0103ab")), q("01/03/20ab"));
     EXPECT_EQ(CompletaData(q("01035x")), q("01/03/205x"));
-    EXPECT_EQ(CompletaData(q("abcd25")), q("ab/cd/1925"));
+    EXPECT_EQ(CompletaData(q("abcd55")), q("ab/cd/1955"));
 }
 
 TEST(CompletaData, OttoCaratteriSonoSempreGgMmAaaa)
@@ -118,7 +139,7 @@ TEST(DataValida, DateCorretteEBisestili)
 {
     EXPECT_EQ(DataValida(q("01/03/2012")), 1);
     EXPECT_EQ(DataValida(q("29/02/2012")), 1);
-    EXPECT_EQ(DataValida(q("29/02/1900")), 1);   // no century rule
+    EXPECT_EQ(DataValida(q("29/02/2000")), 1);   // divisible by 400
     EXPECT_EQ(DataValida(q("31/12/1900")), 1);
     EXPECT_EQ(DataValida(q("31/01/2026")), 1);
     EXPECT_EQ(DataValida(q("30/04/2012")), 1);
@@ -133,6 +154,7 @@ TEST(DataValida, DateImpossibili)
     EXPECT_EQ(DataValida(q("00/03/2012")), 0);
     EXPECT_EQ(DataValida(q("32/01/2012")), 0);
     EXPECT_EQ(DataValida(q("01/01/1899")), 0);
+    EXPECT_EQ(DataValida(q("29/02/1900")), 0);   // a century not divisible by 400
 }
 
 TEST(DataValida, LunghezzaDiversaDaDieciSenzaGliSpaziIntorno)
@@ -144,14 +166,20 @@ TEST(DataValida, LunghezzaDiversaDaDieciSenzaGliSpaziIntorno)
     EXPECT_EQ(DataValida(q("  01/03/2012  ")), 1);
 }
 
-TEST(DataValida, SeparatoriNonGuardatiEPezziLettiDalNumeroIniziale)
+TEST(DataValida, LaStessaLetturaDelReport)
 {
-    EXPECT_EQ(DataValida(q("01-03-2012")), 1);
-    EXPECT_EQ(DataValida(q("01x03y2012")), 1);
-    EXPECT_EQ(DataValida(q("1 /3 /2012")), 1);    // "1 " reads 1
-    EXPECT_EQ(DataValida(q("a1/03/2012")), 0);    // a day that starts with no number is 0
-    EXPECT_EQ(DataValida(q("01/03/2o12")), 0);    // year 2: below 1900
-    EXPECT_EQ(DataValida(q("-1/03/2012")), 0);
+    // Accepted exactly when the report reads the text as a date from 1900 on.
+    struct Caso {
+        const char *testo;
+        short valida;
+    };
+    for (const Caso c : {Caso{"01-03-2012", 1}, Caso{"01.03.2012", 1}, Caso{"01 03 2012", 1}, Caso{"01x03y2012", 0},
+                         Caso{"1 /3 /2012", 0}, Caso{" 9 /12/2012", 0}, Caso{"9 /12/2012", 0}, Caso{"a1/03/2012", 0},
+                         Caso{"01/03/2o12", 0}, Caso{"-1/03/2012", 0}, Caso{"01/03/ 2012", 0}, Caso{"1/3/12345", 0}}) {
+        EXPECT_EQ(DataValida(q(c.testo)), c.valida) << c.testo;
+        const auto g = pc::Giorno::leggi(c.testo);
+        EXPECT_EQ(g.has_value() && g->anno() >= 1900, c.valida == 1) << c.testo;
+    }
 }
 
 TEST(DataValida, RiscriveFebbraioInGiorniMese)
@@ -195,16 +223,12 @@ TEST(PeriodoValido, TestiTagliatiADieciCaratteriEDataVuotaMaiDopo)
 
 // -------------------------------------------------------------- AnnoBisestile
 
-TEST(AnnoBisestile, DivisibilePerQuattroSenzaRegolaDeiSecoli)
+TEST(AnnoBisestile, RegolaGregorianaCompleta)
 {
-    EXPECT_EQ(AnnoBisestile(2012), 1);
-    EXPECT_EQ(AnnoBisestile(2000), 1);
-    EXPECT_EQ(AnnoBisestile(1900), 1);
-    EXPECT_EQ(AnnoBisestile(2100), 1);
-    EXPECT_EQ(AnnoBisestile(0), 1);
-    EXPECT_EQ(AnnoBisestile(2011), 0);
-    EXPECT_EQ(AnnoBisestile(2013), 0);
-    EXPECT_EQ(AnnoBisestile(-1), 0);
+    for (short anno : {2012, 2000, 1600, 2400, 0, 2024})
+        EXPECT_EQ(AnnoBisestile(anno), 1) << anno;
+    for (short anno : {1900, 2100, 1800, 2011, 2013, -1})
+        EXPECT_EQ(AnnoBisestile(anno), 0) << anno;
 }
 
 // ------------------------------------------------------------- ValoreIniziale

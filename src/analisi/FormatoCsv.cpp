@@ -1,0 +1,113 @@
+#include "Formati.h"
+
+#include "ErroreDati.h"
+
+namespace pc::analisi {
+
+namespace {
+
+std::string virgolette(const std::string &t)
+{
+    if (t.find_first_of(";\"\r\n") == std::string::npos) return t;
+    std::string q = "\"";
+    for (char c : t) {
+        q += c;
+        if (c == '"') q += '"';
+    }
+    return q + "\"";
+}
+
+// Sold rooms are whole numbers but a booking's quantity need not be.
+std::string quantita(Valuta v)
+{
+    if (v.grezzo() % Valuta::Scala == 0) return v.formatta(0, ',');
+    std::string t = v.formatta(4, ',');
+    while (t.back() == '0') t.pop_back();
+    return t;
+}
+
+void aggiungi(std::string &dove, const std::string &campo)
+{
+    dove += ';';
+    dove += campo;
+}
+
+[[noreturn]] void erroreScrittura(const QSaveFile &f)
+{
+    throw ErroreDati("Impossibile scrivere il file \"" + f.fileName().toStdString() + "\": " + f.errorString().toStdString());
+}
+
+} // namespace
+
+void scriviFile(const QString &nome, const std::string &contenuto)
+{
+    QSaveFile f(nome);
+    if (!f.open(QIODevice::WriteOnly))
+        throw ErroreDati("Impossibile creare il file \"" + nome.toStdString() + "\": " + f.errorString().toStdString());
+    if (f.write(contenuto.data(), static_cast<qint64>(contenuto.size())) != static_cast<qint64>(contenuto.size()) ||
+        !f.flush() || !f.commit())
+        erroreScrittura(f);
+}
+
+ScrittoreCsv::ScrittoreCsv(const QString &nome) : m_file(nome) {}
+
+void ScrittoreCsv::inizio(const Intestazione &i)
+{
+    m_i = i;
+    if (!m_file.open(QIODevice::WriteOnly))
+        throw ErroreDati("Impossibile creare il file \"" + m_file.fileName().toStdString() + "\": " +
+                         m_file.errorString().toStdString());
+    m_colonne.clear();
+    for (const auto &c : i.colonne) m_colonne.push_back(virgolette(c));
+    m_blocco = "Data;Colonna;Disponibili;Vendute;Occupazione;Ricavo;ADR;RevPAR";
+    if (i.richiesta.confronto) m_blocco += ";Vendute_AP;Occupazione_AP;Ricavo_AP;ADR_AP;RevPAR_AP";
+    m_blocco += "\r\n";
+}
+
+void ScrittoreCsv::riga(std::string &dove, const std::string &data, const std::string &colonna, const Cifre &c) const
+{
+    dove += data;
+    aggiungi(dove, colonna);
+    aggiungi(dove, std::to_string(c.disponibili));
+    aggiungi(dove, quantita(c.vendute));
+    aggiungi(dove, testoCifra(occupazione(c.vendute, c.disponibili), 1, ','));
+    aggiungi(dove, c.ricavo.formatta(2, ','));
+    aggiungi(dove, testoCifra(adr(c.ricavo, c.vendute), 2, ','));
+    aggiungi(dove, testoCifra(revpar(c.ricavo, c.disponibili), 2, ','));
+    if (m_i.richiesta.confronto) {
+        aggiungi(dove, quantita(c.venduteAP));
+        aggiungi(dove, testoCifra(occupazione(c.venduteAP, c.disponibili), 1, ','));
+        aggiungi(dove, c.ricavoAP.formatta(2, ','));
+        aggiungi(dove, testoCifra(adr(c.ricavoAP, c.venduteAP), 2, ','));
+        aggiungi(dove, testoCifra(revpar(c.ricavoAP, c.disponibili), 2, ','));
+    }
+    dove += "\r\n";
+}
+
+void ScrittoreCsv::svuota(bool sempre)
+{
+    if (!sempre && m_blocco.size() < (1u << 16)) return;
+    if (m_file.write(m_blocco.data(), static_cast<qint64>(m_blocco.size())) != static_cast<qint64>(m_blocco.size()))
+        erroreScrittura(m_file);
+    m_blocco.clear();
+}
+
+void ScrittoreCsv::giorno(Giorno g, const Cifre *colonne, const Cifre &albergo)
+{
+    const std::string data = g.ggmmaaaa();
+    for (std::size_t c = 0; c < m_colonne.size(); ++c) riga(m_blocco, data, m_colonne[c], colonne[c]);
+    riga(m_albergo, data, "Totale albergo", albergo);
+    svuota(false);
+}
+
+void ScrittoreCsv::fine(const Cifre *colonne, const Cifre &albergo)
+{
+    for (std::size_t c = 0; c < m_colonne.size(); ++c) riga(m_blocco, "TOTALE", m_colonne[c], colonne[c]);
+    m_blocco += m_albergo;
+    m_albergo.clear();
+    riga(m_blocco, "TOTALE", "Totale albergo", albergo);
+    svuota(true);
+    if (!m_file.flush() || !m_file.commit()) erroreScrittura(m_file);
+}
+
+} // namespace pc::analisi

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Analisi.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+
+class QChart;
+class QChartView;
+
+namespace pc::analisi {
+
+// The window "Analisi produzione camere": period, grouping and comparison;
+// a chart of the hotel's occupancy and RevPAR per day (the comparison year as
+// a second line of each), the period table, and buttons to save the analysis
+// as xlsx, PDF or csv and to print it. It stays painted while it computes.
+class FinestraAnalisi : public QWidget {
+    Q_OBJECT
+
+public:
+    // How the figures are computed (the real computation by default; tests may
+    // give their own).
+    using Calcolo = std::function<void(const RichiestaAnalisi &, Destinatario &, const Avanzamento &)>;
+
+    explicit FinestraAnalisi(QWidget *parent = nullptr);
+    ~FinestraAnalisi() override;
+
+    void impostaCalcolo(Calcolo c) { calcolo_ = std::move(c); }
+    void impostaRichiesta(const RichiestaAnalisi &r);
+    void impostaPeriodo(Giorno dalla, Giorno alla);
+    // The request as the controls state it; nothing (after a message) when a date is wrong.
+    std::optional<RichiestaAnalisi> richiesta(bool conMessaggi = true);
+
+    // Computes and shows the request; false (after a message) on failure.
+    bool calcola();
+    // Save the analysis shown (computing it first when nothing is shown);
+    // false after a message on failure.
+    bool salvaXlsx(const QString &nome);
+    bool salvaPdf(const QString &nome);
+    bool salvaCsv(const QString &nome);
+
+    const Riepilogo *riepilogo() const { return riepilogo_.get(); }
+    QChart *grafico() const { return grafico_; }
+    bool occupato() const { return occupato_; }
+
+    static constexpr const char *titolo = "Analisi produzione camere";
+
+signals:
+    void calcoloConcluso(bool riuscito);
+
+private:
+    bool esegui(const RichiestaAnalisi &r, Destinatario &d);
+    void mostra();
+    void salvaConNome(const char *estensione, const QString &filtro, bool (FinestraAnalisi::*salva)(const QString &));
+    void stampa();
+    void errore(const QString &titolo, const QString &messaggio);
+
+    Calcolo calcolo_;
+    std::unique_ptr<Riepilogo> riepilogo_;
+    bool occupato_ = false;
+
+    QLineEdit *dalla_ = nullptr, *alla_ = nullptr;
+    QComboBox *raggruppamento_ = nullptr;
+    QCheckBox *confronto_ = nullptr;
+    QPushButton *calcola_ = nullptr;
+    QChart *grafico_ = nullptr;
+    QChartView *vista_ = nullptr;
+    QTableWidget *tabella_ = nullptr;
+    QProgressBar *avanzamento_ = nullptr;
+    QLabel *stato_ = nullptr;
+    std::vector<QWidget *> comandi_;
+};
+
+// Makes the analysis reachable from the main window without touching its
+// layout: F2 (named in the window's tooltip) and an entry of its context menu
+// open the analysis window, with the main window's dates when they are valid.
+void collegaAFinestraPrincipale(QWidget *principale);
+
+} // namespace pc::analisi

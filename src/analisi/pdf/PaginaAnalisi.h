@@ -1,0 +1,21 @@
+#pragma once
+
+// The analysis on paper: the chart of occupancy and RevPAR per day (the
+// comparison year as a second line) and the period table. Drawn with QPainter
+// alone, so that the batch command writes the same PDF without widgets.
+
+#include "Analisi.h"
+
+#include <QPagedPaintDevice>
+#include <QString>
+
+namespace pc::analisi {
+
+// Draws the pages on a PDF writer or a printer already set up.
+void disegnaAnalisi(const Riepilogo &r, QPagedPaintDevice &dispositivo);
+
+// Writes the PDF file nome (A4 landscape) beside the old one, which it
+// replaces only when complete. Throws ErroreDati on failure.
+void scriviPdf(const Riepilogo &r, const QString &nome);
+
+} // namespace pc::analisi

@@ -1,0 +1,119 @@
+#include "ComandiBatch.h"
+
+#include "Analisi.h"
+#include "ErroreDati.h"
+#include "FileReport.h"
+#include "Formati.h"
+#include "PaginaAnalisi.h"
+
+#include <QFile>
+
+#include <iostream>
+
+namespace pc::batch {
+
+namespace {
+
+const std::vector<std::string> kConValore = {"--dal", "--al", "--raggruppamento", "--formato", "--uscita"};
+const std::vector<std::string> kSenzaValore = {"--confronto"};
+
+std::string formatoRichiesto(const std::vector<std::string> &argomenti)
+{
+    for (std::size_t i = 0; i < argomenti.size(); ++i) {
+        if (argomenti[i] == "--formato" && i + 1 < argomenti.size()) return argomenti[i + 1];
+        if (argomenti[i].rfind("--formato=", 0) == 0) return argomenti[i].substr(10);
+    }
+    return {};
+}
+
+} // namespace
+
+bool analisiRichiedeGrafica(const std::vector<std::string> &argomenti) { return formatoRichiesto(argomenti) == "pdf"; }
+
+bool analisiApreFinestra(const std::vector<std::string> &argomenti)
+{
+    for (const auto &a : argomenti)
+        if (a == "--help" || a == "--formato" || a.rfind("--formato=", 0) == 0) return false;
+    return true;
+}
+
+bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::RichiestaAnalisi &r, std::string &formato,
+                           std::string &uscita, bool periodoObbligatorio)
+{
+    Opzioni o;
+    if (!leggiOpzioni(argomenti, kConValore, kSenzaValore, o)) return false;
+    if (!o.posizionali.empty()) {
+        scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
+        return false;
+    }
+    const std::string *dal = o.valore("--dal"), *al = o.valore("--al");
+    if ((!dal || !al) && (periodoObbligatorio || dal || al)) {
+        scriviErrore("indicare il periodo con --dal GG/MM/AAAA e --al GG/MM/AAAA.");
+        return false;
+    }
+    if (dal && al) {
+        const auto d = Giorno::leggi(*dal), a = Giorno::leggi(*al);
+        if (!d || !a) {
+            scriviErrore("la data \"" + (d ? *al : *dal) + "\" non \xC3\xA8 una data valida (gg/mm/aaaa).");
+            return false;
+        }
+        if (*d > *a) {
+            scriviErrore("la data iniziale " + d->ggmmaaaa() + " \xC3\xA8 successiva alla data finale " + a->ggmmaaaa() + ".");
+            return false;
+        }
+        r.dalla = *d;
+        r.alla = *a;
+    }
+    const std::string gruppo = o.valore("--raggruppamento") ? *o.valore("--raggruppamento") : "camere";
+    const auto g = analisi::raggruppamentoDaNome(gruppo);
+    if (!g) {
+        scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi o macro.");
+        return false;
+    }
+    r.raggruppamento = *g;
+    r.confronto = o.interruttore("--confronto");
+    formato = o.valore("--formato") ? *o.valore("--formato") : std::string();
+    uscita = o.valore("--uscita") ? *o.valore("--uscita") : std::string();
+    return true;
+}
+
+int comandoAnalisi(const std::vector<std::string> &argomenti)
+{
+    analisi::RichiestaAnalisi r;
+    std::string formato, uscita;
+    if (!leggiRichiestaAnalisi(argomenti, r, formato, uscita, true)) return 2;
+    std::string estensione;
+    if (formato == "csv" || formato == "xlsx" || formato == "pdf") estensione = "." + formato;
+    else if (formato != "testo") {
+        scriviErrore("formato \"" + formato + "\" sconosciuto: usare csv, xlsx, pdf o testo.");
+        return 2;
+    }
+    const QString nome = QFile::decodeName(QByteArray::fromStdString(uscita.empty() ? analisi::nomeFileAnalisi(estensione) : uscita));
+    try {
+        if (formato == "csv") {
+            analisi::ScrittoreCsv csv(nome);
+            analisi::calcola(r, csv);
+        } else if (formato == "xlsx") {
+            analisi::ScrittoreXlsx xlsx(nome);
+            analisi::calcola(r, xlsx);
+        } else {
+            analisi::Riepilogo riepilogo;
+            analisi::calcola(r, riepilogo);
+            if (formato == "pdf") {
+                analisi::scriviPdf(riepilogo, nome);
+            } else {
+                const std::string t = analisi::testoRiepilogo(riepilogo, separatoreDecimale());
+                if (!uscita.empty()) analisi::scriviFile(nome, t);
+                else std::cout << t << std::flush;
+                return 0;
+            }
+        }
+    } catch (const ErroreDati &e) {
+        scriviErrore(e.what());
+        return 1;
+    }
+    std::cout << nome.toStdString() << std::endl;
+    return 0;
+}
+
+} // namespace pc::batch

@@ -1,0 +1,46 @@
+#include "ComandiBatch.h"
+
+#include "Archivio.h"
+#include "ErroreDati.h"
+#include "FileReport.h"
+
+#include <chrono>
+#include <iostream>
+
+namespace pc::batch {
+
+int comandoImporta(const std::vector<std::string> &argomenti)
+{
+    Opzioni o;
+    if (!leggiOpzioni(argomenti, conOpzioniArchivio({}), {}, o)) return 2;
+    if (!o.posizionali.empty()) {
+        scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
+        return 2;
+    }
+    std::optional<std::pair<std::string, std::string>> archivio;
+    if (!leggiArchivio(o, archivio)) return 2;
+    if (!archivio) {
+        scriviErrore("indicare l'archivio centrale con --archivio URL e la struttura con --struttura NOME.");
+        return 2;
+    }
+    std::string storico = variabileAmbiente("DIRKV");
+    if (storico.empty()) {
+        scriviErrore("la variabile d'ambiente DIRKV (cartella degli archivi storici) non \xC3\xA8 impostata.");
+        return 2;
+    }
+    while (storico.size() > 1 && (storico.back() == '/' || storico.back() == '\\')) storico.pop_back();
+    try {
+        const auto inizio = std::chrono::steady_clock::now();
+        const auto esito = dati::archivio::importa({archivio->first, archivio->second}, ".", storico);
+        const double secondi = std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
+        std::cout << "Struttura \"" << archivio->second << "\" importata nell'archivio centrale ("
+                  << dati::archivio::descrizioneServer(archivio->first) << "): " << esito.tabelle << " tabelle, " << esito.righe
+                  << " righe in " << static_cast<long>(secondi * 1000) << " ms.\n";
+    } catch (const ErroreDati &e) {
+        scriviErrore(e.what());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace pc::batch

@@ -1,0 +1,294 @@
+#include "Archivio.h"
+
+#include "ConnessioneArchivio.h"
+#include "Database.h"
+#include "ErroreDati.h"
+#include "Testo.h"
+
+#include <QCryptographicHash>
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+
+namespace pc::dati::archivio {
+
+namespace {
+
+// A text the server keeps as it is: valid UTF-8 without NUL.
+bool testoSicuro(const std::string &s)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(s.data());
+    const std::size_t n = s.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c == 0) return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t l;
+        std::uint32_t cp;
+        if ((c & 0xE0) == 0xC0) l = 2, cp = c & 0x1F;
+        else if ((c & 0xF0) == 0xE0) l = 3, cp = c & 0x0F;
+        else if ((c & 0xF8) == 0xF0) l = 4, cp = c & 0x07;
+        else return false;
+        if (i + l > n) return false;
+        for (std::size_t k = 1; k < l; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if ((l == 2 && cp < 0x80) || (l == 3 && cp < 0x800) || (l == 4 && cp < 0x10000) || cp > 0x10FFFF
+            || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += l;
+    }
+    return true;
+}
+
+// How a column is kept: I whole numbers (bigint), R reals (double precision),
+// V currency (bigint, the raw fixed-point value), T texts (text), N only
+// nulls (text), X cells of mixed kinds or texts the server cannot hold
+// (bytea, each cell tagged with its kind). Every cell comes back as it was.
+char tipoColonna(const Recordset &rs, int c)
+{
+    char k = 'N';
+    for (std::size_t i = 0; i < rs.size(); ++i) {
+        const Valore &v = rs.value(i, c);
+        char t;
+        switch (v.tipo()) {
+        case Valore::Tipo::Nullo: continue;
+        case Valore::Tipo::Intero: t = 'I'; break;
+        case Valore::Tipo::Reale: t = 'R'; break;
+        case Valore::Tipo::Valuta: t = 'V'; break;
+        default:
+            if (!testoSicuro(v.comeTesto())) return 'X';
+            t = 'T';
+        }
+        if (k == 'N') k = t;
+        else if (k != t) return 'X';
+    }
+    return k;
+}
+
+const char *tipoSql(char k)
+{
+    switch (k) {
+    case 'I':
+    case 'V': return "bigint";
+    case 'R': return "double precision";
+    case 'X': return "bytea";
+    default: return "text";
+    }
+}
+
+void numero(std::string &b, std::int64_t v)
+{
+    char t[24];
+    auto r = std::to_chars(t, t + sizeof t, v);
+    b.append(t, r.ptr);
+}
+
+void reale(std::string &b, double d)
+{
+    if (std::isnan(d)) {
+        b += "NaN";
+        return;
+    }
+    if (std::isinf(d)) {
+        b += d < 0 ? "-Infinity" : "Infinity";
+        return;
+    }
+    char t[40];
+    auto r = std::to_chars(t, t + sizeof t, d);
+    b.append(t, r.ptr);
+}
+
+// A text in COPY's text format.
+void testoCopia(std::string &b, const std::string &s)
+{
+    for (char c : s) {
+        switch (c) {
+        case '\\': b += "\\\\"; break;
+        case '\t': b += "\\t"; break;
+        case '\n': b += "\\n"; break;
+        case '\r': b += "\\r"; break;
+        default: b += c;
+        }
+    }
+}
+
+void cellaMista(std::string &b, const Valore &v)
+{
+    std::string grezzo;
+    switch (v.tipo()) {
+    case Valore::Tipo::Intero: grezzo = "I", numero(grezzo, v.comeIntero()); break;
+    case Valore::Tipo::Valuta: grezzo = "V", numero(grezzo, v.comeValuta().grezzo()); break;
+    case Valore::Tipo::Reale: grezzo = "R", reale(grezzo, v.comeReale()); break;
+    default: grezzo = "T" + v.comeTesto();
+    }
+    static const char esa[] = "0123456789abcdef";
+    b += "\\\\x";
+    for (unsigned char c : grezzo) {
+        b += esa[c >> 4];
+        b += esa[c & 15];
+    }
+}
+
+class Copia {
+public:
+    Copia(Connessione &c, const std::string &sql, const std::string &cosa) : m_c(c), m_cosa(cosa) { m_c.esegui(sql, {}, cosa); }
+    std::string &buffer() { return m_b; }
+    void forse()
+    {
+        if (m_b.size() >= (1u << 20)) invia();
+    }
+    void fine()
+    {
+        invia();
+        if (PQputCopyEnd(m_c.get(), nullptr) != 1) m_c.errore(nullptr, m_cosa);
+        Risultato r(PQgetResult(m_c.get()));
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) m_c.errore(r.get(), m_cosa);
+        while (PGresult *altro = PQgetResult(m_c.get())) PQclear(altro);
+    }
+
+private:
+    void invia()
+    {
+        if (!m_b.empty() && PQputCopyData(m_c.get(), m_b.data(), static_cast<int>(m_b.size())) != 1) m_c.errore(nullptr, m_cosa);
+        m_b.clear();
+    }
+    Connessione &m_c;
+    std::string m_cosa;
+    std::string m_b;
+};
+
+std::string impronta(const std::string &nome)
+{
+    return QCryptographicHash::hash(QByteArray::fromStdString(nome), QCryptographicHash::Sha1).toHex().left(16).toStdString();
+}
+
+} // namespace
+
+EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico)
+{
+    if (contesto.struttura.empty() || contesto.struttura.find('\0') != std::string::npos)
+        throw ErroreDati("Indicare il nome della struttura con --struttura NOME.");
+    SoloCartella cartellaLocale;
+    Connessione c(contesto.url);
+    EsitoImportazione esito;
+
+    c.esegui("BEGIN");
+    c.esegui("SET LOCAL client_min_messages = warning");
+    c.esegui("CREATE SCHEMA IF NOT EXISTS pc_archivio");
+    c.esegui("CREATE TABLE IF NOT EXISTS pc_archivio.layout (versione integer NOT NULL)");
+    c.esegui("CREATE TABLE IF NOT EXISTS pc_archivio.strutture (nome text PRIMARY KEY, schema text NOT NULL UNIQUE, "
+             "importata timestamptz NOT NULL, tabelle integer NOT NULL, righe bigint NOT NULL)");
+    {
+        Risultato r = c.esegui("SELECT versione FROM pc_archivio.layout");
+        if (PQntuples(r.get()) == 0)
+            c.esegui("INSERT INTO pc_archivio.layout (versione) VALUES ($1)", {std::to_string(VersioneLayout)});
+        else if (std::atoi(PQgetvalue(r.get(), 0, 0)) != VersioneLayout)
+            c.erroreLayout(std::atoi(PQgetvalue(r.get(), 0, 0)));
+    }
+
+    const std::string h = impronta(contesto.struttura);
+    const std::string nuovo = c.identificatore("pcn_" + h), definitivo = c.identificatore("pcs_" + h);
+    c.esegui("DROP SCHEMA IF EXISTS " + nuovo + " CASCADE");
+    c.esegui("CREATE SCHEMA " + nuovo);
+    c.esegui("CREATE TABLE " + nuovo + ".pc_tabelle (file text NOT NULL, tabella text NOT NULL, nome text PRIMARY KEY, "
+             "tipi text NOT NULL, righe bigint NOT NULL)");
+    c.esegui("CREATE TABLE " + nuovo + ".pc_colonne (nome text NOT NULL, posizione integer NOT NULL, colonna text NOT NULL, "
+             "PRIMARY KEY (nome, posizione))");
+
+    bool qualcuno = false;
+    int numeroTabella = 0;
+    for (const auto &f : fileArchiviati()) {
+        const std::string percorso = (f.storico ? storico : cartella) + "/" + f.file;
+        auto risolto = Database::trova(percorso);
+        if (!risolto) continue;
+        qualcuno = true;
+        auto db = Database::open(*risolto);
+        const auto presenti = db->tabelle();
+        for (const char *voluta : f.tabelle) {
+            std::string nomeTabella;
+            for (const auto &t : presenti)
+                if (testo::ugualeNoCase(t, voluta)) nomeTabella = t;
+            if (nomeTabella.empty()) continue;
+            auto rs = db->openRecordset(nomeTabella);
+            const auto &colonne = rs->colonne();
+            const std::string nome = "t" + std::to_string(++numeroTabella);
+            const std::string tabellaSql = nuovo + "." + c.identificatore(nome);
+            const std::string cosa = "copia della tabella \"" + nomeTabella + "\" di \"" + f.file + "\"";
+            std::string tipi, crea = "CREATE TABLE " + tabellaSql + " (r bigint NOT NULL", elenco = "r";
+            for (std::size_t k = 0; k < colonne.size(); ++k) {
+                tipi += tipoColonna(*rs, static_cast<int>(k));
+                crea += ", c" + std::to_string(k) + " " + tipoSql(tipi.back());
+                elenco += ",c" + std::to_string(k);
+            }
+            c.esegui(crea + ")", {}, cosa);
+
+            Copia copia(c, "COPY " + tabellaSql + " (" + elenco + ") FROM STDIN", cosa);
+            std::string &b = copia.buffer();
+            for (std::size_t i = 0; i < rs->size(); ++i) {
+                numero(b, static_cast<std::int64_t>(i));
+                for (std::size_t k = 0; k < colonne.size(); ++k) {
+                    b += '\t';
+                    const Valore &v = rs->value(i, static_cast<int>(k));
+                    if (v.nullo()) {
+                        b += "\\N";
+                        continue;
+                    }
+                    switch (tipi[k]) {
+                    case 'I': numero(b, v.comeIntero()); break;
+                    case 'V': numero(b, v.comeValuta().grezzo()); break;
+                    case 'R': reale(b, v.comeReale()); break;
+                    case 'T': testoCopia(b, v.comeTesto()); break;
+                    default: cellaMista(b, v);
+                    }
+                }
+                b += '\n';
+                copia.forse();
+            }
+            copia.fine();
+            esito.righe += rs->size();
+            ++esito.tabelle;
+
+            c.esegui("INSERT INTO " + nuovo + ".pc_tabelle (file, tabella, nome, tipi, righe) VALUES ($1, $2, $3, $4, $5)",
+                     {testo::maiuscolo(f.file), nomeTabella, nome, tipi, std::to_string(rs->size())}, cosa);
+            for (std::size_t k = 0; k < colonne.size(); ++k)
+                c.esegui("INSERT INTO " + nuovo + ".pc_colonne (nome, posizione, colonna) VALUES ($1, $2, $3)",
+                         {nome, std::to_string(k), colonne[k]}, cosa);
+
+            // The statement's criteria: the hotel and the dates (texts yyyymmdd).
+            int hotel = -1;
+            for (std::size_t k = 0; k < colonne.size(); ++k)
+                if (testo::ugualeNoCase(colonne[k], "NumeroHotel") && tipi[k] == 'I') hotel = static_cast<int>(k);
+            for (std::size_t k = 0; k < colonne.size(); ++k) {
+                if (tipi[k] != 'T' || colonne[k].size() < 4 || !testo::ugualeNoCase(colonne[k].substr(0, 4), "Data")) continue;
+                c.esegui("CREATE INDEX ON " + tabellaSql + " (" + (hotel >= 0 ? "c" + std::to_string(hotel) + ", " : std::string())
+                             + "c" + std::to_string(k) + " COLLATE \"C\")",
+                         {}, cosa);
+            }
+        }
+    }
+    if (!qualcuno)
+        throw ErroreDati("Nessun archivio dell'albergo trovato nella cartella \"" + cartella + "\" n\xC3\xA9 in DIRKV (\"" + storico
+                         + "\"): eseguire l'importazione nella cartella dell'albergo.");
+    // No ANALYZE: the index builds give the planner the tables' sizes, the
+    // server's autovacuum gathers the rest, and the import stays shorter.
+
+    // The swap: readers hold the list shared for their whole reading, so
+    // they see the old copy or the new one, never a half.
+    c.esegui("LOCK TABLE pc_archivio.strutture IN ACCESS EXCLUSIVE MODE");
+    c.esegui("DROP SCHEMA IF EXISTS " + definitivo + " CASCADE");
+    c.esegui("ALTER SCHEMA " + nuovo + " RENAME TO " + definitivo);
+    c.esegui("INSERT INTO pc_archivio.strutture (nome, schema, importata, tabelle, righe) VALUES ($1, $2, now(), $3, $4) "
+             "ON CONFLICT (nome) DO UPDATE SET schema = EXCLUDED.schema, importata = EXCLUDED.importata, "
+             "tabelle = EXCLUDED.tabelle, righe = EXCLUDED.righe",
+             {contesto.struttura, "pcs_" + h, std::to_string(esito.tabelle), std::to_string(esito.righe)});
+    c.esegui("COMMIT", {}, "conferma dell'importazione");
+    return esito;
+}
+
+} // namespace pc::dati::archivio

@@ -1,0 +1,197 @@
+#include "FigureGiornaliere.h"
+
+#include "AccumulatoreRapido.h"
+#include "Database.h"
+#include "ErroreDati.h"
+#include "FileReport.h"
+#include "MotoreReport.h"
+#include "Testo.h"
+
+#include <algorithm>
+
+namespace pc {
+
+namespace {
+
+struct TabellaRaggruppamento {
+    const char *file;
+    const char *sql;
+    const char *chiave;
+};
+
+TabellaRaggruppamento tabellaDi(Raggruppamento r)
+{
+    switch (r) {
+    case Raggruppamento::NumeriCamere:
+        return {"NumeriCamere.mdb",
+                "Select * From NumeriCamere Where NumeroHotel = 1 and TipoCamera In (Select Sigla From TipiCamere In "
+                "'TipiCamere.mdb' Where NumeroHotel = 1 and Tipologia = 'C') Order by NumeroCamera;",
+                "NumeroCamera"};
+    case Raggruppamento::TipiCamere:
+        return {"TipiCamere.mdb", "Select * From TipiCamere Where NumeroHotel = 1 and Tipologia = 'C' Order by Sigla;", "Sigla"};
+    case Raggruppamento::MacroCategorie:
+    case Raggruppamento::Strutture:
+        break;
+    }
+    return {"TipiCamere_Macro.mdb", "Select * From TipiCamere_MacroN Where NumeroHotel = 1 Order by Sigla;", "Sigla"};
+}
+
+// The row keys, in the order of the grouping table's query. A record without
+// a key has no column to show and is left out.
+std::vector<std::string> leggiChiavi(Raggruppamento r)
+{
+    const TabellaRaggruppamento t = tabellaDi(r);
+    auto db = dati::Database::open(t.file);
+    auto rs = db->openRecordset(t.sql);
+    std::vector<std::string> chiavi;
+    const char *criterio = "NumeroHotel = 1";
+    for (bool trovato = rs->findFirst(criterio); trovato; trovato = rs->findNext(criterio)) {
+        const Valore &v = rs->field(t.chiave);
+        if (!v.nullo()) chiavi.push_back(v.inTesto());
+    }
+    return chiavi;
+}
+
+std::string cartellaStorico()
+{
+    std::string dirkv = variabileAmbiente("DIRKV");
+    if (dirkv.empty())
+        throw ErroreDati("La variabile d'ambiente DIRKV (cartella degli archivi storici) non \xC3\xA8 impostata.");
+    while (dirkv.size() > 1 && (dirkv.back() == '/' || dirkv.back() == '\\')) dirkv.pop_back();
+    return dirkv + "/";
+}
+
+// Opens the three data sources of the kind for the period [D, A] (yyyymmdd).
+void apriSorgenti(MotoreReport &m, TipoReport tipo, const std::string &D, const std::string &A)
+{
+    const std::string storico = cartellaStorico();
+    const std::string a = quotaCriterio(A), d = quotaCriterio(D);
+    if (tipo == TipoReport::Vendite) {
+        m.RsCorrente = dati::Database::open("Scheda_Cliente.mdb")->openRecordset(
+            "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d +
+            " Order by DataArrivo,NumeroCamera;");
+        m.RsStorico = dati::Database::open(storico + "SchedaStoricoClienti.mdb")->openRecordset(
+            "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenzaReale > " + d +
+            " Order by DataArrivo,NumeroCamera;");
+        m.RsTerzaFonte = dati::Database::open("Camere_Prenotazione.mdb")->openRecordset(
+            "Select * From Camere_Prenotazione Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d);
+        return;
+    }
+    const std::string v = " and VoceAddebito In (Select Codice From VociFattura In 'VociFattura.mdb' Where NumeroHotel = 1 and Reparto = 'ARR');";
+    const std::string conti = "Select * From Conto_Cliente Where NumeroHotel = 1 and DataAddebito <= " + a + " and DataAddebito >= " + d + v;
+    m.RsCorrente = dati::Database::open("Conto_Cliente.mdb")->openRecordset(conti);
+    m.RsStorico = dati::Database::open(storico + "ContoStoricoClienti.mdb")->openRecordset(conti);
+    m.RsTerzaFonte = dati::Database::open("Arrangiamento.mdb")->openRecordset(
+        "Select * From Arrangiamento Where NumeroHotel = 1 and Left(NumeroCamera,1)='*' and DataInizio <= " + a +
+        " and DataFine > " + d + v);
+}
+
+// The figure as an amount, or a range error naming where it belongs.
+Valuta cifraInIntervallo(const SommaEsatta &s, const std::string &chiave, const Giorno *giorno)
+{
+    if (auto v = s.valuta()) return *v;
+    std::string dove = giorno ? "La cifra del " + giorno->ggmmaaaa() + " della colonna \"" + chiave + "\""
+                              : "Il totale della colonna \"" + chiave + "\"";
+    throw ErroreDati(dove + " \xC3\xA8 fuori dall'intervallo degli importi (da -922337203685477,5808 a 922337203685477,5807).");
+}
+
+} // namespace
+
+struct FigureGiornaliere::Stato {
+    TipoReport tipo;
+    Raggruppamento raggruppamento;
+    Giorno dalla;
+    long giorni;
+    MetodoCalcolo metodo;
+    AvanzamentoReport avanzamento;
+    MotoreReport m;
+    std::unique_ptr<AccumulatoreRapido> rapido;
+    long fatti = 0;                  // days handed out so far
+    std::vector<SommaEsatta> somme;  // the block being computed
+    std::vector<Valuta> cifre;       // the block handed out last
+    std::vector<SommaEsatta> somme_totali;
+    std::vector<Valuta> totali;
+
+    void chiudiSorgenti()
+    {
+        m.RsCorrente.reset();
+        m.RsStorico.reset();
+        m.RsTerzaFonte.reset();
+    }
+
+    // The day figures of [primo, primo + giorni) into somme, exact.
+    void calcola(Giorno primo, long quanti)
+    {
+        const std::size_t n = m.CodiciRiga.size();
+        somme.assign(static_cast<std::size_t>(quanti) * n, SommaEsatta());
+        if (metodo == MetodoCalcolo::Rapido) {
+            if (!rapido) {
+                rapido = std::make_unique<AccumulatoreRapido>(m, dalla, giorni, tipo, raggruppamento);
+                chiudiSorgenti();   // what the sweep needs is now read
+            }
+            rapido->blocco(primo.seriale - dalla.seriale, quanti, somme.data());
+            return;
+        }
+        for (long i = 0; i < quanti; ++i) {
+            const Giorno g{primo.seriale + i};
+            if (tipo == TipoReport::Vendite) m.AccumulaCamere(g.aaaammgg(), raggruppamento);
+            else m.AccumulaImporti(g.aaaammgg(), raggruppamento);
+            for (std::size_t k = 0; k < n; ++k) {
+                somme[static_cast<std::size_t>(i) * n + k] = m.ValoriRiga[k][0];
+                m.ValoriRiga[k][0] = SommaEsatta();
+            }
+        }
+    }
+};
+
+FigureGiornaliere::FigureGiornaliere(TipoReport tipo, Raggruppamento raggruppamento, Giorno dalla, Giorno alla,
+                                     MetodoCalcolo metodo)
+    : d(std::make_unique<Stato>())
+{
+    d->tipo = tipo;
+    d->raggruppamento = raggruppamento;
+    d->dalla = dalla;
+    d->giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
+    d->metodo = metodo;
+    d->m.CodiciRiga = leggiChiavi(raggruppamento);
+    d->m.ValoriRiga.assign(d->m.CodiciRiga.size(), {});
+    d->somme_totali.assign(d->m.CodiciRiga.size(), SommaEsatta());
+    d->totali.assign(d->m.CodiciRiga.size(), Valuta());
+    apriSorgenti(d->m, tipo, dalla.aaaammgg(), alla.aaaammgg());
+}
+
+FigureGiornaliere::~FigureGiornaliere() = default;
+
+const std::vector<std::string> &FigureGiornaliere::chiavi() const { return d->m.CodiciRiga; }
+const std::vector<Valuta> &FigureGiornaliere::totali() const { return d->totali; }
+void FigureGiornaliere::impostaAvanzamento(AvanzamentoReport a) { d->avanzamento = std::move(a); }
+long FigureGiornaliere::giorniTotali() const { return d->giorni; }
+
+bool FigureGiornaliere::prossimoBlocco(Giorno &primo, long &giorni, const Valuta *&cifre, long massimoGiorni)
+{
+    const std::vector<std::string> &chiavi = d->m.CodiciRiga;
+    const std::size_t n = chiavi.size();
+    if (d->fatti >= d->giorni) {
+        d->chiudiSorgenti();
+        d->rapido.reset();
+        return false;
+    }
+    primo = Giorno{d->dalla.seriale + d->fatti};
+    giorni = std::min(std::max(1L, massimoGiorni), d->giorni - d->fatti);
+    d->calcola(primo, giorni);
+    d->cifre.resize(d->somme.size());
+    for (std::size_t i = 0; i < d->somme.size(); ++i) {
+        const std::size_t k = i % n;
+        d->somme_totali[k] += d->somme[i];
+        const Giorno g{primo.seriale + static_cast<long>(i / n)};
+        d->cifre[i] = cifraInIntervallo(d->somme[i], chiavi[k], &g);
+    }
+    d->fatti += giorni;
+    if (d->fatti >= d->giorni)
+        for (std::size_t k = 0; k < n; ++k) d->totali[k] = cifraInIntervallo(d->somme_totali[k], chiavi[k], nullptr);
+    cifre = d->cifre.data();
+    if (d->avanzamento) d->avanzamento(d->fatti, d->giorni);
+    return true;
+}
+
+} // namespace pc

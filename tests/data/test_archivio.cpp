@@ -1,0 +1,409 @@
+// Statements from the chain's central archive against the same statements
+// from the property's folder, the import's swap, a read-only server, the
+// chain statement and the failures, on a private PostgreSQL started here.
+
+#include "AlbergoDiProva.h"
+#include "Archivio.h"
+#include "Database.h"
+#include "ErroreDati.h"
+#include "StampaProduzione.h"
+
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace pc::prova {
+
+namespace fs = std::filesystem;
+namespace arc = dati::archivio;
+
+namespace {
+
+const char *const Bin = "/usr/lib/postgresql/15/bin";
+
+int portaLibera()
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t n = sizeof a;
+    int porta = 55433;
+    if (bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && getsockname(s, reinterpret_cast<sockaddr *>(&a), &n) == 0)
+        porta = ntohs(a.sin_port);
+    close(s);
+    return porta;
+}
+
+// One server for the whole test program, in a temporary folder, reached by a
+// Unix socket there; stopped by its PID at the end.
+class Server {
+public:
+    static Server &istanza()
+    {
+        static Server s;
+        return s;
+    }
+    const std::string &motivo() const { return m_motivo; }
+    std::string url(const std::string &db = "postgres", const std::string &utente = "pc") const
+    {
+        return "postgresql://" + utente + "@/" + db + "?host=" + m_dir + "&port=" + std::to_string(m_porta);
+    }
+    // Runs SQL as the superuser; the first row's first value.
+    std::string sql(const std::string &comando, const std::string &db = "postgres") const
+    {
+        PGconn *c = PQconnectdb(url(db).c_str());
+        PGresult *r = PQexec(c, comando.c_str());
+        std::string v;
+        if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0) v = PQgetvalue(r, 0, 0);
+        EXPECT_TRUE(PQresultStatus(r) == PGRES_TUPLES_OK || PQresultStatus(r) == PGRES_COMMAND_OK)
+            << comando << ": " << PQerrorMessage(c);
+        PQclear(r);
+        PQfinish(c);
+        return v;
+    }
+    ~Server()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGINT);   // fast shutdown
+            for (int i = 0; i < 400 && kill(m_pid, 0) == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        std::error_code ec;
+        if (!m_dir.empty()) fs::remove_all(m_dir, ec);
+    }
+
+private:
+    Server()
+    {
+        if (!fs::exists(std::string(Bin) + "/initdb")) {
+            m_motivo = std::string("PostgreSQL 15 assente (") + Bin + "): installare postgresql-15";
+            return;
+        }
+        char modello[] = "/tmp/pc-archivio-XXXXXX";
+        if (!mkdtemp(modello)) {
+            m_motivo = "cartella temporanea non creata";
+            return;
+        }
+        m_dir = modello;
+        m_porta = portaLibera();
+        std::string come;
+        if (geteuid() == 0) {
+            // initdb refuses root: the folder and the server go to postgres.
+            const passwd *p = getpwnam("postgres");
+            if (!p || chown(m_dir.c_str(), p->pw_uid, p->pw_gid) != 0) {
+                m_motivo = "utente postgres assente";
+                return;
+            }
+            come = "runuser -u postgres -- ";
+        }
+        const std::string dati = m_dir + "/data";
+        if (std::system((come + Bin + "/initdb -D " + dati + " -A trust -U pc --no-sync -E UTF8 --locale=C >" + m_dir
+                         + "/initdb.log 2>&1").c_str())
+            != 0) {
+            m_motivo = "initdb non riuscito (" + m_dir + "/initdb.log)";
+            return;
+        }
+        // A role that must give its password, for the wrong password case.
+        std::ofstream(dati + "/pg_hba.conf") << "local all protetto scram-sha-256\nlocal all all trust\n";
+        if (std::system((come + Bin + "/pg_ctl -D " + dati + " -o \"-k " + m_dir + " -p " + std::to_string(m_porta)
+                         + " -h '' -c fsync=off\" -l " + m_dir + "/log -w start >/dev/null 2>&1").c_str())
+            != 0) {
+            m_motivo = "server non avviato (" + m_dir + "/log)";
+            return;
+        }
+        std::ifstream pid(dati + "/postmaster.pid");
+        pid >> m_pid;
+        sql("CREATE ROLE protetto LOGIN PASSWORD 'giusta'");
+    }
+    std::string m_dir, m_motivo;
+    int m_porta = 0;
+    pid_t m_pid = 0;
+};
+
+// The report of a request, from the folder or from the archive.
+std::string report(CartellaDiLavoro &c, const RichiestaReport &r, const std::optional<arc::Contesto> &archivio = {})
+{
+    arc::imposta(archivio);
+    {
+        arc::Lettura lettura;
+        StampaProduzione(r);
+    }
+    arc::imposta(std::nullopt);
+    return c.report();
+}
+
+void copiaCartella(const fs::path &da, const fs::path &a)
+{
+    fs::copy(da, a, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+class Archivio : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!Server::istanza().motivo().empty()) GTEST_SKIP() << Server::istanza().motivo();
+    }
+    void TearDown() override { arc::imposta(std::nullopt); }
+    Server &server = Server::istanza();
+    const fs::path dati = PC_DATI_PROVA;
+    const fs::path grande = PC_ALBERGO_GRANDE;
+};
+
+TEST_F(Archivio, StatementsFromTheArchiveAreThoseOfTheFolder)
+{
+    for (const char *tipoFile : {"jet", "sqlite"}) {
+        CartellaDiLavoro c;
+        copiaCartella(dati / "hotel-jet" / tipoFile, c.percorso().toStdString());
+        const arc::Contesto ctx{server.url(), std::string("Albergo ") + tipoFile};
+        const auto esito = arc::importa(ctx, ".", "storico");
+        EXPECT_EQ(esito.tabelle, 15u);
+        arc::importa(ctx, ".", "storico");   // again: the same copy
+        int confronti = 0;
+        for (auto tipo : {TipoReport::Vendite, TipoReport::Produzione})
+            for (auto gruppo : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie})
+                for (auto [dal, al] : {std::pair{"01/02/2012", "30/04/2012"}, {"29/02/2012", "01/03/2012"},
+                                       {"25/01/2012", "25/05/2012"}, {"16/04/2012", "16/04/2012"}}) {
+                    const RichiestaReport r{dal, al, tipo, gruppo};
+                    const std::string cartella = report(c, r);
+                    ASSERT_FALSE(cartella.empty());
+                    EXPECT_EQ(report(c, r, ctx), cartella) << tipoFile << " " << dal << "-" << al;
+                    ++confronti;
+                }
+        EXPECT_EQ(confronti, 24);
+    }
+}
+
+TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
+{
+    if (!fs::exists(grande)) GTEST_SKIP() << "albergo grande assente: " << grande.string();
+    CartellaDiLavoro c;
+    const std::string dir = c.percorso().toStdString();
+    fs::create_directories(dir + "/vecchia");
+    fs::create_directories(dir + "/nuova");
+    copiaCartella(dati / "hotel-jet" / "sqlite", dir + "/vecchia");
+    copiaCartella(grande / "sqlite", dir + "/nuova");
+    const arc::Contesto ctx{server.url(), "Scambio"};
+    arc::importa(ctx, dir + "/vecchia", dir + "/vecchia/storico");
+    const RichiestaReport r{"01/02/2012", "30/04/2012", TipoReport::Produzione, Raggruppamento::NumeriCamere};
+    auto dallaCartella = [&](const std::string &sotto) {
+        fs::current_path(dir + "/" + sotto);
+        qputenv("DIRKV", (dir + "/" + sotto + "/storico").c_str());
+        StampaProduzione(r);
+        fs::current_path(dir);
+        qputenv("DIRKV", (dir + "/storico").c_str());
+        std::ifstream f(dir + "/" + sotto + "/fd7", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    };
+    const std::string vecchio = dallaCartella("vecchia"), nuovo = dallaCartella("nuova");
+    ASSERT_NE(vecchio, nuovo);
+
+    arc::imposta(ctx);
+    std::optional<arc::Lettura> lettura(std::in_place);
+    ASSERT_FALSE(arc::strutture().empty());   // the reading has begun
+    std::string erroreImportazione;
+    std::thread importazione([&] {
+        try {
+            arc::importa(ctx, dir + "/nuova", dir + "/nuova/storico");
+        } catch (const ErroreDati &e) {
+            erroreImportazione = e.what();
+        }
+    });
+    // The import has copied everything and waits for the swap.
+    std::string attesa;
+    for (int i = 0; i < 6000 && attesa != "1"; ++i) {
+        attesa = server.sql("SELECT count(*) FROM pg_locks l JOIN pg_class c ON c.oid = l.relation "
+                            "WHERE c.relname = 'strutture' AND l.mode = 'AccessExclusiveLock' AND NOT l.granted");
+        if (attesa != "1") std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(attesa, "1");
+    StampaProduzione(r);
+    EXPECT_EQ(c.report(), vecchio);
+    lettura.reset();   // the reading ends: the swap goes through
+    importazione.join();
+    EXPECT_EQ(erroreImportazione, "");
+    EXPECT_EQ(report(c, r, ctx), nuovo);
+}
+
+TEST_F(Archivio, StatementsRunOnAReadOnlyServer)
+{
+    server.sql("CREATE DATABASE sola_lettura");
+    CartellaDiLavoro c;
+    copiaCartella(dati / "hotel-jet" / "jet", c.percorso().toStdString());
+    const arc::Contesto ctx{server.url("sola_lettura"), "Jet"};
+    arc::importa(ctx, ".", "storico");
+    server.sql("ALTER DATABASE sola_lettura SET default_transaction_read_only = on");
+    for (auto gruppo : {Raggruppamento::NumeriCamere, Raggruppamento::MacroCategorie}) {
+        const RichiestaReport r{"01/02/2012", "30/04/2012", TipoReport::Produzione, gruppo};
+        EXPECT_EQ(report(c, r, ctx), report(c, r));
+    }
+    try {
+        arc::importa(ctx, ".", "storico");
+        ADD_FAILURE() << "importazione riuscita su un server in sola lettura";
+    } catch (const ErroreDati &e) {
+        EXPECT_NE(std::string(e.what()).find("sola lettura"), std::string::npos) << e.what();
+    }
+}
+
+// Three properties whose charges are few enough to add up by hand.
+AlbergoDiProva albergo(std::vector<std::vector<Valore>> conti)
+{
+    AlbergoDiProva a;
+    a.numeriCamere = {{I(1), T("101"), T("SIN")}, {I(1), T("102"), T("DOP")}, {I(2), T("101"), T("DOP")}};
+    a.tipiCamere = {{I(1), T("SIN"), T("C")}, {I(1), T("DOP"), T("C")}, {I(2), T("DOP"), T("C")}};
+    a.vociFattura = {{I(1), T("PERN"), T("ARR")}, {I(1), T("BAR"), T("BAR")}, {I(2), T("PERN"), T("ARR")}};
+    a.conti = std::move(conti);
+    return a;
+}
+
+TEST_F(Archivio, TheChainStatementHasOneColumnPerProperty)
+{
+    server.sql("CREATE DATABASE catena");
+    const std::map<std::string, AlbergoDiProva> alberghi{
+        {"Beta", albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(100)},
+                          {I(1), T("20260302"), T("PERN"), T("102"), R(20.5)},
+                          {I(2), T("20260302"), T("PERN"), T("101"), R(999)}})},   // another hotel: left out
+        {"Alfa", albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(50)},
+                          {I(1), T("20260301"), T("BAR"), T("101"), R(4)},   // not a room charge
+                          {I(1), T("20260302"), T("PERN"), T("102"), R(80)}})},
+        {"gamma", albergo({{I(1), T("20260303"), T("pern"), T("102"), R(7)}})},
+    };
+    CartellaDiLavoro c;
+    const std::string dir = c.percorso().toStdString();
+    for (const auto &[nome, a] : alberghi) {
+        a.scrivi(QString::fromStdString(dir + "/" + nome));
+        arc::importa({server.url("catena"), nome}, dir + "/" + nome, dir + "/" + nome + "/storico");
+    }
+    const RichiestaReport r{"01/03/2026", "03/03/2026", TipoReport::Produzione, Raggruppamento::Strutture};
+    const std::string atteso = "STAMPA PRODUZIONE PER STRUTTURA DAL 01/03/2026 AL 03/03/2026\n"
+                               "┌──────────┬──────────┬──────────┬──────────┐\n"
+                               "│   DATA   │Alfa      │Beta      │gamma     │\n"
+                               "├──────────┼──────────┼──────────┼──────────┤\n"
+                               "│01/03/2026│     50.00│    100.00│      0.00│\n"
+                               "│02/03/2026│     80.00│     20.50│      0.00│\n"
+                               "│03/03/2026│      0.00│      0.00│      7.00│\n"
+                               "├──────────┼──────────┼──────────┼──────────┤\n"
+                               "│TOTALI    │    130.00│    120.50│      7.00│\n"
+                               "└──────────┴──────────┴──────────┴──────────┘\n";
+    EXPECT_EQ(leggibile(report(c, r, arc::Contesto{server.url("catena"), "Beta"})), atteso);
+    // Without the archive the grouping is refused, the previous report intact.
+    try {
+        report(c, r);
+        ADD_FAILURE() << "report della catena senza archivio";
+    } catch (const ErroreDati &) {
+    }
+    EXPECT_EQ(leggibile(c.report()), atteso);
+}
+
+TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
+{
+    server.sql("CREATE DATABASE vecchio");
+    server.sql("CREATE SCHEMA pc_archivio; CREATE TABLE pc_archivio.layout (versione integer); INSERT INTO pc_archivio.layout "
+               "VALUES (0); CREATE TABLE pc_archivio.strutture (nome text)",
+               "vecchio");
+    server.sql("CREATE DATABASE errori");
+    CartellaDiLavoro c;
+    AlbergoDiProva a = albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(50)}});
+    a.scrivi(c.percorso());
+    arc::importa({server.url("errori"), "Uno"}, ".", "storico");
+    std::ofstream(c.percorso().toStdString() + "/fd7") << "precedente";
+    const RichiestaReport r{"01/03/2026", "03/03/2026", TipoReport::Produzione, Raggruppamento::TipiCamere};
+
+    std::string url = server.url("errori");
+    const std::string irraggiungibile = url.substr(0, url.find("&port=")) + "&port=" + std::to_string(portaLibera());
+    qputenv("PGPASSWORD", "sbagliata");
+    const struct {
+        arc::Contesto contesto;
+        const char *atteso;
+    } casi[] = {
+        {{irraggiungibile, "Uno"}, "Impossibile raggiungere l'archivio centrale"},
+        {{server.url("errori", "protetto"), "Uno"}, "negato"},
+        {{server.url("errori"), "Nessuna"}, "La struttura \"Nessuna\" non \xC3\xA8 presente"},
+        {{server.url("vecchio"), "Uno"}, "versione precedente"},
+        {{server.url("postgres") + "&password=segreta", "Uno"}, "contiene una password"},
+    };
+    for (const auto &caso : casi) {
+        try {
+            report(c, r, caso.contesto);
+            ADD_FAILURE() << caso.atteso;
+        } catch (const ErroreDati &e) {
+            const std::string m = e.what();
+            EXPECT_NE(m.find(caso.atteso), std::string::npos) << m;
+            EXPECT_EQ(m.find("sbagliata"), std::string::npos) << m;
+            EXPECT_EQ(m.find("segreta"), std::string::npos) << m;
+        }
+        arc::imposta(std::nullopt);
+        EXPECT_EQ(c.report(), "precedente");
+    }
+    qunsetenv("PGPASSWORD");
+
+    // The connection lost in the middle of a reading.
+    arc::imposta(arc::Contesto{server.url("errori"), "Uno"});
+    {
+        arc::Lettura lettura;
+        ASSERT_EQ(arc::strutture(), std::vector<std::string>{"Uno"});
+        server.sql("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = 'produzione-camere' "
+                   "AND datname = 'errori'");
+        try {
+            StampaProduzione(r);
+            ADD_FAILURE() << "report riuscito senza connessione";
+        } catch (const ErroreDati &e) {
+            EXPECT_NE(std::string(e.what()).find("si \xC3\xA8 interrotta"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(c.report(), "precedente");
+    // The next reading connects again.
+    EXPECT_EQ(arc::strutture(), std::vector<std::string>{"Uno"});
+}
+
+// Every cell comes back as it was: kinds mixed in a column, texts the
+// server cannot hold as text, the characters COPY escapes, null and the
+// empty text; and a criterion narrowed by the server selects and orders the
+// same records.
+TEST_F(Archivio, EveryCellComesBackAsItWas)
+{
+    CartellaDiLavoro c;
+    const std::vector<std::vector<Valore>> righe = {
+        {I(1), T("b\tc\\d\ne\r"), T("20250101"), I(7)},
+        {I(1), T("A"), T(""), T("testo")},
+        {I(2), T("\xC3\xA0 la carte"), N(), R(1.0005)},
+        {I(1), T("zeta"), T("20240229"), T(std::string("nul\0dentro", 10))},
+        {T("1"), T("a"), T("2025"), T("\xFF\xFE non UTF-8")},
+        {N(), T("Caff\xC3\xA8"), T("20251231"), R(-0.0)},
+        {I(1), N(), T("19991231"), R(1e300)},
+    };
+    strumenti::scriviArchivio(c.percorso().toStdString() + "/VociFattura.mdb",
+                              {{"VociFattura", {{"NumeroHotel", ""}, {"Codice", "TEXT"}, {"Data", "TEXT"}, {"Misto", ""}}, righe}});
+    const arc::Contesto ctx{server.url(), "Celle"};
+    arc::importa(ctx, ".", "storico");
+    for (const char *sql : {"VociFattura", "Select * From VociFattura Where NumeroHotel = 1 and Data >= '2000' Order by Codice",
+                            "Select * From VociFattura Where Data < '20250101' or Codice = 'a'",
+                            "Select Misto From VociFattura Where NumeroHotel = 1 and Left(Codice, 1) <> 'b' Order by Misto"}) {
+        auto leggi = [&](const std::optional<arc::Contesto> &a) {
+            arc::imposta(a);
+            auto rs = dati::Database::open("VociFattura.mdb")->openRecordset(sql);
+            std::vector<std::vector<Valore>> r(rs->size());
+            for (std::size_t i = 0; i < rs->size(); ++i)
+                for (std::size_t k = 0; k < rs->colonne().size(); ++k) r[i].push_back(rs->value(i, static_cast<int>(k)));
+            arc::imposta(std::nullopt);
+            return r;
+        };
+        const auto cartella = leggi(std::nullopt);
+        EXPECT_FALSE(cartella.empty()) << sql;
+        EXPECT_EQ(leggi(ctx), cartella) << sql;
+    }
+}
+
+} // namespace
+} // namespace pc::prova
