@@ -47,7 +47,7 @@ Misura misura(const fs::path &file, const std::string &tabella, int ripetizioni)
 
 int main(int argc, char **argv)
 {
-    const fs::path cartella = argc > 1 ? fs::path(argv[1]) : fs::path(PC_SHARED_TESTDATA) / "hotel-jet-large";
+    const fs::path cartella = argc > 1 ? fs::path(argv[1]) : fs::path(PC_ALBERGO_GRANDE);
     const int ripetizioni = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     if (!fs::exists(cartella / "jet") || !fs::exists(cartella / "sqlite")) {
         std::fprintf(stderr, "Cartella %s senza jet/ e sqlite/\n", cartella.string().c_str());

@@ -1,13 +1,14 @@
 #include "TavoDesktop.h"
 
 #include "Archivio.h"
-
+#include "Caratteri.h"
 #include "ImmagineEsci.h"
 #include "ErroreDati.h"
 #include "Protezione.h"
 #include "ScritturaFile.h"
 #include "TavoRoutine.h"
 #include "TavoRoutineDate.h"
+#include "Twips.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -37,28 +38,6 @@ namespace pc {
 namespace {
 
 const QColor coloreSfondo(192, 192, 255);
-
-// Corbel and Arial are Windows fonts; elsewhere the closest families
-// available stand in for them (metric-compatible ones first).
-void impostaSostitutiCaratteri()
-{
-    static bool fatto = false;
-    if (fatto) return;
-    fatto = true;
-    QFont::insertSubstitutions(QStringLiteral("Corbel"),
-                               {QStringLiteral("Carlito"), QStringLiteral("Calibri"), QStringLiteral("Candara"),
-                                QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                                                         QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
-}
-
-QFont carattere(const QString &famiglia, qreal punti, bool grassetto = false)
-{
-    QFont f(famiglia);
-    f.setPointSizeF(punti);
-    f.setBold(grassetto);
-    return f;
-}
 
 // The rounded rectangle drawn around a date box. It takes no input.
 class Forma : public QWidget {
@@ -120,14 +99,36 @@ private:
     QWidget *finestra_;
 };
 
+// For the length of a report: the window is busy, takes no input and shows
+// the wait cursor; all undone on every way out.
+class ReportInCorso {
+public:
+    ReportInCorso(QWidget *finestra, bool &occupato) : occupato_(occupato), blocco_(finestra)
+    {
+        occupato_ = true;
+        qApp->installEventFilter(&blocco_);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~ReportInCorso()
+    {
+        QApplication::restoreOverrideCursor();
+        qApp->removeEventFilter(&blocco_);
+        occupato_ = false;
+    }
+    ReportInCorso(const ReportInCorso &) = delete;
+    ReportInCorso &operator=(const ReportInCorso &) = delete;
+
+private:
+    bool &occupato_;
+    BloccoInput blocco_;
+};
+
 QString testoAvanzamento(long fatti, long totali)
 {
     return QStringLiteral("Elaborazione del report in corso: giorno %1 di %2").arg(fatti).arg(totali);
 }
 
 } // namespace
-
-int TavoDesktop::inPixel(int twips, qreal dpiLogici) { return qRound(twips * dpiLogici / 1440.0); }
 
 TavoDesktop::TavoDesktop(FunzioneReport report, QWidget *parent) : QWidget(parent), report_(std::move(report))
 {
@@ -153,16 +154,31 @@ TavoDesktop::~TavoDesktop() = default;
 
 void TavoDesktop::creaControlli()
 {
-    const QFont corbel = carattere(QStringLiteral("Corbel"), 9.75);
+    const QFont corbel = carattere({QStringLiteral("Corbel")}, 9.75);
+    // Creation order is stacking order: shapes first, so that the boxes they
+    // surround lie above them.
+    creaForme();
+    creaDate(corbel);
+    creaRaggruppamenti(corbel);
+    creaTastoStampa();
+    creaTipi(corbel);
+    creaTastoEsci();
+    collegaTasti();
+    impostaOrdineTabulazione();
+}
 
-    // Shapes first, so that the boxes they surround lie above them.
+void TavoDesktop::creaForme()
+{
     for (int i = 0; i < 2; ++i) {
         auto *forma = new Forma(px(120), this);
         forma->setObjectName(QStringLiteral("Shape1_%1").arg(i));
         forma->setGeometry(px(1320), px(i == 0 ? 120 : 960), px(1575), px(495));
         Shape1_[i] = forma;
     }
+}
 
+void TavoDesktop::creaDate(const QFont &corbel)
+{
     const char *etichette[2] = {"Dalla data ", "Alla data"};
     for (int i = 0; i < 2; ++i) {
         const int alto = i == 0 ? 240 : 1080;
@@ -177,7 +193,7 @@ void TavoDesktop::creaControlli()
         auto *casella = new QLineEdit(this);
         casella->setObjectName(QStringLiteral("Text1_%1").arg(i));
         casella->setMaxLength(10);
-        casella->setFont(carattere(QStringLiteral("Arial"), 9.75));
+        casella->setFont(carattere({QStringLiteral("Arial")}, 9.75));
         QPalette p = casella->palette();
         p.setColor(QPalette::Base, Qt::white);
         casella->setPalette(p);
@@ -185,7 +201,10 @@ void TavoDesktop::creaControlli()
         casella->installEventFilter(this);
         Text1_[i] = casella;
     }
+}
 
+void TavoDesktop::creaRaggruppamenti(const QFont &corbel)
+{
     const char *raggruppamenti[3] = {"Numeri camere", "Tipi camere", "Macro categorie"};
     gruppoRaggruppamento_ = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
@@ -197,12 +216,18 @@ void TavoDesktop::creaControlli()
         Opt_[i] = opzione;
     }
     Opt_[0]->setChecked(true);
+}
 
+void TavoDesktop::creaTastoStampa()
+{
     stampa_ = new QPushButton(QStringLiteral("&Stampa"), this);
     stampa_->setObjectName(QStringLiteral("Tasto_0"));
-    stampa_->setFont(carattere(QStringLiteral("Corbel"), 12));
+    stampa_->setFont(carattere({QStringLiteral("Corbel")}, 12));
     stampa_->setGeometry(px(120), px(1680), px(1455), px(1080));
+}
 
+void TavoDesktop::creaTipi(const QFont &corbel)
+{
     Frame1_ = new QGroupBox(this);
     Frame1_->setObjectName(QStringLiteral("Frame1"));
     Frame1_->setGeometry(px(1680), px(1560), px(2055), px(1215));
@@ -217,11 +242,14 @@ void TavoDesktop::creaControlli()
         Opt1_[i] = opzione;
     }
     Opt1_[0]->setChecked(true);
+}
 
+void TavoDesktop::creaTastoEsci()
+{
     esci_ = new QToolButton(this);
     esci_->setObjectName(QStringLiteral("Tasto_1"));
     esci_->setText(QStringLiteral("&Esci"));
-    esci_->setFont(carattere(QStringLiteral("Corbel"), 12, true));
+    esci_->setFont(carattere({QStringLiteral("Corbel")}, 12, true));
     esci_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     const int lato = px(720);   // 48 pixels at 96 dpi
     esci_->setIcon(QIcon(immagineEsci(lato, devicePixelRatioF())));
@@ -232,14 +260,20 @@ void TavoDesktop::creaControlli()
     esci_->setPalette(bianca);
     esci_->setAutoFillBackground(true);
     esci_->setGeometry(px(3840), px(1680), px(1455), px(1080));
+}
 
+void TavoDesktop::collegaTasti()
+{
     Tasto_ = {stampa_, esci_};
     for (int i = 0; i < 2; ++i) {
         Tasto_[i]->installEventFilter(this);
         connect(Tasto_[i], &QAbstractButton::clicked, this,
                 [this, i] { azioneProtetta(this, QString::fromLatin1(titolo), [&] { Tasto_Click(i); }); });
     }
+}
 
+void TavoDesktop::impostaOrdineTabulazione()
+{
     // Tab order of the controls that take the focus.
     const QList<QWidget *> ordine = {Text1_[0], Text1_[1], esci_, stampa_, Opt_[0], Opt_[1], Opt_[2], Opt1_[0], Opt1_[1]};
     for (qsizetype i = 0; i + 1 < ordine.size(); ++i) setTabOrder(ordine[i], ordine[i + 1]);
@@ -332,64 +366,71 @@ void TavoDesktop::Tasto_Click(int Index)
 void TavoDesktop::eseguiReport()
 {
     if (!report_) return;
-    const RichiestaReport r = richiesta();
-    QString errore;
-    {
-        // The window takes no input until the report is done; the progress
-        // appears when the run lasts longer than the threshold.
-        occupato_ = true;
-        BloccoInput blocco(this);
-        qApp->installEventFilter(&blocco);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        std::unique_ptr<QProgressDialog> progresso;
-        QElapsedTimer cronometro;
-        cronometro.start();
-
-        const AvanzamentoReport avanzamento = [&](long fatti, long totali) {
-            const int massimo = int(std::clamp<long>(totali, 0, INT_MAX));
-            if (!progresso && cronometro.elapsed() >= sogliaAvanzamento_) {
-                progresso = std::make_unique<QProgressDialog>(this);
-                progresso->setObjectName(QStringLiteral("Avanzamento"));
-                progresso->setWindowTitle(QString::fromLatin1(titolo));
-                progresso->setCancelButton(nullptr);
-                progresso->setAutoClose(false);
-                progresso->setAutoReset(false);
-                progresso->setWindowModality(Qt::WindowModal);
-                progresso->setMinimumWidth(px(6000));
-                progresso->setRange(0, massimo);
-                progresso->show();
-            }
-            if (progresso) {
-                progresso->setMaximum(massimo);
-                progresso->setValue(int(std::clamp<long>(fatti, 0, massimo)));
-                progresso->setLabelText(testoAvanzamento(fatti, totali));
-            }
-            QCoreApplication::processEvents();
-        };
-
-        try {
-            // One consistent reading of the central archive, when one is active.
-            dati::archivio::Lettura lettura;
-            report_(r, avanzamento);
-        } catch (...) {
-            errore = QString::fromStdString(descriviEccezione(std::current_exception()));
-        }
-        progresso.reset();
-        QApplication::restoreOverrideCursor();
-        qApp->removeEventFilter(&blocco);
-        occupato_ = false;
-    }
-
+    const QString errore = faiReport(richiesta());
     if (!errore.isEmpty()) {
-        QMessageBox::warning(this, QStringLiteral("Report non eseguito"),
-                             QStringLiteral("Il report della produzione camere non \u00e8 stato scritto.\n\n%1").arg(errore));
+        mostraErrore(errore);
         emit reportConcluso(false);
         return;
     }
-    if (dopoReport_) {
-        azioneProtetta(this, QStringLiteral("Menu di stampa"), [&] { dopoReport_(this); });
-    }
+    dopoReportRiuscito();
     emit reportConcluso(true);
+}
+
+QString TavoDesktop::faiReport(const RichiestaReport &r)
+{
+    // The window takes no input until the report is done; the progress
+    // appears when the run lasts longer than the threshold.
+    ReportInCorso inCorso(this, occupato_);
+    std::unique_ptr<QProgressDialog> progresso;
+    QElapsedTimer cronometro;
+    cronometro.start();
+    const AvanzamentoReport avanzamento = [&](long fatti, long totali) { mostraAvanzamento(progresso, cronometro, fatti, totali); };
+
+    QString errore;
+    try {
+        // One consistent reading of the central archive, when one is active.
+        dati::archivio::Lettura lettura;
+        report_(r, avanzamento);
+    } catch (...) {
+        errore = QString::fromStdString(descriviEccezione(std::current_exception()));
+    }
+    return errore;
+}
+
+void TavoDesktop::mostraAvanzamento(std::unique_ptr<QProgressDialog> &progresso, const QElapsedTimer &cronometro, long fatti,
+                                    long totali)
+{
+    const int massimo = int(std::clamp<long>(totali, 0, INT_MAX));
+    if (!progresso && cronometro.elapsed() >= sogliaAvanzamento_) {
+        progresso = std::make_unique<QProgressDialog>(this);
+        progresso->setObjectName(QStringLiteral("Avanzamento"));
+        progresso->setWindowTitle(QString::fromLatin1(titolo));
+        progresso->setCancelButton(nullptr);
+        progresso->setAutoClose(false);
+        progresso->setAutoReset(false);
+        progresso->setWindowModality(Qt::WindowModal);
+        progresso->setMinimumWidth(px(6000));
+        progresso->setRange(0, massimo);
+        progresso->show();
+    }
+    if (progresso) {
+        progresso->setMaximum(massimo);
+        progresso->setValue(int(std::clamp<long>(fatti, 0, massimo)));
+        progresso->setLabelText(testoAvanzamento(fatti, totali));
+    }
+    QCoreApplication::processEvents();
+}
+
+void TavoDesktop::mostraErrore(const QString &errore)
+{
+    QMessageBox::warning(this, QStringLiteral("Report non eseguito"),
+                         QStringLiteral("Il report della produzione camere non \u00e8 stato scritto.\n\n%1").arg(errore));
+}
+
+void TavoDesktop::dopoReportRiuscito()
+{
+    if (!dopoReport_) return;
+    azioneProtetta(this, QStringLiteral("Menu di stampa"), [&] { dopoReport_(this); });
 }
 
 } // namespace pc

@@ -2,17 +2,21 @@
 
 #include "Richiesta.h"
 #include "StampaProduzione.h"
+#include "Twips.h"
 
 #include <QWidget>
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAbstractButton;
 class QButtonGroup;
+class QElapsedTimer;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
@@ -50,10 +54,6 @@ public:
     // True while a report runs.
     bool occupato() const { return occupato_; }
 
-    // Twips to device-independent pixels: 15 twips per pixel at 96 dpi,
-    // proportionally at other logical resolutions.
-    static int inPixel(int twips, qreal dpiLogici);
-
     static constexpr const char *titolo = "Stampa produzione camere";
 
 signals:
@@ -69,10 +69,27 @@ private:
     void Tasto_Click(int Index);
     void Text1_GotFocus(int Index, bool conMouse);
     void Text1_KeyPress(int Index);   // Enter only
-    void eseguiReport();
     void creaControlli();
+    void creaForme();
+    void creaDate(const QFont &corbel);
+    void creaRaggruppamenti(const QFont &corbel);
+    void creaTastoStampa();
+    void creaTipi(const QFont &corbel);
+    void creaTastoEsci();
+    void collegaTasti();
+    void impostaOrdineTabulazione();
 
-    int px(int twips) const { return inPixel(twips, dpi_); }
+    // The run of "&Stampa": the report, then its error or the print menu.
+    void eseguiReport();
+    // Makes the report with the window busy; the error's text, empty when done.
+    QString faiReport(const RichiestaReport &r);
+    // Shows the progress once the run has lasted longer than the threshold.
+    void mostraAvanzamento(std::unique_ptr<QProgressDialog> &progresso, const QElapsedTimer &cronometro, long fatti,
+                           long totali);
+    void mostraErrore(const QString &errore);
+    void dopoReportRiuscito();
+
+    int px(int twips) const { return twipsInPixel(twips, dpi_); }
 
     FunzioneReport report_;
     AzioneDopoReport dopoReport_;

@@ -14,10 +14,13 @@
 //  - Memo fields are cut at the bind size; here they are read whole.
 // Every offset taken from the file is checked against the row and the page
 // before it is used, so a damaged file ends in ErroreDati, not in a crash.
-// The file is opened read-only (MDB_NOFLAGS) and never written.
+// The file is opened read-only (MDB_NOFLAGS) and never written. Every libmdb
+// call is made inside a SessioneMdb: the constructor, leggiTabella and the
+// destructor each hold one for their whole length.
 
 #include "Calendario.h"
 #include "ErroreDati.h"
+#include "SessioneMdb.h"
 #include "SorgentiInterne.h"
 #include "Testo.h"
 
@@ -36,80 +39,6 @@ namespace pc::dati {
 
 namespace {
 
-// libmdb writes diagnostics on stderr, and on some damaged pages hex dumps
-// on stdout, by itself. While it works for us both go to a temporary file;
-// its first line, if any, completes our own error message. The application
-// has no worker threads, so redirecting the process's descriptors for the
-// length of one call is safe.
-class CatturaStderr {
-public:
-    CatturaStderr()
-    {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        m_file = std::tmpfile();
-        if (!m_file) return;
-        for (int i = 0; i < 2; ++i) {
-            const int fd = i == 0 ? STDERR_FILENO : STDOUT_FILENO;
-            m_salvati[i] = ::dup(fd);
-            if (m_salvati[i] >= 0 && ::dup2(::fileno(m_file), fd) < 0) {
-                ::close(m_salvati[i]);
-                m_salvati[i] = -1;
-            }
-        }
-    }
-    ~CatturaStderr()
-    {
-        ripristina();
-        if (m_file) std::fclose(m_file);
-    }
-    CatturaStderr(const CatturaStderr &) = delete;
-    CatturaStderr &operator=(const CatturaStderr &) = delete;
-
-    // What libmdb printed so far (first line, trimmed), or "".
-    std::string primaRiga()
-    {
-        if (!m_file || m_salvati[0] < 0) return {};
-        std::fflush(stdout);
-        std::fflush(stderr);
-        char riga[256] = {};
-        std::rewind(m_file);
-        if (!std::fgets(riga, sizeof riga, m_file)) return {};
-        std::fseek(m_file, 0, SEEK_END);
-        std::string s(riga);
-        while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
-        return s;
-    }
-
-private:
-    void ripristina()
-    {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        for (int i = 0; i < 2; ++i) {
-            if (m_salvati[i] < 0) continue;
-            ::dup2(m_salvati[i], i == 0 ? STDERR_FILENO : STDOUT_FILENO);
-            ::close(m_salvati[i]);
-            m_salvati[i] = -1;
-        }
-    }
-    std::FILE *m_file = nullptr;
-    int m_salvati[2] = {-1, -1};
-};
-
-std::string conDiagnosi(std::string messaggio, CatturaStderr &cattura)
-{
-    const std::string diagnosi = cattura.primaRiga();
-    if (!diagnosi.empty()) {
-        // libmdb's messages are ASCII English; keep only printable bytes.
-        std::string pulita;
-        for (char c : diagnosi) pulita += (static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7f) ? c : '?';
-        messaggio += " (dettaglio: " + pulita + ")";
-    }
-    return messaggio;
-}
-
-// Little-endian readers over bytes already checked to be in range.
 std::uint16_t u16(const unsigned char *p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 std::uint32_t u32(const unsigned char *p)
 {
@@ -182,10 +111,9 @@ class SorgenteJet final : public Sorgente {
 public:
     explicit SorgenteJet(std::string percorso) : m_percorso(std::move(percorso))
     {
-        CatturaStderr cattura;
+        SessioneMdb sessione;
         m_mdb = mdb_open(m_percorso.c_str(), MDB_NOFLAGS);
-        if (!m_mdb)
-            throw ErroreDati(conDiagnosi("Impossibile aprire l'archivio Jet \"" + m_percorso + "\": file danneggiato o non leggibile.", cattura));
+        if (!m_mdb) throw ErroreDati("Impossibile aprire l'archivio Jet \"" + m_percorso + "\": file danneggiato o non leggibile.");
         // A Jet file is made of whole pages: anything else was cut short
         // (a copy or a transfer that did not finish).
         std::error_code ec;
@@ -200,15 +128,14 @@ public:
         } catch (const ErroreDati &e) {
             mdb_close(m_mdb);
             m_mdb = nullptr;
-            throw ErroreDati(conDiagnosi("Impossibile leggere l'elenco delle tabelle dell'archivio Jet \"" + m_percorso + "\": " + e.what(),
-                                         cattura));
+            throw ErroreDati("Impossibile leggere l'elenco delle tabelle dell'archivio Jet \"" + m_percorso + "\": " + e.what());
         }
     }
 
     ~SorgenteJet() override
     {
         if (m_mdb) {
-            CatturaStderr cattura;
+            SessioneMdb sessione;
             mdb_close(m_mdb);
         }
     }
@@ -228,12 +155,8 @@ public:
         if (trovata == m_voci.size())
             throw ErroreDati("Tabella \"" + nome + "\" non trovata nell'archivio \"" + m_percorso + "\".");
 
-        CatturaStderr cattura;
-        try {
-            return leggi(m_voci[trovata].get(), m_nomi[trovata]);
-        } catch (const ErroreDati &e) {
-            throw ErroreDati(conDiagnosi(e.what(), cattura));
-        }
+        SessioneMdb sessione;
+        return leggi(m_voci[trovata].get(), m_nomi[trovata]);
     }
 
 private:

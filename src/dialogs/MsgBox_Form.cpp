@@ -2,6 +2,7 @@
 
 #include "Desktop.h"
 #include "MsgBox_Routine.h"
+#include "Caratteri.h"
 #include "Protezione.h"
 #include "Twips.h"
 
@@ -35,14 +36,10 @@ short satura16(long long v)
     return static_cast<short>(std::min<long long>(v, std::numeric_limits<short>::max()));
 }
 
-QFont carattere(double punti, bool grassetto)
+// Corbel where installed; otherwise a metric-compatible or plain sans face.
+QFont corbel(double punti, bool grassetto)
 {
-    QFont f;
-    // Corbel where installed; otherwise a metric-compatible or plain sans face.
-    f.setFamilies({QStringLiteral("Corbel"), QStringLiteral("Carlito"), QStringLiteral("DejaVu Sans")});
-    f.setPointSizeF(punti);
-    f.setBold(grassetto);
-    return f;
+    return carattere({QStringLiteral("Corbel"), QStringLiteral("Carlito"), QStringLiteral("DejaVu Sans")}, punti, grassetto);
 }
 
 } // namespace
@@ -60,14 +57,14 @@ MsgBox_Form::MsgBox_Form(QWidget *parent)
 
     m_label1 = new QLabel(QStringLiteral("Label1"), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setFont(carattere(12, true));
+    m_label1->setFont(corbel(12, true));
     m_label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_label1->setAttribute(Qt::WA_TranslucentBackground);
     m_rLabel1 = QRect(0, 0, 4695, 375);
 
     m_text1 = new QTextEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setFont(carattere(9.75, false));
+    m_text1->setFont(corbel(9.75, false));
     m_text1->setReadOnly(true);
     m_text1->setFocusPolicy(Qt::ClickFocus);   // not a tab stop
     m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -82,7 +79,7 @@ MsgBox_Form::MsgBox_Form(QWidget *parent)
     for (int i = 0; i < 3; ++i) {
         auto *b = new QPushButton(didascalie[i], this);
         b->setObjectName(QStringLiteral("T_%1").arg(i));
-        b->setFont(carattere(12, false));
+        b->setFont(corbel(12, false));
         connect(b, &QPushButton::clicked, this,
                 [this, i] { azioneProtetta(this, windowTitle(), [&] { T_Click(i); }); });
         m_t[i] = b;

@@ -1,5 +1,6 @@
 #include "Anteprima.h"
 
+#include "Caratteri.h"
 #include "ImmagineEsci.h"
 #include "ConvertiXLS.h"
 #include "Desktop.h"
@@ -7,6 +8,7 @@
 #include "FileReport.h"
 #include "Protezione.h"
 #include "ScritturaFile.h"
+#include "Twips.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -25,23 +27,12 @@ namespace pc {
 
 namespace {
 
-constexpr double TwipPerPixel = 15.0;
 constexpr const char *Titolo = "Anteprima di Stampa";
-
-int px(double twip) { return static_cast<int>(std::lround(twip / TwipPerPixel)); }
-
-QRect inPixel(const QRectF &r)
-{
-    const int x = px(r.left()), y = px(r.top());
-    return QRect(x, y, px(r.left() + r.width()) - x, px(r.top() + r.height()) - y);
-}
 
 QFont fontTasti(bool grassetto)
 {
-    QFont f(QStringLiteral("Corbel"));
+    QFont f = carattere({QStringLiteral("Corbel")}, 12, grassetto);
     f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(12);
-    f.setBold(grassetto);
     return f;
 }
 
@@ -80,7 +71,7 @@ Anteprima::Anteprima(QWidget *parent, const std::string &fileReport)
     setObjectName(QStringLiteral("Anteprima"));
     setWindowTitle(QString::fromUtf8(Titolo));
     setModal(true);
-    setFixedSize(px(9525), px(7380));
+    setFixedSize(twipsX(this, 9525), twipsY(this, 7380));
     QPalette sfondo = palette();
     sfondo.setColor(QPalette::Window, QColor(192, 192, 255));
     setPalette(sfondo);
@@ -148,6 +139,7 @@ Anteprima::~Anteprima() { m_pagina.chiudi(); }
 
 void Anteprima::applicaDisposizione(const DisposizioneAnteprima &d)
 {
+    const auto inPixel = [this](const QRectF &r) { return rettangoloTwips(this, r.left(), r.top(), r.width(), r.height()); };
     m_testo->setGeometry(inPixel(d.testo));
     for (std::size_t i = 0; i < m_tasti.size(); ++i) m_tasti[i]->setGeometry(inPixel(d.tasti[i]));
 }
@@ -164,7 +156,7 @@ void Anteprima::showEvent(QShowEvent *evento)
 void Anteprima::Form_Activate()
 {
     const QSize esterno = frameGeometry().size();
-    applicaDisposizione(disposizioneAttivazione(esterno.width() * TwipPerPixel, esterno.height() * TwipPerPixel));
+    applicaDisposizione(disposizioneAttivazione(twipsDaPixel(esterno.width(), logicalDpiX()), twipsDaPixel(esterno.height(), logicalDpiY())));
     if (!m_pagina.aperto()) {
         // No report to show: the window goes away at once, quietly.
         QTimer::singleShot(0, this, &QDialog::reject);

@@ -11,6 +11,7 @@
 #include "StampaReport.h"
 #include "FileReport.h"
 #include "TavoRoutine.h"
+#include "Caratteri.h"
 #include "Twips.h"
 
 #include <QCheckBox>
@@ -34,17 +35,7 @@ namespace pc {
 
 namespace {
 
-QFont carattere(QStringList famiglie, double punti, bool grassetto)
-{
-    QFont f;
-    famiglie << QStringLiteral("DejaVu Sans");
-    f.setFamilies(famiglie);
-    f.setPointSizeF(punti);
-    f.setBold(grassetto);
-    return f;
-}
-
-QFont corbel() { return carattere({QStringLiteral("Corbel"), QStringLiteral("Carlito")}, 9.75, false); }
+QFont corbel() { return carattere({QStringLiteral("Corbel"), QStringLiteral("Carlito"), QStringLiteral("DejaVu Sans")}, 9.75); }
 
 // Where the designed face is missing, the substitute may be wider: the size is
 // lowered in quarter points until the caption fits the control's place.
@@ -127,7 +118,7 @@ void MenuStampa::costruisci()
 
     m_frame = new QGroupBox(QStringLiteral("Selezione "), this);
     m_frame->setObjectName(QStringLiteral("SSFrame1"));
-    m_frame->setFont(carattere({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif")}, 9.75, true));
+    m_frame->setFont(carattere({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans")}, 9.75, true));
     metti(m_frame, 120, 0, 6195, 2730);
 
     auto etichetta = [&](int indice, const QString &testo, int alto) {
@@ -142,7 +133,7 @@ void MenuStampa::costruisci()
         auto *c = new QComboBox(m_frame);
         c->setObjectName(QLatin1String(nome));
         c->setEditable(false);
-        c->setFont(carattere({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")}, 8.25, true));
+        c->setFont(carattere({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}, 8.25, true));
         // A flat background: the style's own button gradient would tint it
         // (a rule with its own border, or the style would still draw its frame).
         c->setStyleSheet(QStringLiteral("QComboBox { background-color: rgb(255, 224, 192); "

@@ -25,7 +25,9 @@ dipendenze=$(dpkg-deb -f "$deb" Depends)
 for d in libqt6widgets6 libqt6printsupport6 libmdb3 libsqlite3-0 fonts-dejavu-core; do
   grep -q "$d" <<<"$dipendenze" || errore "Depends senza $d: $dipendenze"
 done
-dpkg-deb -f "$deb" Description | grep -q "prospetto giornaliero" || errore "descrizione mancante"
+# Read whole first: with pipefail, grep -q leaving early could kill dpkg-deb with SIGPIPE.
+descrizione=$(dpkg-deb -f "$deb" Description)
+grep -q "prospetto giornaliero" <<<"$descrizione" || errore "descrizione mancante"
 
 radice="$tmp/radice"
 dpkg-deb -x "$deb" "$radice" || errore "dpkg-deb -x non riuscito"

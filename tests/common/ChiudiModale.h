@@ -7,7 +7,7 @@
 
 #include <functional>
 
-namespace pc::test {
+namespace pc::prova {
 
 // Waits, from the event loop, for a modal window of type W to become the
 // active modal widget, then hands it to the action (which must close it).
@@ -27,4 +27,4 @@ void quandoAppare(std::function<void(W *)> azione)
     timer->start();
 }
 
-} // namespace pc::test
+} // namespace pc::prova

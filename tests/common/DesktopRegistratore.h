@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace pc::test {
+namespace pc::prova {
 
 // A desktop that only records what was asked of it. Constructing one
 // installs it; destroying it puts the real desktop back.
@@ -58,4 +58,4 @@ public:
     std::vector<QPointer<QWidget>> finestreInPrimoPiano;
 };
 
-} // namespace pc::test
+} // namespace pc::prova

@@ -9,15 +9,17 @@
 #include <filesystem>
 #include <string>
 
-namespace jettest {
+namespace pc::prova {
 
-inline std::filesystem::path datiCondivisi() { return std::filesystem::path(PC_SHARED_TESTDATA); }
+// The small fixtures of tests/dati.
+inline std::filesystem::path datiProva() { return std::filesystem::path(PC_DATI_PROVA); }
 
-// The shared test data may be absent: tests that need it skip.
-#define RICHIEDE_DATI_CONDIVISI(sotto)                                                                 \
+// The large hotel lives outside the repository: tests that need it skip when it is absent.
+inline std::filesystem::path albergoGrande() { return std::filesystem::path(PC_ALBERGO_GRANDE); }
+#define RICHIEDE_ALBERGO_GRANDE()                                                                      \
     do {                                                                                              \
-        if (!std::filesystem::exists(jettest::datiCondivisi() / (sotto)))                             \
-            GTEST_SKIP() << "dati di prova condivisi assenti: " << (jettest::datiCondivisi() / (sotto)); \
+        if (!std::filesystem::exists(pc::prova::albergoGrande() / "sqlite"))                            \
+            GTEST_SKIP() << "albergo grande di prova assente: " << pc::prova::albergoGrande();           \
     } while (0)
 
 // Column index by name, failing the test when it is missing.
@@ -50,4 +52,4 @@ inline ::testing::AssertionResult stessoValore(const pc::Valore &jet, const pc::
     return ::testing::AssertionFailure() << "Jet \"" << jet.inTesto() << "\", SQLite \"" << sqlite.inTesto() << "\"";
 }
 
-} // namespace jettest
+} // namespace pc::prova

@@ -157,12 +157,12 @@ protected:
     }
     void TearDown() override { arc::imposta(std::nullopt); }
     Server &server = Server::istanza();
-    const fs::path dati = PC_SHARED_TESTDATA;
+    const fs::path dati = PC_DATI_PROVA;
+    const fs::path grande = PC_ALBERGO_GRANDE;
 };
 
 TEST_F(Archivio, StatementsFromTheArchiveAreThoseOfTheFolder)
 {
-    if (!fs::exists(dati / "hotel-jet")) GTEST_SKIP() << "dati di prova condivisi assenti";
     for (const char *tipoFile : {"jet", "sqlite"}) {
         CartellaDiLavoro c;
         copiaCartella(dati / "hotel-jet" / tipoFile, c.percorso().toStdString());
@@ -187,13 +187,13 @@ TEST_F(Archivio, StatementsFromTheArchiveAreThoseOfTheFolder)
 
 TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
 {
-    if (!fs::exists(dati / "hotel-jet-large")) GTEST_SKIP() << "dati di prova condivisi assenti";
+    if (!fs::exists(grande)) GTEST_SKIP() << "albergo grande assente: " << grande.string();
     CartellaDiLavoro c;
     const std::string dir = c.percorso().toStdString();
     fs::create_directories(dir + "/vecchia");
     fs::create_directories(dir + "/nuova");
     copiaCartella(dati / "hotel-jet" / "sqlite", dir + "/vecchia");
-    copiaCartella(dati / "hotel-jet-large" / "sqlite", dir + "/nuova");
+    copiaCartella(grande / "sqlite", dir + "/nuova");
     const arc::Contesto ctx{server.url(), "Scambio"};
     arc::importa(ctx, dir + "/vecchia", dir + "/vecchia/storico");
     const RichiestaReport r{"01/02/2012", "30/04/2012", TipoReport::Produzione, Raggruppamento::NumeriCamere};
@@ -238,7 +238,6 @@ TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
 
 TEST_F(Archivio, StatementsRunOnAReadOnlyServer)
 {
-    if (!fs::exists(dati / "hotel-jet")) GTEST_SKIP() << "dati di prova condivisi assenti";
     server.sql("CREATE DATABASE sola_lettura");
     CartellaDiLavoro c;
     copiaCartella(dati / "hotel-jet" / "jet", c.percorso().toStdString());

@@ -9,8 +9,9 @@
 using pc::Valore;
 using pc::dati::apriSorgente;
 using pc::dati::Tabella;
-using jettest::datiCondivisi;
-using jettest::stessoValore;
+using pc::prova::albergoGrande;
+using pc::prova::datiProva;
+using pc::prova::stessoValore;
 
 namespace {
 
@@ -64,27 +65,25 @@ std::size_t confrontaCartella(const fs::path &cartella)
 
 TEST(JetControSqlite, HotelPiccoloOgniTabellaIdentica)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/sqlite");
     // 13 files, 15 tables, 1 290 rows: every cell compared.
-    EXPECT_GT(confrontaCartella(datiCondivisi() / "hotel-jet"), 5000u);
+    EXPECT_GT(confrontaCartella(datiProva() / "hotel-jet"), 5000u);
 }
 
 TEST(JetControSqlite, HotelGrandeOgniTabellaIdentica)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet-large/sqlite");
-    EXPECT_GT(confrontaCartella(datiCondivisi() / "hotel-jet-large"), 400000u);
+    RICHIEDE_ALBERGO_GRANDE();
+    EXPECT_GT(confrontaCartella(albergoGrande()), 400000u);
 }
 
 TEST(JetControSqlite, RiconoscimentoDalContenutoNonDalNome)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
     // A Jet file under another name, and the SQLite twin with the .mdb name:
     // each is read by its own engine.
     const auto dir = fs::temp_directory_path() / ("pc_jet_nome_" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    fs::copy_file(datiCondivisi() / "hotel-jet/jet/Contatori.mdb", dir / "contatori.dat", fs::copy_options::overwrite_existing);
+    fs::copy_file(datiProva() / "hotel-jet/jet/Contatori.mdb", dir / "contatori.dat", fs::copy_options::overwrite_existing);
     auto jet = apriSorgente((dir / "contatori.dat").string());
-    auto sqlite = apriSorgente((datiCondivisi() / "hotel-jet/sqlite/Contatori.mdb").string());
+    auto sqlite = apriSorgente((datiProva() / "hotel-jet/sqlite/Contatori.mdb").string());
     const Tabella a = jet->leggiTabella("CONTATORI");
     const Tabella b = sqlite->leggiTabella("contatori");
     ASSERT_EQ(a.righe.size(), 2u);

@@ -10,7 +10,7 @@
 
 using pc::ErroreDati;
 using pc::dati::apriSorgenteJet;
-using jettest::datiCondivisi;
+using pc::prova::datiProva;
 
 namespace {
 
@@ -94,11 +94,10 @@ TEST(JetErrori, FileVuotoOSoloIntestazione)
 
 TEST(JetErrori, FileTroncatiMaiTabelleParziali)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
     CartellaTemporanea dir;
     // The 986-row history spans several data pages: every cut either fails
     // with a message naming the file or was beyond the data (all rows read).
-    const std::string intero = contenuto(datiCondivisi() / "hotel-jet/jet/storico/ContoStoricoClienti.mdb");
+    const std::string intero = contenuto(datiProva() / "hotel-jet/jet/storico/ContoStoricoClienti.mdb");
     ASSERT_GT(intero.size(), 40000u);
     int errori = 0;
     for (std::size_t taglio : {std::size_t{10}, std::size_t{2048}, std::size_t{4096}, std::size_t{8192}, std::size_t{12288},
@@ -120,11 +119,10 @@ TEST(JetErrori, FileTroncatiMaiTabelleParziali)
 
 TEST(JetErrori, PagineDatiMancantiNominanoLaTabella)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
     CartellaTemporanea dir;
     // Wipe the second half of the file in place (size unchanged): the
     // table's later data pages become zeros.
-    std::string dati = contenuto(datiCondivisi() / "hotel-jet/jet/storico/ContoStoricoClienti.mdb");
+    std::string dati = contenuto(datiProva() / "hotel-jet/jet/storico/ContoStoricoClienti.mdb");
     std::fill(dati.begin() + static_cast<std::ptrdiff_t>(dati.size() / 2), dati.end(), '\0');
     const auto p = dir.file("ContoStoricoClienti.mdb");
     scrivi(p, dati);
@@ -135,11 +133,10 @@ TEST(JetErrori, PagineDatiMancantiNominanoLaTabella)
 
 TEST(JetErrori, ByteAlterati)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
     CartellaTemporanea dir;
     // Every 97th byte of the catalog and table-definition pages flipped,
     // one at a time: the reader ends cleanly each time.
-    const std::string originale = contenuto(datiCondivisi() / "hotel-jet/jet/Stampanti.mdb");
+    const std::string originale = contenuto(datiProva() / "hotel-jet/jet/Stampanti.mdb");
     ASSERT_GT(originale.size(), 5u * 4096);
     const auto p = dir.file("Stampanti.mdb");
     int esiti = 0;
@@ -158,7 +155,6 @@ TEST(JetErrori, ByteAlterati)
 
 TEST(JetErrori, MappaDellePagineVuota)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     // Found by the fuzzer: a user table whose page-usage map is a
     // zero-length row left libmdb with no map, and libmdb's page walk then
     // read through a null pointer (a crash). Rebuilt here on a copy: the
@@ -166,7 +162,7 @@ TEST(JetErrori, MappaDellePagineVuota)
     // its usage-map pointer (offset 35) aimed at row 3 of page 12, and page 12
     // is wiped, so that row has no bytes.
     CartellaTemporanea dir;
-    std::string dati = contenuto(datiCondivisi() / "mdb-real/test2V1997.mdb");
+    std::string dati = contenuto(datiProva() / "mdb-real/test2V1997.mdb");
     ASSERT_GT(dati.size(), 30u * 2048);
     ASSERT_EQ(dati[29 * 2048], '\x02') << "pagina di definizione attesa";
     const char puntatore[4] = {'\x03', '\x0C', '\x00', '\x00'};

@@ -12,13 +12,13 @@ using pc::Valore;
 using pc::Valuta;
 using pc::dati::apriSorgenteJet;
 using pc::dati::Tabella;
-using jettest::colonna;
-using jettest::datiCondivisi;
+using pc::prova::colonna;
+using pc::prova::datiProva;
 
 namespace {
 
-std::string reale(const std::string &file) { return (datiCondivisi() / "mdb-real" / file).string(); }
-std::string hotel(const std::string &file) { return (datiCondivisi() / "hotel-jet" / "jet" / file).string(); }
+std::string reale(const std::string &file) { return (datiProva() / "mdb-real" / file).string(); }
+std::string hotel(const std::string &file) { return (datiProva() / "hotel-jet" / "jet" / file).string(); }
 
 Tabella leggi(const std::string &percorso, const std::string &tabella)
 {
@@ -36,7 +36,6 @@ const Valore &cella(const Tabella &t, std::size_t riga, const std::string &nome)
 
 TEST(JetMdbReali, OgniTabellaDiOgniFileElencataELetta)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     // Tables and row counts as Access left them (deleted rows excluded).
     const std::map<std::string, std::map<std::string, std::size_t>> attese = {
         {"testV1997.mdb", {{"Table1", 2}, {"Table2", 0}, {"Table3", 0}, {"Table4", 0}}},
@@ -65,7 +64,6 @@ TEST(JetMdbReali, OgniTabellaDiOgniFileElencataELetta)
 
 TEST(JetMdbReali, NomeTabellaSenzaRiguardoAlleMaiuscole)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     auto s = apriSorgenteJet(reale("testV1997.mdb"));
     const Tabella t = s->leggiTabella("tAbLe1");
     EXPECT_EQ(t.nome, "Table1") << "il nome resta come memorizzato";
@@ -74,7 +72,6 @@ TEST(JetMdbReali, NomeTabellaSenzaRiguardoAlleMaiuscole)
 
 TEST(JetMdbReali, TabellaMancanteNominaFileETabella)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     auto s = apriSorgenteJet(reale("testV1997.mdb"));
     try {
         s->leggiTabella("Inesistente");
@@ -92,7 +89,6 @@ TEST(JetMdbReali, TabellaMancanteNominaFileETabella)
 
 TEST(JetMdbReali, TipiJet3)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     const Tabella t = leggi(reale("testV1997.mdb"), "Table1");
     ASSERT_EQ(t.righe.size(), 2u);
     EXPECT_EQ(cella(t, 1, "A"), Valore::testo("abcdefg"));
@@ -111,7 +107,6 @@ TEST(JetMdbReali, TipiJet3)
 
 TEST(JetMdbReali, Jet3CodePageMemoEOle)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     for (const char *file : {"test2V1997.mdb", "test2V2000.mdb"}) {
         SCOPED_TRACE(file);
         const Tabella t = leggi(reale(file), "MSP_PROJECTS");
@@ -134,7 +129,6 @@ TEST(JetMdbReali, Jet3CodePageMemoEOle)
 
 TEST(JetMdbReali, UnicodeCompresso)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     const Tabella t = leggi(reale("testUnicodeCompV2003.mdb"), "Table");
     ASSERT_EQ(t.righe.size(), 8u);
     EXPECT_EQ(cella(t, 0, "Unicode"), Valore::testo("only ascii chars"));
@@ -148,7 +142,6 @@ TEST(JetMdbReali, UnicodeCompresso)
 
 TEST(JetMdbReali, NumericEsatto)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     const Tabella t = leggi(reale("fixedNumericTestV2000.mdb"), "test");
     ASSERT_EQ(t.righe.size(), 1u);
     EXPECT_EQ(cella(t, 0, "col1"), Valore::testo("some data"));   // Memo kept in the row
@@ -160,7 +153,6 @@ TEST(JetMdbReali, NumericEsatto)
 
 TEST(JetMdbReali, RigheSpostateECancellate)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     // Rows moved to overflow pages come where they physically are (libmdb's order).
     const Tabella t = leggi(reale("overflowTestV2000.mdb"), "Table1");
     ASSERT_EQ(t.righe.size(), 7u);
@@ -193,7 +185,6 @@ TEST(JetMdbReali, RigheSpostateECancellate)
 
 TEST(JetMdbReali, TestoFissoLongEData)
 {
-    RICHIEDE_DATI_CONDIVISI("mdb-real");
     const Tabella t = leggi(reale("fixedTextTestV2003.mdb"), "users");
     ASSERT_EQ(t.righe.size(), 2u);
     EXPECT_EQ(cella(t, 0, "c_user_pwd"), Valore::testo(" "));
@@ -208,7 +199,6 @@ TEST(JetMdbReali, TestoFissoLongEData)
 
 TEST(JetHotel, ValutaEsattaDalleOttoCifre)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
     auto importi = [](const Tabella &t) {
         const std::size_t imp = colonna(t, "Importo");
         std::map<std::int64_t, int> visti;
@@ -239,7 +229,6 @@ TEST(JetHotel, ValutaEsattaDalleOttoCifre)
 
 TEST(JetHotel, NullDistintoDalTestoVuotoENomiAccentati)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
     const Tabella a = leggi(hotel("AnagraficaHotels.mdb"), "AnagraficaHotels");
     ASSERT_EQ(a.righe.size(), 3u);
     EXPECT_EQ(cella(a, 0, "CodiceAssistenza"), Valore::testo("AS-0001"));
@@ -268,7 +257,6 @@ TEST(JetHotel, NullDistintoDalTestoVuotoENomiAccentati)
 
 TEST(JetHotel, SoloLetturaFileInvariato)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/jet");
     // A writable copy, so that a write would be possible and would show.
     const auto dir = std::filesystem::temp_directory_path() / ("pc_jet_sola_lettura_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);

@@ -6,8 +6,9 @@
 
 using pc::dati::Database;
 using pc::dati::Recordset;
-using jettest::datiCondivisi;
-using jettest::stessoValore;
+using pc::prova::albergoGrande;
+using pc::prova::datiProva;
+using pc::prova::stessoValore;
 
 namespace {
 
@@ -118,8 +119,7 @@ std::size_t confrontaRicerca(const fs::path &cartella, const char *file, const c
 
 TEST(JetQuery, QueryDelReportStessiRecordNelloStessoOrdine)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/sqlite");
-    const fs::path cartella = datiCondivisi() / "hotel-jet";
+    const fs::path cartella = datiProva() / "hotel-jet";
     std::size_t record = 0;
     for (const auto &p : periodiPiccolo)
         for (const auto &q : queryDelPeriodo(p)) record += confrontaQuery(cartella, q);
@@ -128,8 +128,8 @@ TEST(JetQuery, QueryDelReportStessiRecordNelloStessoOrdine)
 
 TEST(JetQuery, QueryDelReportSulGrandeAlbergo)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet-large/sqlite");
-    const fs::path cartella = datiCondivisi() / "hotel-jet-large";
+    RICHIEDE_ALBERGO_GRANDE();
+    const fs::path cartella = albergoGrande();
     std::size_t record = 0;
     for (const auto &p : periodiGrande)
         for (const auto &q : queryDelPeriodo(p)) record += confrontaQuery(cartella, q);
@@ -138,8 +138,7 @@ TEST(JetQuery, QueryDelReportSulGrandeAlbergo)
 
 TEST(JetQuery, RicercheDegliAccumulatoriEDelMenuDiStampa)
 {
-    RICHIEDE_DATI_CONDIVISI("hotel-jet/sqlite");
-    const fs::path c = datiCondivisi() / "hotel-jet";
+    const fs::path c = datiProva() / "hotel-jet";
     std::size_t trovati = 0;
     // Day criteria of the accumulators, on the whole tables.
     for (const char *g : {"20120301", "20120228", "20120416", "20120125", "20120229"}) {

@@ -48,7 +48,7 @@ TEST(ScritturaFile, NessunArchivioDellAlbergoVieneSovrascritto)
         std::ofstream(sqlite, std::ios::binary) << std::string("SQLite format 3\0", 16) << std::string(2000, 'd');
     }
     const fs::path jet = c.p() / "NumeriCamere.mdb";
-    fs::copy_file(fs::path(PC_SHARED_TESTDATA) / "mdb-real" / "delTestV2000.mdb", jet);
+    fs::copy_file(fs::path(PC_DATI_PROVA) / "mdb-real" / "delTestV2000.mdb", jet);
     const fs::path altro = c.p() / "altro.txt";
     std::ofstream(altro) << "testo qualsiasi";
 

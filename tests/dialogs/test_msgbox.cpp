@@ -30,7 +30,7 @@ struct DialogoMostrato {
         dlg.show();
     }
     ~DialogoMostrato() { dlg.hide(); }
-    pc::test::DesktopRegistratore desktop;
+    pc::prova::DesktopRegistratore desktop;
     MsgBox_Form dlg;
 };
 
@@ -72,7 +72,7 @@ TEST(MsgBoxConteggi, TestiEnormiSaturanoInveceDiTraboccare)
 
 TEST(MsgBoxDimensioni, CentratoAlCaricamentoAllaMisuraDiProgetto)
 {
-    pc::test::DesktopRegistratore desktop;
+    pc::prova::DesktopRegistratore desktop;
     MsgBox_Form dlg;
     const QRect schermo = dlg.screen()->geometry();
     const int larghezzaTw = schermo.width() * 1440 / dlg.logicalDpiX();
@@ -128,7 +128,7 @@ TEST(MsgBoxDimensioni, MessaggioMoltoLungoRestaNelloSchermoEScorre)
 
 TEST(MsgBoxDimensioni, MessaggioBreveNonSpostato)
 {
-    pc::test::DesktopRegistratore desktop;
+    pc::prova::DesktopRegistratore desktop;
     MsgBox_Form dlg;
     const QPoint prima = dlg.finestraTwips().topLeft();
     MsgBox_Routine::Stile = 0;
@@ -212,7 +212,7 @@ TEST(MsgBoxFinestra, SenzaBordoVerdeInPrimoPiano)
 
 TEST(MsgBoxRisposte, PrimoPulsanteSecondoLaDidascalia)
 {
-    pc::test::DesktopRegistratore desktop;
+    pc::prova::DesktopRegistratore desktop;
     {
         MsgBox_Form dlg;
         MsgBox_Routine::Risposta = 99;
@@ -239,7 +239,7 @@ TEST(MsgBoxRisposte, PrimoPulsanteSecondoLaDidascalia)
 
 TEST(MsgBoxRisposte, ClicVeroSuiPulsantiDuranteExec)
 {
-    pc::test::DesktopRegistratore desktop;
+    pc::prova::DesktopRegistratore desktop;
     const std::pair<int, short> casi[] = {{1, 7}, {2, 2}, {0, 0}};
     for (const auto &[indice, attesa] : casi) {
         MsgBox_Form dlg;
@@ -255,7 +255,7 @@ TEST(MsgBoxRisposte, ClicVeroSuiPulsantiDuranteExec)
 
 TEST(MsgBoxRisposte, ChiusuraConEscLasciaLaRisposta)
 {
-    pc::test::DesktopRegistratore desktop;
+    pc::prova::DesktopRegistratore desktop;
     MsgBox_Form dlg;
     MsgBox_Routine::Stile = 35;
     MsgBox_Routine::Risposta = 99;

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path datiCondivisi = fs::path(PC_SHARED_TESTDATA);
+const fs::path datiProva = fs::path(PC_DATI_PROVA);
 
 std::string contenuto(const fs::path &p)
 {
@@ -71,8 +71,7 @@ std::string report(const CartellaDiLavoro &cartella, const fs::path &storico, co
 
 TEST(JetReport, StessoProspettoDaJetEDaSqlite)
 {
-    const fs::path hotel = datiCondivisi / "hotel-jet";
-    if (!fs::exists(hotel / "jet") || !fs::exists(hotel / "sqlite")) GTEST_SKIP() << "dati di prova condivisi assenti: " << hotel;
+    const fs::path hotel = datiProva / "hotel-jet";
     CartellaDiLavoro jet(hotel / "jet", "jet"), sqlite(hotel / "sqlite", "sqlite");
     const char *periodi[][2] = {{"25/01/2012", "21/04/2012"}, {"15/02/2012", "15/03/2012"}, {"01/03/2012", "01/03/2012"},
                                 {"10/03/2012", "20/02/2012"}, {"16/04/2012", "25/05/2012"}};

@@ -120,7 +120,7 @@ TEST(DesktopSostituzione, IlRegistratoreRiceveLeChiamateEPoiTornaIlReale)
 {
     pc::Desktop *reale = &pc::desktop();
     {
-        pc::test::DesktopRegistratore reg({QStringLiteral("Laser 1"), QStringLiteral("PDF")});
+        pc::prova::DesktopRegistratore reg({QStringLiteral("Laser 1"), QStringLiteral("PDF")});
         EXPECT_EQ(&pc::desktop(), &reg);
         EXPECT_EQ(pc::desktop().stampanti(), QStringList({QStringLiteral("Laser 1"), QStringLiteral("PDF")}));
         pc::desktop().apriConApplicazione(QStringLiteral("doc/fd1.doc"));

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace pc::prova::anteprima {
+namespace pc::prova {
 
 // Runs a test inside an empty temporary working directory with PCLocal set;
 // restores both afterwards.
@@ -92,4 +92,4 @@ inline std::vector<std::string> reportDueGiorni()
     };
 }
 
-} // namespace pc::prova::anteprima
+} // namespace pc::prova

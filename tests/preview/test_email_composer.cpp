@@ -16,9 +16,6 @@
 namespace pc::prova {
 namespace {
 
-using anteprima::CartellaDiLavoro;
-using anteprima::leggiByte;
-
 // A program that writes its arguments, each ended by NUL, to registro/NAME
 // (written whole, then renamed: the file appears complete or not at all).
 void scriviSostituto(const QString &cartella, const QString &nome, const QString &registro)

@@ -9,7 +9,6 @@
 namespace pc::prova {
 namespace {
 
-using namespace pc::prova::anteprima;
 
 const std::string Testa = "STAMPA PRODUZIONE PER NUMERO CAMERA DAL 01/03/2012 AL 01/03/2012\r\n"
                           "\xDA\xC4\xC4\xC2\xC4\xC4\xBF\r\n"

@@ -296,8 +296,7 @@ class HotelCondiviso : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const QString cartella = QStringLiteral(PC_SHARED_TESTDATA "/hotel-jet/sqlite");
-        if (!QFile::exists(cartella + "/Stampanti.mdb")) GTEST_SKIP() << "dati di prova condivisi assenti";
+        const QString cartella = QStringLiteral(PC_DATI_PROVA "/hotel-jet/sqlite");
         m_prima = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(cartella));   // only read: nothing is written there
         TavoRoutine::HotelCorrente = 1;

@@ -104,7 +104,7 @@ protected:
     QString m_precedente;
     QByteArray m_pcLocal;
     bool m_pcLocalImpostato = false;
-    pc::test::DesktopRegistratore desktop{{QStringLiteral("Laser Ufficio"), QStringLiteral("Ricevute")}};
+    pc::prova::DesktopRegistratore desktop{{QStringLiteral("Laser Ufficio"), QStringLiteral("Ricevute")}};
     QStringList stampe;
     int anteprime = 0;
 };
@@ -296,7 +296,7 @@ TEST_F(MenuStampaProva, ArchivioStampantiMancanteMessaggioEChiusura)
     auto menu = nuovoMenu();
     QString testo, titolo;
     QMessageBox::Icon icona = QMessageBox::NoIcon;
-    pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+    pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
         testo = box->text();
         titolo = box->windowTitle();
         icona = box->icon();
@@ -314,7 +314,7 @@ TEST_F(MenuStampaProva, TabellaStampantiMancanteMessaggioEChiusura)
     pc::strumenti::scriviArchivio("Stampanti.mdb", {{"SetStampa", pc::strumenti::colonneSuite("SetStampa"), {}}});
     auto menu = nuovoMenu();
     QString testo;
-    pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+    pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
         testo = box->text();
         box->accept();
     });
@@ -341,7 +341,7 @@ TEST_F(MenuStampaProva, PdfInMinuscoloNonBastaMessaggio)
     QString testo, titolo;
     QMessageBox::Icon icona = QMessageBox::NoIcon;
     QMessageBox::StandardButtons pulsanti;
-    pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+    pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
         testo = box->text();
         titolo = box->windowTitle();
         icona = box->icon();
@@ -461,15 +461,14 @@ TEST_F(MenuStampaProva, Immagine)
 
 TEST_F(MenuStampaProva, AlbergoDiProvaCondivisoSqliteEJet)
 {
-    const QString base = QStringLiteral(PC_SHARED_TESTDATA "/hotel-jet");
-    if (!QDir(base).exists()) GTEST_SKIP() << "dati di prova condivisi assenti";
+    const QString base = QStringLiteral(PC_DATI_PROVA "/hotel-jet");
     for (const char *tipo : {"sqlite", "jet"}) {
         for (const char *file : {"Stampanti.mdb", "AnagraficaHotels.mdb"}) {
             QFile::remove(QLatin1String(file));
             ASSERT_TRUE(QFile::copy(base + "/" + tipo + "/" + file, QLatin1String(file))) << tipo << file;
         }
         QString messaggio;
-        pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+        pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
             messaggio = box->text();
             box->accept();
         });

@@ -60,7 +60,7 @@ protected:
     QTemporaryDir m_dir;
     QString m_prima;
     QByteArray m_pcLocal;
-    pc::test::DesktopRegistratore desktop{{QStringLiteral("Laser Ufficio")}};
+    pc::prova::DesktopRegistratore desktop{{QStringLiteral("Laser Ufficio")}};
 };
 
 } // namespace
@@ -90,7 +90,7 @@ TEST_F(MenuCheStampa, SenzaReportUnMessaggioENessunaStampa)
     pc::MenuStampa menu;
     menu.show();
     QString testo, titolo;
-    pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+    pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
         testo = box->text();
         titolo = box->windowTitle();
         box->button(QMessageBox::Ok)->click();

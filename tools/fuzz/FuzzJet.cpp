@@ -4,7 +4,7 @@
 //
 //   cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DPC_FUZZ=ON
 //   cmake --build build-fuzz --target fuzz_jet
-//   build-fuzz/tools/fuzz_jet -max_len=200000 -max_total_time=300 corpus/ ../shared/testdata/mdb-real
+//   build-fuzz/tools/fuzz_jet -max_len=200000 -max_total_time=300 corpus/ tests/dati/mdb-real
 
 #include "ErroreDati.h"
 #include "SorgentiInterne.h"

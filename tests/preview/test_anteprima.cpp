@@ -17,7 +17,7 @@
 #include <numeric>
 
 using namespace pc;
-using namespace pc::prova::anteprima;
+using namespace pc::prova;
 
 namespace {
 
@@ -67,8 +67,8 @@ TEST(Anteprima, FinestraPulsantiETastiDiAccesso)
     AnteprimaAperta a;
     EXPECT_EQ(a.finestra.windowTitle(), "Anteprima di Stampa");
     EXPECT_TRUE(a.finestra.isModal());
-    ASSERT_EQ(a.desktop.inPrimoPiano.size(), 1u);
-    EXPECT_EQ(a.desktop.inPrimoPiano[0], &a.finestra);
+    ASSERT_EQ(a.desktop.finestreInPrimoPiano.size(), 1u);
+    EXPECT_EQ(a.desktop.finestreInPrimoPiano[0].data(), &a.finestra);
 
     const char *didascalie[7] = {"&Esci", "&Riduci", "E&spandi", "&Avanti", "&Inizio", "E-&mail", "Sa&lva"};
     const Qt::Key tasti[7] = {Qt::Key_E, Qt::Key_R, Qt::Key_S, Qt::Key_A, Qt::Key_I, Qt::Key_M, Qt::Key_L};
@@ -322,9 +322,9 @@ TEST(AnteprimaEMail, ScriveIlFileEAvviaIlProgrammaDiPosta)
     AnteprimaAperta a;
     a.clic(5);
     EXPECT_EQ(leggiByte("e-mail3.txt"), "OGGETTO\r\nAB\r\nC|D\r\n\r\n");
-    ASSERT_EQ(a.desktop.avviati.size(), 1u);
-    EXPECT_EQ(a.desktop.avviati[0].programma, "Zaroza.exe");
-    EXPECT_TRUE(a.desktop.avviati[0].argomenti.isEmpty());
+    ASSERT_EQ(a.desktop.programmiAvviati.size(), 1u);
+    EXPECT_EQ(a.desktop.programmiAvviati[0].programma, "Zaroza.exe");
+    EXPECT_TRUE(a.desktop.programmiAvviati[0].argomenti.isEmpty());
     EXPECT_TRUE(a.avvisi.empty());
 }
 
@@ -340,7 +340,7 @@ TEST(AnteprimaEMail, AreaVuotaEDueInviiDiSeguito)
     a.finestra.areaTesto()->setPlainText(QStringLiteral("terza\n"));
     a.clic(5);
     EXPECT_EQ(leggiByte("e-mail3.txt"), "OGGETTO\r\nterza\r\n\r\n");
-    EXPECT_EQ(a.desktop.avviati.size(), 3u);
+    EXPECT_EQ(a.desktop.programmiAvviati.size(), 3u);
 }
 
 TEST(AnteprimaEMail, ProgrammaNonAvviatoMessaggioEFileScritto)
@@ -348,7 +348,7 @@ TEST(AnteprimaEMail, ProgrammaNonAvviatoMessaggioEFileScritto)
     CartellaDiLavoro cartella;
     scriviByte("fd3", conCrLf({"AB"}));
     AnteprimaAperta a;
-    a.desktop.esito = false;
+    a.desktop.esitoAvvio = false;
     a.clic(5);
     EXPECT_EQ(leggiByte("e-mail3.txt"), "OGGETTO\r\nAB\r\n\r\n");
     ASSERT_EQ(a.avvisi.size(), 1u);
@@ -365,8 +365,8 @@ TEST(FoglioElettronico, ConverteEApreIlCsv)
     scriviByte("fd3", conCrLf(reportDueGiorni()));
     std::vector<QString> avvisi;
     EXPECT_TRUE(esportaFoglioElettronico(nullptr, [&](const QString &m) { avvisi.push_back(m); }));
-    ASSERT_EQ(desktop.aperti.size(), 1u);
-    EXPECT_EQ(desktop.aperti[0], cartella.percorso("fd3.csv"));
+    ASSERT_EQ(desktop.fileAperti.size(), 1);
+    EXPECT_EQ(desktop.fileAperti[0], cartella.percorso("fd3.csv"));
     EXPECT_EQ(leggiByte("fd3.csv").substr(0, 4), "STAM");
     EXPECT_TRUE(avvisi.empty());
 }
@@ -378,12 +378,12 @@ TEST(FoglioElettronico, ReportMancanteOCsvNonApertoDannoUnMessaggio)
     std::vector<QString> avvisi;
     auto avviso = [&](const QString &m) { avvisi.push_back(m); };
     EXPECT_FALSE(esportaFoglioElettronico(nullptr, avviso));
-    EXPECT_TRUE(desktop.aperti.empty());
+    EXPECT_TRUE(desktop.fileAperti.empty());
     ASSERT_EQ(avvisi.size(), 1u);
     EXPECT_TRUE(avvisi[0].contains("\"fd3\""));
 
     scriviByte("fd3", "x\r\n");
-    desktop.esito = false;
+    desktop.esitoApertura = false;
     EXPECT_FALSE(esportaFoglioElettronico(nullptr, avviso));
     ASSERT_EQ(avvisi.size(), 2u);
     EXPECT_TRUE(avvisi[1].contains("fd3.csv"));

@@ -59,7 +59,7 @@ protected:
     QTemporaryDir m_dir;
     QString m_precedente;
     QByteArray m_pcLocal;
-    pc::test::DesktopRegistratore desktop;
+    pc::prova::DesktopRegistratore desktop;
     std::unique_ptr<pc::TavoDesktop> finestra;
 };
 
@@ -72,7 +72,7 @@ TEST_F(MenuDopoReport, IlMenuSiApreSopraLaFinestraEIlReportFinisceAllaSuaChiusur
     QWidget *genitore = nullptr;
     QByteArray copia;
     int conclusiConMenuAperto = -1;
-    pc::test::quandoAppare<pc::MenuStampa>([&](pc::MenuStampa *menu) {
+    pc::prova::quandoAppare<pc::MenuStampa>([&](pc::MenuStampa *menu) {
         destinazioni = menu->destinazioni();
         genitore = menu->parentWidget();
         QFile f(menu->fileDoc());
@@ -96,7 +96,7 @@ TEST_F(MenuDopoReport, ArchivioMancanteMessaggioELaFinestraRestaUsabile)
     ASSERT_TRUE(QFile::remove(QStringLiteral("Stampanti.mdb")));
     QSignalSpy concluso(finestra.get(), &pc::TavoDesktop::reportConcluso);
     QString testo;
-    pc::test::quandoAppare<QMessageBox>([&](QMessageBox *box) {
+    pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
         testo = box->text();
         box->accept();
     });
@@ -109,7 +109,7 @@ TEST_F(MenuDopoReport, ArchivioMancanteMessaggioELaFinestraRestaUsabile)
     pc::strumenti::scriviArchivio("Stampanti.mdb", {{"Stampanti", pc::strumenti::colonneSuite("Stampanti"),
                                                      {{I(1), T("LASER"), I(1), T("lpt1")}}}});
     bool aperto = false;
-    pc::test::quandoAppare<pc::MenuStampa>([&](pc::MenuStampa *menu) {
+    pc::prova::quandoAppare<pc::MenuStampa>([&](pc::MenuStampa *menu) {
         aperto = menu->destinazione() == QStringLiteral("LASER");
         menu->Tst_Click(5);
     });

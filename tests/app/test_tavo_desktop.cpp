@@ -106,7 +106,7 @@ void quandoAppareMessaggio(std::function<void(QMessageBox *)> azione, int tentat
 
 int px(int twips)
 {
-    return TavoDesktop::inPixel(twips, QGuiApplication::primaryScreen()->logicalDotsPerInch());
+    return pc::twipsInPixel(twips, QGuiApplication::primaryScreen()->logicalDotsPerInch());
 }
 
 // ------------------------------------------------------------------ start state
@@ -171,12 +171,6 @@ TEST_F(FinestraPrincipale, DidascalieCaratteriEColori)
 
 TEST_F(FinestraPrincipale, GeometriaInTwipsConvertiti)
 {
-    EXPECT_EQ(TavoDesktop::inPixel(15, 96), 1);
-    EXPECT_EQ(TavoDesktop::inPixel(1440, 96), 96);
-    EXPECT_EQ(TavoDesktop::inPixel(5430, 96), 362);
-    EXPECT_EQ(TavoDesktop::inPixel(1440, 144), 144);
-    EXPECT_EQ(TavoDesktop::inPixel(2835, 120), 236);
-
     // Fixed client area 5430 x 2835 twips.
     EXPECT_EQ(finestra->size(), QSize(px(5430), px(2835)));
     EXPECT_EQ(finestra->minimumSize(), finestra->maximumSize());

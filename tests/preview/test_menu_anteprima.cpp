@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace pc;
-using namespace pc::prova::anteprima;
+using namespace pc::prova;
 using pc::strumenti::I;
 using pc::strumenti::T;
 
@@ -40,7 +40,7 @@ TEST(MenuStampaAnteprima, IlPulsanteAnteprimaMostraIlReportEPoiTornaAlMenu)
     ASSERT_TRUE(menu.isVisible());
 
     QString mostrato;
-    test::quandoAppare<Anteprima>([&](Anteprima *a) {
+    prova::quandoAppare<Anteprima>([&](Anteprima *a) {
         mostrato = a->testoMostrato();
         a->tasto(0)->click();
     });
@@ -62,8 +62,8 @@ TEST(MenuStampaAnteprima, IlPulsanteFoglioElettronicoConverteEApreIlCsv)
     menu.Tst_Click(1);
     EXPECT_EQ(leggiByte("fd3.csv").substr(0, 99),
               "STAMPA VENDITE PER NUMERO CAMERA DAL 01/03/2012 AL 02/03/2012\r\n,          ,          ,          ,\r\n");
-    ASSERT_EQ(desktop.aperti.size(), 1u);
-    EXPECT_EQ(desktop.aperti.back(), cartella.percorso("fd3.csv"));
+    ASSERT_EQ(desktop.fileAperti.size(), 1);
+    EXPECT_EQ(desktop.fileAperti.back(), cartella.percorso("fd3.csv"));
 }
 
 } // namespace

@@ -265,8 +265,7 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
 // The shared test hotel (SQLite twins), through a few of the real queries.
 TEST(AlbergoCondiviso, QuerieVere)
 {
-    const fs::path cartella = fs::path(PC_SHARED_TESTDATA) / "hotel-jet" / "sqlite";
-    if (!fs::exists(cartella)) GTEST_SKIP() << "dati condivisi assenti: " << cartella;
+    const fs::path cartella = fs::path(PC_DATI_PROVA) / "hotel-jet" / "sqlite";
     const fs::path prima = fs::current_path();
     fs::current_path(cartella);
     struct Ritorno {

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace pc;
-using namespace pc::prova::anteprima;
+using namespace pc::prova;
 
 namespace {
 
