@@ -26,9 +26,13 @@ QIcon iconaApplicazione()
     return icona;
 }
 
-void traduciQt(QTranslator &traduzione)
+// Name, desktop entry and icon of every window; Qt's own texts (standard
+// buttons, dialogs) in Italian, like the rest.
+void preparaApplicazione(QTranslator &traduzione)
 {
-    // Qt's own texts (standard buttons, dialogs) in Italian, like the rest.
+    QApplication::setApplicationName(QStringLiteral("produzione-camere"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("produzione-camere"));
+    QApplication::setWindowIcon(iconaApplicazione());
     if (traduzione.load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&traduzione);
 }
@@ -40,11 +44,8 @@ int finestraAnalisi(int argc, char **argv)
     std::string formato, uscita;
     if (!pc::batch::leggiRichiestaAnalisi(std::vector<std::string>(argv + 2, argv + argc), r, formato, uscita, false)) return 2;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("produzione-camere"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("produzione-camere"));
-    QApplication::setWindowIcon(iconaApplicazione());
     QTranslator traduzioneQt;
-    traduciQt(traduzioneQt);
+    preparaApplicazione(traduzioneQt);
     pc::analisi::FinestraAnalisi finestra;
     const bool conPeriodo = r.alla.seriale != 0 || r.dalla.seriale != 0;
     if (conPeriodo) finestra.impostaRichiesta(r);
@@ -76,12 +77,8 @@ int main(int argc, char **argv)
         || !opzioni.posizionali.empty() || !pc::batch::attivaArchivio(opzioni))
         return 2;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("produzione-camere"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("produzione-camere"));
-    QApplication::setWindowIcon(iconaApplicazione());
-
     QTranslator traduzioneQt;
-    traduciQt(traduzioneQt);
+    preparaApplicazione(traduzioneQt);
 
     pc::TavoDesktop finestra;
     // Every successful report ends in the modal print menu.
