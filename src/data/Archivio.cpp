@@ -269,19 +269,6 @@ private:
         congiunti(*n.figli[1], termini);
     }
 
-    static const char *operatore(Operatore op)
-    {
-        switch (op) {
-        case Operatore::Uguale: return "=";
-        case Operatore::Diverso: return "<>";
-        case Operatore::Minore: return "<";
-        case Operatore::MinoreUguale: return "<=";
-        case Operatore::Maggiore: return ">";
-        case Operatore::MaggioreUguale: return ">=";
-        }
-        return "=";
-    }
-
     // "field op literal" where the server's comparison is ours:
     // - a column of whole numbers only against a whole number;
     // - a column of texts only against a text made of characters below 'A'
@@ -307,13 +294,13 @@ private:
         const std::string colonna = "c" + std::to_string(c);
         if (tipo == 'I' && v.tipo() == Valore::Tipo::Intero) {
             parametri.push_back(std::to_string(v.comeIntero()));
-            return colonna + " " + operatore(op) + " $" + std::to_string(parametri.size()) + "::bigint";
+            return colonna + " " + dialetto::testoOperatore(op) + " $" + std::to_string(parametri.size()) + "::bigint";
         }
         if (tipo == 'T' && v.eTesto()) {
             for (unsigned char ch : v.comeTesto())
                 if (ch >= 'A' || ch == 0) return std::nullopt;
             parametri.push_back(v.comeTesto());
-            return colonna + " COLLATE \"C\" " + operatore(op) + " $" + std::to_string(parametri.size()) + "::text";
+            return colonna + " COLLATE \"C\" " + dialetto::testoOperatore(op) + " $" + std::to_string(parametri.size()) + "::text";
         }
         return std::nullopt;
     }

@@ -483,6 +483,19 @@ std::shared_ptr<const Nodo> analizzaCriterio(std::string_view criterio)
     return std::shared_ptr<const Nodo>(std::move(e));
 }
 
+const char *testoOperatore(Operatore op)
+{
+    switch (op) {
+    case Operatore::Uguale: return "=";
+    case Operatore::Diverso: return "<>";
+    case Operatore::Minore: return "<";
+    case Operatore::MinoreUguale: return "<=";
+    case Operatore::Maggiore: return ">";
+    case Operatore::MaggioreUguale: return ">=";
+    }
+    return "=";
+}
+
 std::string quotaCriterio(std::string_view valore)
 {
     std::string q;

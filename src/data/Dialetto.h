@@ -72,6 +72,9 @@ std::shared_ptr<const Nodo> analizzaCriterio(std::string_view criterio);
 // it goes into.
 std::string quotaCriterio(std::string_view valore);
 
+// The comparison as SQL writes it ("=", "<>", "<", "<=", ">", ">=").
+const char *testoOperatore(Operatore op);
+
 // Operator flipped for "literal op field" read as "field op' literal".
 Operatore rovescia(Operatore op);
 

@@ -232,19 +232,6 @@ std::string identificatore(const std::string &nome)
 // A text literal: the dialect's quoting is SQLite's too.
 std::string testoSql(const std::string &s) { return dialetto::quotaCriterio(s); }
 
-const char *operatoreSql(Operatore op)
-{
-    switch (op) {
-    case Operatore::Uguale: return "=";
-    case Operatore::Diverso: return "<>";
-    case Operatore::Minore: return "<";
-    case Operatore::MinoreUguale: return "<=";
-    case Operatore::Maggiore: return ">";
-    case Operatore::MaggioreUguale: return ">=";
-    }
-    return "=";
-}
-
 // Significant digits of a currency literal: up to 15 survive SQLite's
 // reading of the literal as a double unchanged.
 bool valutaSicura(Valuta v)
@@ -426,7 +413,7 @@ private:
         }
         auto sa = operando(*a);
         if (!sa) return std::nullopt;
-        const std::string o = operatoreSql(op);
+        const std::string o = dialetto::testoOperatore(op);
         if (b->tipo != Tipo::Letterale) {
             auto sb = operando(*b);
             if (!sb) return std::nullopt;
