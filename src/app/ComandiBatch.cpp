@@ -173,6 +173,13 @@ bool leggiOpzioni(const std::vector<std::string> &argomenti, const std::vector<s
     return true;
 }
 
+bool senzaPosizionali(const Opzioni &opzioni)
+{
+    if (opzioni.posizionali.empty()) return true;
+    scriviErrore("argomento non previsto \"" + opzioni.posizionali.front() + "\".");
+    return false;
+}
+
 std::vector<std::string> conOpzioniArchivio(std::vector<std::string> conValore)
 {
     conValore.push_back("--archivio");

@@ -67,6 +67,8 @@ bool leggiOpzioni(const std::vector<std::string> &argomenti, const std::vector<s
 // The central archive's options, accepted by every command that reads the
 // hotel's data: --archivio URL --struttura NOME.
 std::vector<std::string> conOpzioniArchivio(std::vector<std::string> conValore);
+// False after a message when the command was given arguments that are not options.
+bool senzaPosizionali(const Opzioni &opzioni);
 // The archive named by the options, else by PC_ARCHIVIO / PC_STRUTTURA (the
 // options win); nothing when neither names one. Returns false (after writing
 // a message) when only one of the two is given (the property may be left out

@@ -42,10 +42,7 @@ bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::R
 {
     Opzioni o;
     if (!leggiOpzioni(argomenti, conOpzioniArchivio(kConValore), kSenzaValore, o)) return false;
-    if (!o.posizionali.empty()) {
-        scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
-        return false;
-    }
+    if (!senzaPosizionali(o)) return false;
     if (!attivaArchivio(o)) return false;
     const std::string *dal = o.valore("--dal"), *al = o.valore("--al");
     if ((!dal || !al) && (periodoObbligatorio || dal || al)) {

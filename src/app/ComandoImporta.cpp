@@ -13,10 +13,7 @@ int comandoImporta(const std::vector<std::string> &argomenti)
 {
     Opzioni o;
     if (!leggiOpzioni(argomenti, conOpzioniArchivio({}), {}, o)) return 2;
-    if (!o.posizionali.empty()) {
-        scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
-        return 2;
-    }
+    if (!senzaPosizionali(o)) return 2;
     std::optional<std::pair<std::string, std::string>> archivio;
     if (!leggiArchivio(o, archivio)) return 2;
     if (!archivio) {

@@ -18,10 +18,7 @@ int comandoStampa(const std::vector<std::string> &argomenti)
     if (!leggiOpzioni(argomenti, conOpzioniArchivio({"--dal", "--al", "--tipo", "--raggruppamento"}), {"--mostra"}, o)) return 2;
     const bool catena = o.valore("--raggruppamento") && *o.valore("--raggruppamento") == "strutture";
     if (!attivaArchivio(o, catena)) return 2;
-    if (!o.posizionali.empty()) {
-        scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
-        return 2;
-    }
+    if (!senzaPosizionali(o)) return 2;
     RichiestaReport r;
     const std::string *dal = o.valore("--dal"), *al = o.valore("--al");
     if (!dal || !al) {

@@ -16,10 +16,7 @@ int comandoStampante(const std::vector<std::string> &argomenti)
                       {"--compressa", "--orizzontale", "--fronte-retro"}, o)
         || !attivaArchivio(o))
         return 2;
-    if (!o.posizionali.empty()) {
-        scriviErrore("argomento non previsto \"" + o.posizionali.front() + "\".");
-        return 2;
-    }
+    if (!senzaPosizionali(o)) return 2;
     const std::string *destinazione = o.valore("--destinazione");
     if (!destinazione || destinazione->empty()) {
         scriviErrore("indicare la destinazione di stampa con --destinazione NOME (tabella Stampanti di Stampanti.mdb).");
