@@ -1,6 +1,6 @@
 #include "Analisi.h"
 
-#include "Archivio.h"
+#include "Centrale.h"
 #include "Database.h"
 #include "ErroreDati.h"
 #include "FigureGiornaliere.h"
@@ -200,7 +200,7 @@ Giorno annoPrima(Giorno g)
 void calcola(const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &avanzamento)
 {
     // From the central archive, both kinds and both years come from one snapshot.
-    dati::archivio::Lettura lettura;
+    dati::centrale::Lettura lettura;
     Intestazione i;
     i.richiesta = r;
     i.giorni = r.alla >= r.dalla ? r.alla.seriale - r.dalla.seriale + 1 : 0;

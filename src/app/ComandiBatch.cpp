@@ -1,6 +1,6 @@
 #include "ComandiBatch.h"
 
-#include "Archivio.h"
+#include "Centrale.h"
 #include "ErroreDati.h"
 #include "ScritturaFile.h"
 
@@ -216,7 +216,7 @@ bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa)
     std::optional<std::pair<std::string, std::string>> a;
     if (!leggiArchivio(opzioni, a, strutturaFacoltativa)) return false;
     if (!a) return true;
-    dati::archivio::imposta(dati::archivio::Contesto{a->first, a->second});
+    dati::centrale::imposta(dati::centrale::Contesto{a->first, a->second});
     // The history files are found by name in the archive: any folder will do.
     if (!std::getenv("DIRKV")) setenv("DIRKV", ".", 1);
     return true;

@@ -1,6 +1,6 @@
 #include "ComandiBatch.h"
 
-#include "Archivio.h"
+#include "Centrale.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "StampaProduzione.h"
@@ -38,7 +38,7 @@ int comandoStampa(const std::vector<std::string> &argomenti)
     if (gruppo == "camere") r.raggruppamento = Raggruppamento::NumeriCamere;
     else if (gruppo == "tipi") r.raggruppamento = Raggruppamento::TipiCamere;
     else if (gruppo == "macro") r.raggruppamento = Raggruppamento::MacroCategorie;
-    else if (gruppo == "strutture" && dati::archivio::attivo()) r.raggruppamento = Raggruppamento::Strutture;
+    else if (gruppo == "strutture" && dati::centrale::attivo()) r.raggruppamento = Raggruppamento::Strutture;
     else if (gruppo == "strutture") {
         scriviErrore("il raggruppamento strutture (report della catena) richiede l'archivio centrale: --archivio URL (o PC_ARCHIVIO).");
         return 2;
@@ -47,7 +47,7 @@ int comandoStampa(const std::vector<std::string> &argomenti)
         return 2;
     }
     try {
-        dati::archivio::Lettura lettura;
+        dati::centrale::Lettura lettura;
         StampaProduzione(r);
     } catch (const ErroreDati &e) {
         scriviErrore(e.what());

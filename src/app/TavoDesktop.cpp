@@ -1,6 +1,6 @@
 #include "TavoDesktop.h"
 
-#include "Archivio.h"
+#include "Centrale.h"
 #include "Caratteri.h"
 #include "ImmagineEsci.h"
 #include "ErroreDati.h"
@@ -389,7 +389,7 @@ QString TavoDesktop::faiReport(const RichiestaReport &r)
     QString errore;
     try {
         // One consistent reading of the central archive, when one is active.
-        dati::archivio::Lettura lettura;
+        dati::centrale::Lettura lettura;
         report_(r, avanzamento);
     } catch (...) {
         errore = QString::fromStdString(descriviEccezione(std::current_exception()));

@@ -1,6 +1,6 @@
 #include "Database.h"
 
-#include "Archivio.h"
+#include "Centrale.h"
 #include "CacheTabelle.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
@@ -244,10 +244,10 @@ Database::~Database() = default;
 
 std::unique_ptr<Database> Database::open(const std::string &percorso)
 {
-    if (archivio::attivo()) {
-        std::unique_ptr<Database> db(new Database(archivio::apri(percorso)));
+    if (centrale::attivo()) {
+        std::unique_ptr<Database> db(new Database(centrale::apri(percorso)));
         // Tables are shared through the cache only within one reading of the archive.
-        db->d->chiave = {archivio::identita(percorso), 0, 0};
+        db->d->chiave = {centrale::identita(percorso), 0, 0};
         return db;
     }
     const std::string risolto = risolviPercorso(percorso);

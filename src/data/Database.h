@@ -23,7 +23,7 @@ public:
     // When the exact name is absent, a file of the same folder whose name
     // differs only in case is taken (folders copied from Windows), and a
     // Windows path with backslashes is tried with slashes.
-    // While the chain's central archive is active (archivio::imposta), the
+    // While the chain's central archive is active (centrale::imposta), the
     // file's tables come from the active property's copy there instead.
     static std::unique_ptr<Database> open(const std::string &percorso);
     // The file open() would read in the folder, when there is one.

@@ -1,6 +1,6 @@
 #include "StampaProduzione.h"
 
-#include "Archivio.h"
+#include "Centrale.h"
 #include "DateReport.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
@@ -274,21 +274,21 @@ void figureCatena(const RichiestaReport &richiesta, Giorno dalla, Giorno alla, M
                   const AvanzamentoReport &avanzamento, std::vector<std::string> &colonne, std::vector<Valuta> &cifre,
                   std::vector<Valuta> &totali)
 {
-    const auto contesto = dati::archivio::attivo();
+    const auto contesto = dati::centrale::attivo();
     if (!contesto)
         throw ErroreDati("Il report per struttura richiede l'archivio centrale della catena (--archivio URL o PC_ARCHIVIO).");
-    dati::archivio::Lettura lettura;
-    colonne = dati::archivio::strutture();
+    dati::centrale::Lettura lettura;
+    colonne = dati::centrale::strutture();
     const std::size_t n = colonne.size();
     const long giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
     cifre.assign(static_cast<std::size_t>(giorni) * n, Valuta());
     totali.assign(n, Valuta());
     struct Ripristina {
         std::string struttura;
-        ~Ripristina() { dati::archivio::impostaStruttura(struttura); }
+        ~Ripristina() { dati::centrale::impostaStruttura(struttura); }
     } ripristina{contesto->struttura};
     for (std::size_t p = 0; p < n; ++p) {
-        dati::archivio::impostaStruttura(colonne[p]);
+        dati::centrale::impostaStruttura(colonne[p]);
         FigureGiornaliere figure(richiesta.tipo, Raggruppamento::TipiCamere, dalla, alla, metodo);
         const std::size_t tipi = figure.chiavi().size();
         Giorno primo;

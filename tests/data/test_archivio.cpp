@@ -3,7 +3,7 @@
 // chain statement and the failures, on a private PostgreSQL started here.
 
 #include "AlbergoDiProva.h"
-#include "Archivio.h"
+#include "Centrale.h"
 #include "Database.h"
 #include "ErroreDati.h"
 #include "StampaProduzione.h"
@@ -27,7 +27,7 @@
 namespace pc::prova {
 
 namespace fs = std::filesystem;
-namespace arc = dati::archivio;
+namespace arc = dati::centrale;
 
 namespace {
 

@@ -9,7 +9,7 @@
 // A connection to the chain's central archive (libpq), with the server's
 // failures turned into Italian messages naming the server and never the
 // password. Used by the archive's source and by the import.
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 struct LiberaRisultato {
     void operator()(PGresult *r) const { PQclear(r); }
@@ -56,4 +56,4 @@ private:
     std::string m_server;
 };
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale

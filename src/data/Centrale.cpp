@@ -1,6 +1,6 @@
-#include "Archivio.h"
+#include "Centrale.h"
 
-#include "ConnessioneArchivio.h"
+#include "ConnessioneCentrale.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
 #include "Testo.h"
@@ -13,7 +13,7 @@
 #include <map>
 #include <mutex>
 
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 namespace {
 
@@ -23,7 +23,7 @@ using Tipo = dialetto::Nodo::Tipo;
 
 // One table of a property's copy: its hotel file and name, the server's
 // table, the columns as named in the file and the kind each is kept as
-// (see tipoColonna in ImportaArchivio.cpp).
+// (see tipoColonna in ImportaCentrale.cpp).
 struct TabellaCopia {
     std::string file;      // as in fileArchiviati(), folded for case
     std::string tabella;   // as named in the file
@@ -455,4 +455,4 @@ std::string descrizioneServer(const std::string &url) { return Connessione::desc
 SoloCartella::SoloCartella() : m_prima(t_soloCartella) { t_soloCartella = true; }
 SoloCartella::~SoloCartella() { t_soloCartella = m_prima; }
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale

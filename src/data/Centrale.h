@@ -14,7 +14,7 @@
 // file ("Scheda_Cliente.mdb", DIRKV + "SchedaStoricoClienti.mdb", the files
 // named by In '...') reads that file's tables from the property's copy
 // instead of the folder; everything above the data store is unchanged.
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 // The archive's layout version, recorded by the import: an archive written
 // with another layout is refused with a clear message.
@@ -78,4 +78,4 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
 // (never the password).
 std::string descrizioneServer(const std::string &url);
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale

@@ -1,11 +1,11 @@
-#include "ConnessioneArchivio.h"
+#include "ConnessioneCentrale.h"
 
-#include "Archivio.h"
+#include "Centrale.h"
 #include "ErroreDati.h"
 
 #include <cstring>
 
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 namespace {
 
@@ -152,4 +152,4 @@ void Connessione::erroreLayout(int versione) const
                      + "): aggiornare Produzione Camere.");
 }
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale

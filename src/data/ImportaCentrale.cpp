@@ -1,6 +1,6 @@
-#include "Archivio.h"
+#include "Centrale.h"
 
-#include "ConnessioneArchivio.h"
+#include "ConnessioneCentrale.h"
 #include "Database.h"
 #include "ErroreDati.h"
 #include "Testo.h"
@@ -11,7 +11,7 @@
 #include <cmath>
 #include <filesystem>
 
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 namespace {
 
@@ -291,4 +291,4 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
     return esito;
 }
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale
