@@ -211,14 +211,20 @@ bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, 
     return true;
 }
 
-bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa)
+bool leggiFonte(const Opzioni &opzioni, std::shared_ptr<dati::Fonte> &fonte, bool strutturaFacoltativa)
 {
     std::optional<std::pair<std::string, std::string>> a;
+    fonte.reset();
     if (!leggiArchivio(opzioni, a, strutturaFacoltativa)) return false;
-    if (!a) return true;
-    dati::centrale::imposta(dati::centrale::Contesto{a->first, a->second});
-    // The history files are found by name in the archive: any folder will do.
-    if (!std::getenv("DIRKV")) setenv("DIRKV", ".", 1);
+    if (a) fonte = dati::centrale::apri(a->first, a->second);
+    return true;
+}
+
+bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa)
+{
+    std::shared_ptr<dati::Fonte> fonte;
+    if (!leggiFonte(opzioni, fonte, strutturaFacoltativa)) return false;
+    if (fonte) dati::impostaFontePredefinita(std::move(fonte));
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "TavoDesktop.h"
 
-#include "Centrale.h"
+#include "Sorgente.h"
 #include "Caratteri.h"
 #include "ImmagineEsci.h"
 #include "ErroreDati.h"
@@ -388,8 +388,11 @@ QString TavoDesktop::faiReport(const RichiestaReport &r)
 
     QString errore;
     try {
-        // One consistent reading of the central archive, when one is active.
-        dati::centrale::Lettura lettura;
+        // Each report one consistent reading of the central archive, when
+        // the program reads one; the next report sees the imports made since.
+        struct Rinnova {
+            ~Rinnova() { dati::fontePredefinita()->rinnova(); }
+        } rinnova;
         report_(r, avanzamento);
     } catch (...) {
         errore = QString::fromStdString(descriviEccezione(std::current_exception()));

@@ -3,58 +3,39 @@
 #include "Sorgente.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-// The chain's central archive: a PostgreSQL database holding, for each
-// property ("struttura"), a copy of the tables the statement, the print menu
-// and printing read. While an archive is active, Database::open of a hotel
-// file ("Scheda_Cliente.mdb", DIRKV + "SchedaStoricoClienti.mdb", the files
-// named by In '...') reads that file's tables from the property's copy
-// instead of the folder; everything above the data store is unchanged.
+// The chain's central archive ("centrale"): a PostgreSQL database holding, for
+// each property ("struttura"), a copy of the tables the statement, the print
+// menu and printing read, and the day figures the import computed from them.
+// A property of it is read through a Fonte like a folder: the statement, the
+// analysis and printing are given one and know nothing of the server.
 namespace pc::dati::centrale {
 
 // The archive's layout version, recorded by the import: an archive written
-// with another layout is refused with a clear message.
-constexpr int VersioneLayout = 1;
+// with an older layout (without the figures) is refused until the properties
+// are imported again; one written by a newer program is refused.
+constexpr int VersioneLayout = 2;
 
 struct Contesto {
     std::string url;         // libpq connection URI (no password in it)
     std::string struttura;   // property name
 };
 
-// The active archive of this process; nothing: the folder, as always.
-// Changing it ends the current reading and closes the connection when the
-// server changes.
-void imposta(const std::optional<Contesto> &contesto);
-std::optional<Contesto> attivo();
-// Only the property changes (same server, same reading: the chain statement
-// reads every property in one consistent snapshot).
-void impostaStruttura(const std::string &struttura);
+// A reading of the archive at url: the files of the property struttura (none
+// when it is empty: only the chain's figures, Gruppo::Strutture) and the
+// figures. Its own connection, opened at the first use; everything read until
+// rinnova() or its end comes from one snapshot (read-only), and an import
+// of a property waits for it to finish its swap. Safe to use from one thread
+// at a time; separate Fonti from separate threads at once. Nothing is
+// contacted here: a wrong address or property is reported at the first read.
+std::shared_ptr<Fonte> apri(const std::string &url, const std::string &struttura);
 
-// A reading: every table read while at least one Lettura lives comes from one
-// snapshot of the archive, and an import of the property cannot complete its
-// swap meanwhile (it waits). Nested readings share the outer one. Without
-// an archive active it does nothing.
-class Lettura {
-public:
-    Lettura();
-    ~Lettura();
-    Lettura(const Lettura &) = delete;
-    Lettura &operator=(const Lettura &) = delete;
-};
-
-// The properties of the active archive, in name order.
-std::vector<std::string> strutture();
-
-// The source of one hotel file of the active property. Throws ErroreDati when
-// the property has no such file, or on any failure of the server.
-std::unique_ptr<Sorgente> apri(const std::string &percorso);
-// Identity of that file's copy for the process's table cache: changes with
-// every reading, so a table is kept only within one snapshot.
-std::string identita(const std::string &percorso);
+// The properties of the archive, in name order (a reading of its own).
+std::vector<std::string> strutture(const std::string &url);
 
 // The hotel files copied by the import, with their tables; the history files
 // are looked for in DIRKV.
@@ -68,11 +49,22 @@ const std::vector<FileArchiviato> &fileArchiviati();
 struct EsitoImportazione {
     std::size_t tabelle = 0;
     std::size_t righe = 0;
+    std::size_t giorni = 0;   // days of figures stored
 };
+
+// Computes the property's figures for the days [primo, ultimo] (serial) from
+// the Fonte given, for Camere, Tipi and Macro in this order. The import's
+// caller gives it (the figures come from the statement's engine, above the
+// data store).
+using CalcoloFigure = std::function<std::vector<FigureSalvate>(std::shared_ptr<Fonte> fonte, long primo, long ultimo)>;
+
 // Copies the property's files (cartella: current ones, storico: DIRKV) into
-// the archive under contesto.struttura, atomically replacing its previous
-// copy. Creates the archive's own tables on first use. Throws ErroreDati.
-EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico);
+// the archive under contesto.struttura with the figures calcolo gives for the
+// days its records span, atomically replacing its previous copy in one
+// transaction. Creates the archive's own tables on first use and brings an
+// archive of an older layout up to this one. Throws ErroreDati.
+EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico,
+                          const CalcoloFigure &calcolo);
 
 // Description of the server for messages: "host:porta, database nome"
 // (never the password).

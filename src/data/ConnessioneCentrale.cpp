@@ -147,7 +147,7 @@ void Connessione::erroreLayout(int versione) const
     if (versione < VersioneLayout)
         throw ErroreDati("L'archivio centrale (" + m_server + ") \xC3\xA8 di una versione precedente (formato " + std::to_string(versione)
                          + ", questo programma usa il formato " + std::to_string(VersioneLayout)
-                         + "): crearne uno nuovo e reimportare le strutture con \"produzione-camere importa\".");
+                         + "): importare di nuovo le strutture con \"produzione-camere importa\", che aggiorna l'archivio.");
     throw ErroreDati("L'archivio centrale (" + m_server + ") \xC3\xA8 di una versione successiva (formato " + std::to_string(versione)
                      + "): aggiornare Produzione Camere.");
 }

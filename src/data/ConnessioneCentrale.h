@@ -16,17 +16,6 @@ struct LiberaRisultato {
 };
 using Risultato = std::unique_ptr<PGresult, LiberaRisultato>;
 
-// While it lives, this thread's Database::open reads the folder even with an
-// archive active (the import reads the files it copies).
-class SoloCartella {
-public:
-    SoloCartella();
-    ~SoloCartella();
-
-private:
-    bool m_prima;
-};
-
 class Connessione {
 public:
     // Throws ErroreDati when the address is not valid or holds a password,
