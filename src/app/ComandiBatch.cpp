@@ -222,9 +222,10 @@ bool leggiFonte(const Opzioni &opzioni, std::shared_ptr<dati::Fonte> &fonte, boo
 
 bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa)
 {
-    std::shared_ptr<dati::Fonte> fonte;
-    if (!leggiFonte(opzioni, fonte, strutturaFacoltativa)) return false;
-    if (fonte) dati::impostaFontePredefinita(std::move(fonte));
+    std::optional<std::pair<std::string, std::string>> a;
+    if (!leggiArchivio(opzioni, a, strutturaFacoltativa)) return false;
+    // Readings that end with their files: an import never waits for a window left open.
+    if (a) dati::impostaFontePredefinita(dati::centrale::apri(a->first, a->second, true));
     return true;
 }
 

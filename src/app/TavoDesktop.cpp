@@ -388,11 +388,8 @@ QString TavoDesktop::faiReport(const RichiestaReport &r)
 
     QString errore;
     try {
-        // Each report one consistent reading of the central archive, when
-        // the program reads one; the next report sees the imports made since.
-        struct Rinnova {
-            ~Rinnova() { dati::fontePredefinita()->rinnova(); }
-        } rinnova;
+        // One consistent reading of the central archive, when the program reads one.
+        const auto lettura = dati::fontePredefinita()->tieni();
         report_(r, avanzamento);
     } catch (...) {
         errore = QString::fromStdString(descriviEccezione(std::current_exception()));

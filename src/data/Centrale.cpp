@@ -41,6 +41,9 @@ struct Catalogo {
     std::vector<TabellaCopia> tabelle;
 };
 
+struct Stato;
+void chiudiLettura(Stato &s);
+
 // One reading of the archive: its connection, its snapshot and the catalogue
 // of the property read; shared by the Fonte and the Sorgenti it opened.
 struct Stato {
@@ -50,6 +53,14 @@ struct Stato {
     bool inLettura = false;      // transaction open
     std::uint64_t serie = 0;     // this reading's number, for the cache identity
     std::optional<Catalogo> catalogo;
+    bool breve = false;          // the reading ends when nothing holds it
+    int tenute = 0;              // open files and tieni() alive
+
+    void lascia()
+    {
+        std::lock_guard lock(mutex);
+        if (--tenute == 0 && breve) chiudiLettura(*this);
+    }
 };
 
 std::atomic<std::uint64_t> g_letture{0};
@@ -215,7 +226,9 @@ public:
         : m_stato(std::move(stato)), m_percorso(std::move(percorso)), m_struttura(m_stato->struttura),
           m_file(chiaveFile(m_percorso))
     {
+        ++m_stato->tenute;   // under the lock of apri
     }
+    ~SorgenteCentrale() override { m_stato->lascia(); }
 
     const std::string &percorso() const override { return m_percorso; }
 
@@ -477,10 +490,11 @@ FigureSalvate figureCatena(Stato &s, long dal, long al)
 
 class FonteCentrale final : public Fonte {
 public:
-    FonteCentrale(const std::string &url, const std::string &struttura) : m_stato(std::make_shared<Stato>())
+    FonteCentrale(const std::string &url, const std::string &struttura, bool breve) : m_stato(std::make_shared<Stato>())
     {
         m_stato->url = url;
         m_stato->struttura = struttura;
+        m_stato->breve = breve;
     }
     ~FonteCentrale() override
     {
@@ -514,7 +528,22 @@ public:
     {
         auto &s = *m_stato;
         std::lock_guard lock(s.mutex);
+        ++s.tenute;
+        struct Lascia {
+            Stato &s;
+            ~Lascia() { s.lascia(); }
+        } lascia{s};
         return gruppo == Gruppo::Strutture ? figureCatena(s, dal, al) : figureStruttura(s, gruppo, dal, al);
+    }
+
+    std::shared_ptr<void> tieni() override
+    {
+        {
+            std::lock_guard lock(m_stato->mutex);
+            ++m_stato->tenute;
+        }
+        auto stato = m_stato;
+        return std::shared_ptr<void>(stato.get(), [stato](void *) { stato->lascia(); });
     }
 
     void rinnova() override
@@ -536,9 +565,9 @@ private:
 
 } // namespace
 
-std::shared_ptr<Fonte> apri(const std::string &url, const std::string &struttura)
+std::shared_ptr<Fonte> apri(const std::string &url, const std::string &struttura, bool breve)
 {
-    return std::make_shared<FonteCentrale>(url, struttura);
+    return std::make_shared<FonteCentrale>(url, struttura, breve);
 }
 
 std::vector<std::string> strutture(const std::string &url)

@@ -32,7 +32,10 @@ struct Contesto {
 // of a property waits for it to finish its swap. Safe to use from one thread
 // at a time; separate Fonti from separate threads at once. Nothing is
 // contacted here: a wrong address or property is reported at the first read.
-std::shared_ptr<Fonte> apri(const std::string &url, const std::string &struttura);
+// With breve, a reading ends as soon as no file of it is open and no tieni()
+// holds it (a program that reads now and then, as the window does, never
+// keeps an import waiting).
+std::shared_ptr<Fonte> apri(const std::string &url, const std::string &struttura, bool breve = false);
 
 // The properties of the archive, in name order (a reading of its own).
 std::vector<std::string> strutture(const std::string &url);

@@ -243,6 +243,9 @@ public:
     virtual FigureSalvate figure(Gruppo gruppo, long dal, long al);
     // Ends the current reading: the next one sees what was imported meanwhile.
     virtual void rinnova() {}
+    // Keeps one reading for as long as the object returned lives (a source
+    // whose readings end with their last open file keeps them open).
+    virtual std::shared_ptr<void> tieni() { return nullptr; }
     // "la cartella \"...\"", "la struttura \"X\" dell'archivio centrale (...)", for messages.
     virtual std::string descrizione() const = 0;
 };
