@@ -259,7 +259,7 @@ void scriviStatement(const RichiestaReport &richiesta, Giorno dalla, const std::
     std::vector<std::string> chiavi;
     for (const std::string &chiave : chiaviColonne) chiavi.push_back(testo::utf8InCp1252(chiave));
 
-    const std::string nome = nomeFileReport();
+    const std::string nome = richiesta.uscita.empty() ? nomeFileReport() : richiesta.uscita;
     RigheGiornaliere righe(larghezzeIniziali(primaData, chiavi), formato, limiti.righeInMemoria, nome);
     scriviGiorni(prossimoBlocco, chiavi.size(), righe, dalla, primaData);
     const std::vector<Valuta> totaliColonne = totali();
