@@ -142,7 +142,7 @@ TEST(ScrittureFallite, OgniScrittoreLasciaIlFilePrecedenteENessunResiduo)
 
     // A device that is full: the cause is named in Italian.
     try {
-        scriviFileAtomico("/dev/full", std::string(100, 'x'), "sul dispositivo di stampa");
+        scriviDispositivo("/dev/full", std::string(100, 'x'), "sul dispositivo di stampa");
         ADD_FAILURE() << "nessun errore su /dev/full";
     } catch (const ErroreDati &e) {
         EXPECT_NE(std::string(e.what()).find("spazio esaurito sul disco"), std::string::npos) << e.what();
