@@ -14,6 +14,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -175,6 +176,10 @@ TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
 {
     CartellaTemporanea c;
     const fs::path t = c.p() / "t", sub = c.p() / "sub";
+    // A device of our own when we may make one: a faulty writer run as root
+    // would replace it, not the system's /dev/null.
+    const fs::path dispositivo =
+        geteuid() == 0 && mknod((c.p() / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? c.p() / "null" : fs::path("/dev/null");
     fs::create_directory(sub);
     std::ofstream(sub / "altro.txt") << "vecchio";
     {
@@ -199,7 +204,7 @@ TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
              return t;
          },
          "un socket", {}},
-        {"collegamento a un dispositivo", [&] { fs::create_symlink("/dev/null", t); return t; }, "un dispositivo a caratteri", {}},
+        {"collegamento a un dispositivo", [&] { fs::create_symlink(dispositivo, t); return t; }, "un dispositivo a caratteri", {}},
         {"cartella", [&] { fs::create_directory(t); return t; }, "\xC3\xA8 una cartella", {}},
         {"collegamento a una cartella", [&] { fs::create_symlink(sub, t); return t; }, "\xC3\xA8 una cartella", {}},
         {"collegamento circolare", [&] { fs::create_symlink("t2", t); fs::create_symlink("t", c.p() / "t2"); return t; },
@@ -235,6 +240,7 @@ TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
                 EXPECT_EQ(tipo(bersaglio), prima);
             }
             EXPECT_EQ(contenuto(c.p() / "db.mdb"), dbPrima);
+            EXPECT_TRUE(fs::is_character_file(dispositivo));
             EXPECT_TRUE(provvisori(c.p()).empty());
             EXPECT_TRUE(provvisori(sub).empty());
             std::error_code ec;
