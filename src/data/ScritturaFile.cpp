@@ -398,10 +398,12 @@ FileProvvisorio::FileProvvisorio(const std::string &destinazione, std::string de
         if (numero == EEXIST && tentativo < 100) continue;
         m_temporaneo.clear();
         m_chiuso = true;
-        std::string causa = causaSistema(numero);
-        if (numero == ENOENT) causa = "la cartella \"" + mostra(cartella) + "\" non esiste";
+        std::string causa = causaSistema(numero), nomeCartella = mostra(assoluto(cartella));
+        if (nomeCartella.size() > 1 && nomeCartella.back() == '/') nomeCartella.pop_back();
+        struct stat sc;
+        if (numero == ENOENT && ::stat(cartella.c_str(), &sc) != 0) causa = "la cartella \"" + nomeCartella + "\" non esiste";
         else if (numero == EACCES || numero == EPERM || numero == EROFS)
-            causa += " (nella cartella \"" + mostra(cartella) + "\" non si possono creare file)";
+            causa += " (nella cartella \"" + nomeCartella + "\" non si possono creare file)";
         throw ErroreDati(inizioMessaggio(m_destinazione, m_finale, m_descrizione) + causa + "." +
                          (b.esiste ? PrecedenteIntatto : ""));
     }
