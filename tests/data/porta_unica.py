@@ -20,7 +20,9 @@ REGOLE = [
     ("QSaveFile", re.compile(r"\bQSaveFile\b")),
     ("QTemporaryFile", re.compile(r"\bQTemporaryFile\b")),
     ("stream di scrittura", re.compile(r"\b(std::)?(basic_)?w?o?fstream\b|\bofstream\b")),
-    ("fopen in scrittura", re.compile(r"\b(std::)?(fopen|freopen|fdopen|fopen64)\s*\([^;]*\"[^\"]*[wa+][^\"]*\"")),
+    # The mode is fopen's last argument (freopen's second, fdopen's second).
+    ("fopen in scrittura", re.compile(r"\b(std::)?(fopen|fopen64|fdopen)\s*\(.*,\s*\"[^\"]*[wa+][^\"]*\"\s*\)"
+                                      r"|\b(std::)?freopen\s*\([^;]*,\s*\"[^\"]*[wa+][^\"]*\"\s*,")),
     ("open() in scrittura", re.compile(r"(?<![\w.>])(::)?(open|open64|openat)\s*\([^;]*\bO_(WRONLY|RDWR|CREAT|TRUNC|APPEND)\b")),
     ("creat()", re.compile(r"(?<![\w.>])(::)?creat\s*\(")),
     ("file temporaneo di sistema", re.compile(r"\b(mkstemp|mkostemp|mkstemps|tmpfile|tmpnam)\s*\(")),
@@ -30,7 +32,7 @@ REGOLE = [
 def regola_apertura(riga, testo):
     """X.open(...WriteOnly...) on anything but a QBuffer declared in the file."""
     for m in re.finditer(r"(\w+)\s*(\.|->)\s*open\s*\(([^;]*)", riga):
-        if not re.search(r"\b(QIODevice|QFile|QFileDevice)::" + MODI_SCRITTURA + r"\b", m.group(3)):
+        if not re.search(r"\b(QIODevice|QIODeviceBase|QFile|QFileDevice)::" + MODI_SCRITTURA + r"\b", m.group(3)):
             continue
         if re.search(r"\bQBuffer\s*[*&]?\s*" + re.escape(m.group(1)) + r"\b", testo):
             continue
@@ -94,6 +96,9 @@ DA_TROVARE = [
     'fs::copy_file(a, b);',
     'QFile f(nome); f.open(QIODevice::WriteOnly);',
     'auto f = std::make_unique<QFile>(n); f->open(QIODevice::ReadWrite | QIODevice::Unbuffered);',
+    'QFile f(nome); f.open(QIODeviceBase::Append);',
+    'FILE *f = fdopen(fd, "w");',
+    'FILE *f = std::freopen("x.log", "a", stderr);',
     'lxw_workbook *wb = workbook_new("analisi.xlsx");',
     'wb = workbook_new_opt(nome.c_str(), &opzioni);',
     'QPdfWriter pdf(nome);',
@@ -113,6 +118,8 @@ DA_LASCIARE = [
     'm_mdb = mdb_open(m_percorso.c_str(), MDB_NOFLAGS);',
     '// QSaveFile f(nome); written in a comment',
     'int n = reopen(x);',
+    'FILE *f = std::fopen("/var/www/dati", "rb");',
+    'auto db = Database::open("AnagraficaHotels.mdb");',
     '#include <fstream>',
 ]
 
