@@ -253,7 +253,8 @@ QStringList elencoCartelle()
 
 // Every writer against every target it must not replace or write through.
 // Each: a non-zero exit with an Italian message, the target as it was, the
-// databases as they were, no temporary file left anywhere.
+// databases as they were, no temporary file left anywhere. A link to a plain
+// file is followed alike by every writer: that file is replaced, the link stays.
 TEST(ScrittureFallite, OgniScrittoreRifiutaLeDestinazioniCheNonPuoSostituire)
 {
     namespace fs = std::filesystem;
@@ -293,6 +294,7 @@ TEST(ScrittureFallite, OgniScrittoreRifiutaLeDestinazioniCheNonPuoSostituire)
         std::function<void(const std::string &)> prepara;
         bool ospite = false;   // run where the folder is read-only
         bool dispositivo = false;
+        bool riesce = false;   // written through: the file the link leads to is replaced, the link stays
     };
     const std::vector<Bersaglio> bersagli = {
         {"pipe", [](const std::string &n) { mkfifo(n.c_str(), 0644); }},
@@ -302,7 +304,14 @@ TEST(ScrittureFallite, OgniScrittoreRifiutaLeDestinazioniCheNonPuoSostituire)
         {"collegamento a una cartella", [](const std::string &n) { fs::create_symlink("storico", n); }},
         {"cartella", [](const std::string &n) { fs::create_directory(n); }},
         {"cartella in sola lettura", [](const std::string &n) { scrivi(QString::fromStdString(n), QByteArray::fromStdString(Precedente)); }, true},
+        {"collegamento a un file",
+         [](const std::string &n) {
+             scrivi(QString::fromStdString("altrove/" + n), QByteArray::fromStdString(Precedente));
+             fs::create_symlink("altrove/" + n, n);
+         },
+         false, false, true},
     };
+    QDir().mkdir("altrove");
     const std::vector<std::string> archivi = {"NumeriCamere.mdb", "storico/ContoStoricoClienti.mdb"};
     for (const Scrittore &s : scrittori)
         for (const Bersaglio &b : bersagli) {
@@ -321,7 +330,12 @@ TEST(ScrittureFallite, OgniScrittoreRifiutaLeDestinazioniCheNonPuoSostituire)
             if (b.ospite && !root) fs::permissions(".", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
             const Esito e = inFiglio(s.esegui, b.ospite);
             if (b.ospite && !root) fs::permissions(".", fs::perms::owner_write, fs::perm_options::add);
-            if (s.suDispositivo && b.dispositivo) {
+            if (b.riesce) {
+                EXPECT_EQ(e.codice, 0) << e.errore;
+                EXPECT_NE(leggi(QString::fromStdString("altrove/" + s.bersaglio)).toStdString(), Precedente);
+                EXPECT_EQ(QDir("altrove").entryList(QDir::Files | QDir::Hidden).size(), 1);
+                fs::remove("altrove/" + s.bersaglio, ec);
+            } else if (s.suDispositivo && b.dispositivo) {
                 EXPECT_EQ(e.codice, 0) << e.errore;
             } else {
                 EXPECT_EQ(e.codice, 1) << e.errore;
