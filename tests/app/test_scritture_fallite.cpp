@@ -359,7 +359,8 @@ TEST(CodiciDiUscita, DueRigaDiComandoErrataUnoLavoroNonRiuscitoZeroRiuscito)
     QTemporaryDir dir;
     const QString prima = QDir::currentPath();
     preparaAlbergo(dir);
-    QDir().mkdir("fd9");   // a report that cannot be written
+    QDir().mkdir("fd9");           // a report that cannot be written
+    mkfifo("fdF", 0644);           // a report that would block whoever opened it
     const QByteArray report = leggi("fd5");
     struct Caso {
         std::vector<std::string> argomenti;
@@ -383,6 +384,9 @@ TEST(CodiciDiUscita, DueRigaDiComandoErrataUnoLavoroNonRiuscitoZeroRiuscito)
         {con({"stampa"}, con(marzo, {"avanzo"})), 2},
         {con({"stampa"}, marzo), 1, "9"},
         {con({"stampa"}, marzo), 1, "/../x"},
+        {con({"stampa"}, marzo), 1, "1\n2"},
+        {con({"stampa"}, marzo), 1, "F"},
+        {con({"stampa"}, marzo), 0, ""},
         {con({"stampa"}, marzo), 0, "7"},
         {{"demo"}, 2},
         {{"demo", "a", "b"}, 2},
@@ -392,10 +396,12 @@ TEST(CodiciDiUscita, DueRigaDiComandoErrataUnoLavoroNonRiuscitoZeroRiuscito)
         {{"csv", "--x"}, 2},
         {{"csv", "avanzo"}, 2},
         {{"csv"}, 1, "8"},
+        {{"csv"}, 1, "F"},
         {{"csv"}, 0, "7"},
         {{"stampante"}, 2},
         {{"stampante", "--x"}, 2},
         {{"stampante", "--destinazione", "NESSUNA"}, 1},
+        {{"stampante", "--destinazione", "FILE"}, 1, "F"},
         {{"stampante", "--destinazione", "FILE"}, 0},
         {{"importa"}, 2},
         {{"importa", "--x"}, 2},
