@@ -348,6 +348,10 @@ void controlla(const std::string &percorso, const Bersaglio &b, const std::strin
     }
     if (!b.esiste) return;
     if (S_ISREG(b.st.st_mode)) {
+        // A file that cannot be read cannot be told from a database: it is not replaced.
+        if (::access(b.finale.c_str(), R_OK) != 0)
+            throw ErroreDati(inizio + "il file esistente non si pu\xC3\xB2 leggere (" + causaSistema(errno) +
+                             ") e non si pu\xC3\xB2 verificare che non sia un archivio dell'albergo. Il file non \xC3\xA8 stato modificato.");
         const dati::TipoArchivio tipo = dati::riconosciArchivio(b.finale);
         if (tipo == dati::TipoArchivio::Nessuno) return;
         throw ErroreDati(inizio + "\xC3\xA8 un archivio " + (tipo == dati::TipoArchivio::Sqlite ? "SQLite" : "Jet/Access") +
