@@ -214,6 +214,9 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
     rs->m_tabellaNome = tabella->nome.empty() ? q.tabella : tabella->nome;
     rs->m_descrizione = "tabella \"" + rs->m_tabellaNome + "\" dell'archivio \"" + nomeFile(percorso) + "\"";
     const std::string archivio = nomeFile(percorso);
+    // Every record's dates, whichever way the Where is evaluated: a backend
+    // that evaluates it also hands back the records whose dates are not dates.
+    verificaDate(*tabella, archivio, rs->m_tabellaNome);
 
     std::vector<std::pair<int, bool>> chiavi;
     for (const auto &k : q.ordine) {
