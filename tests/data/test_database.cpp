@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using namespace pc::dati;
 using pc::Valore;
 
@@ -233,3 +235,5 @@ TEST_P(Archivi, NomeDiFileConMaiuscoleDiverse)
 
 INSTANTIATE_TEST_SUITE_P(Dati, Archivi, ::testing::Values(true, false),
                          [](const auto &info) { return info.param ? "TradottoInSqlite" : "InMemoria"; });
+
+} // namespace pc::prova

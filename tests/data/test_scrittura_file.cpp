@@ -1,6 +1,7 @@
 // The atomic writer never writes into one of the hotel's databases, whatever
 // name or chain of links leads to it, and names what a path really is.
 
+#include "CartellaProva.h"
 #include "ErroreDati.h"
 #include "ScritturaFile.h"
 
@@ -22,34 +23,16 @@ std::string contenuto(const fs::path &p)
     return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-class CartellaTemporanea {
-public:
-    CartellaTemporanea()
-    {
-        char modello[] = "/tmp/test_scrittura_file-XXXXXX";
-        m_p = mkdtemp(modello);
-    }
-    ~CartellaTemporanea()
-    {
-        std::error_code ec;
-        fs::remove_all(m_p, ec);
-    }
-    const fs::path &p() const { return m_p; }
-
-private:
-    fs::path m_p;
-};
-
 TEST(ScritturaFile, NessunArchivioDellAlbergoVieneSovrascritto)
 {
-    CartellaTemporanea c;
-    const fs::path sqlite = c.p() / "Scheda_Cliente.mdb";
+    CartellaProva c;
+    const fs::path sqlite = c.radice() / "Scheda_Cliente.mdb";
     {
         std::ofstream(sqlite, std::ios::binary) << std::string("SQLite format 3\0", 16) << std::string(2000, 'd');
     }
-    const fs::path jet = c.p() / "NumeriCamere.mdb";
+    const fs::path jet = c.radice() / "NumeriCamere.mdb";
     fs::copy_file(fs::path(PC_DATI_PROVA) / "mdb-real" / "delTestV2000.mdb", jet);
-    const fs::path altro = c.p() / "altro.txt";
+    const fs::path altro = c.radice() / "altro.txt";
     std::ofstream(altro) << "testo qualsiasi";
 
     using Scrittura = std::function<void(const std::string &)>;
@@ -57,7 +40,7 @@ TEST(ScritturaFile, NessunArchivioDellAlbergoVieneSovrascritto)
         {"scrittura", [](const std::string &f) { scriviFileAtomico(f, "report", "il file del report"); }},
         {"sostituzione",
          [&](const std::string &f) {
-             const std::string t = (c.p() / "temporaneo").string();
+             const std::string t = (c.radice() / "temporaneo").string();
              std::ofstream(t) << "pdf";
              sostituisciFile(t, f, "il file PDF");
          }},
@@ -70,16 +53,16 @@ TEST(ScritturaFile, NessunArchivioDellAlbergoVieneSovrascritto)
     };
     const std::vector<Caso> casi = {
         {"l'archivio stesso", [&] { return sqlite; }, sqlite, "SQLite"},
-        {"collegamento", [&] { fs::create_symlink(sqlite, c.p() / "fd1"); return c.p() / "fd1"; }, sqlite, "SQLite"},
+        {"collegamento", [&] { fs::create_symlink(sqlite, c.radice() / "fd1"); return c.radice() / "fd1"; }, sqlite, "SQLite"},
         {"catena di collegamenti",
          [&] {
-             fs::create_symlink("Scheda_Cliente.mdb", c.p() / "anello");
-             fs::create_symlink(c.p() / "anello", c.p() / "fd1");
-             return c.p() / "fd1";
+             fs::create_symlink("Scheda_Cliente.mdb", c.radice() / "anello");
+             fs::create_symlink(c.radice() / "anello", c.radice() / "fd1");
+             return c.radice() / "fd1";
          },
          sqlite, "SQLite"},
-        {"collegamento fisico", [&] { fs::create_hard_link(sqlite, c.p() / "fd1"); return c.p() / "fd1"; }, sqlite, "SQLite"},
-        {"archivio Jet", [&] { fs::create_symlink(jet, c.p() / "fd1"); return c.p() / "fd1"; }, jet, "Jet"},
+        {"collegamento fisico", [&] { fs::create_hard_link(sqlite, c.radice() / "fd1"); return c.radice() / "fd1"; }, sqlite, "SQLite"},
+        {"archivio Jet", [&] { fs::create_symlink(jet, c.radice() / "fd1"); return c.radice() / "fd1"; }, jet, "Jet"},
     };
     for (const auto &[modo, scrivi] : scritture)
         for (const Caso &caso : casi) {
@@ -95,32 +78,32 @@ TEST(ScritturaFile, NessunArchivioDellAlbergoVieneSovrascritto)
                 EXPECT_NE(m.find("non viene mai sovrascritto"), std::string::npos) << m;
             }
             EXPECT_EQ(contenuto(caso.archivio), prima);
-            for (const char *n : {"fd1", "anello", "temporaneo"}) fs::remove(c.p() / n);
-            EXPECT_EQ(std::distance(fs::directory_iterator(c.p()), fs::directory_iterator()), 3);
+            for (const char *n : {"fd1", "anello", "temporaneo"}) fs::remove(c.radice() / n);
+            EXPECT_EQ(std::distance(fs::directory_iterator(c.radice()), fs::directory_iterator()), 3);
         }
 
     // A link onto any other file: written like any file.
-    fs::create_symlink(altro, c.p() / "fd1");
-    scriviFileAtomico((c.p() / "fd1").string(), "report");
-    EXPECT_EQ(contenuto(c.p() / "fd1"), "report");
+    fs::create_symlink(altro, c.radice() / "fd1");
+    scriviFileAtomico((c.radice() / "fd1").string(), "report");
+    EXPECT_EQ(contenuto(c.radice() / "fd1"), "report");
 }
 
 TEST(ScritturaFile, NaturaDiUnPercorsoCheNonEUnFile)
 {
-    CartellaTemporanea c;
-    ASSERT_EQ(mkfifo((c.p() / "pipe").c_str(), 0600), 0);
-    std::ofstream(c.p() / "file") << "x";
+    CartellaProva c;
+    ASSERT_EQ(mkfifo((c.radice() / "pipe").c_str(), 0600), 0);
+    std::ofstream(c.radice() / "file") << "x";
     const std::vector<std::pair<fs::path, std::string>> casi = {
-        {c.p() / "pipe", "una pipe (FIFO)"},
+        {c.radice() / "pipe", "una pipe (FIFO)"},
         {"/dev/zero", "un dispositivo a caratteri"},
-        {c.p(), "una cartella"},
-        {c.p() / "file", ""},
-        {c.p() / "assente", ""},
+        {c.radice(), "una cartella"},
+        {c.radice() / "file", ""},
+        {c.radice() / "assente", ""},
     };
     for (const auto &[p, natura] : casi) EXPECT_EQ(naturaPercorso(p.string()), natura) << p;
     // A folder is never replaced by a file.
-    EXPECT_THROW(scriviFileAtomico(c.p().string(), "x"), ErroreDati);
-    EXPECT_TRUE(fs::is_directory(c.p()));
+    EXPECT_THROW(scriviFileAtomico(c.radice().string(), "x"), ErroreDati);
+    EXPECT_TRUE(fs::is_directory(c.radice()));
 }
 
 TEST(ScritturaFile, OgniEccezioneHaUnMessaggioItaliano)
