@@ -5,7 +5,6 @@
 #include "ErroreDati.h"
 #include "FigureGiornaliere.h"
 #include "FileReport.h"
-#include "MotoreReport.h"
 
 #include <algorithm>
 #include <memory>
@@ -99,39 +98,6 @@ private:
     long m_giorni = 0;
 };
 
-// Rooms of the statement's room list per column, and of the whole list.
-std::vector<std::int64_t> leggiDisponibili(Raggruppamento r, const std::vector<std::string> &colonne,
-                                           std::int64_t &albergo)
-{
-    std::unordered_map<std::string, std::size_t> indice;
-    for (std::size_t k = 0; k < colonne.size(); ++k) indice.emplace(colonne[k], k);   // first key wins
-    std::vector<std::int64_t> disponibili(colonne.size(), 0);
-    auto rs = dati::Database::open("NumeriCamere.mdb")->openRecordset(
-        "Select * From NumeriCamere Where NumeroHotel = 1 and TipoCamera In (Select Sigla From TipiCamere In "
-        "'TipiCamere.mdb' Where NumeroHotel = 1 and Tipologia = 'C') Order by NumeroCamera;");
-    std::unique_ptr<dati::Recordset> macro;
-    if (r == Raggruppamento::MacroCategorie) macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro");
-    albergo = 0;
-    std::size_t camera = 0;
-    const char *criterio = "NumeroHotel = 1";
-    for (bool trovato = rs->findFirst(criterio); trovato; trovato = rs->findNext(criterio)) {
-        if (rs->field("NumeroCamera").nullo()) continue;   // no column and no room
-        ++albergo;
-        if (r == Raggruppamento::NumeriCamere) {
-            if (camera < disponibili.size()) ++disponibili[camera];
-            ++camera;
-            continue;
-        }
-        const Valore &tipo = rs->field("TipoCamera");
-        if (tipo.nullo()) continue;
-        std::optional<std::string> chiave = tipo.inTesto();
-        if (r == Raggruppamento::MacroCategorie) chiave = macroDelTipo(*macro, *chiave);
-        if (!chiave) continue;
-        if (auto it = indice.find(*chiave); it != indice.end()) ++disponibili[it->second];
-    }
-    return disponibili;
-}
-
 } // namespace
 
 Cifre &Cifre::operator+=(const Cifre &c)
@@ -211,7 +177,7 @@ void calcola(const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &avan
     Flusso vendite(TipoReport::Vendite, r.raggruppamento, primo, r.alla);
     Flusso produzione(TipoReport::Produzione, r.raggruppamento, primo, r.alla);
     i.colonne = vendite.chiavi();
-    i.disponibili = leggiDisponibili(r.raggruppamento, i.colonne, i.camereAlbergo);
+    i.disponibili = camerePerColonna(r.raggruppamento, i.colonne, i.camereAlbergo);
     d.inizio(i);
 
     const std::size_t n = i.colonne.size();
@@ -267,34 +233,6 @@ void Riepilogo::fine(const Cifre *colonne, const Cifre &albergo)
 {
     totaliColonne.assign(colonne, colonne + intestazione.colonne.size());
     totaleAlbergo = albergo;
-}
-
-std::optional<Raggruppamento> raggruppamentoDaNome(const std::string &nome)
-{
-    if (nome == "camere") return Raggruppamento::NumeriCamere;
-    if (nome == "tipi") return Raggruppamento::TipiCamere;
-    if (nome == "macro") return Raggruppamento::MacroCategorie;
-    return std::nullopt;
-}
-
-const char *nomeRaggruppamento(Raggruppamento r)
-{
-    switch (r) {
-    case Raggruppamento::NumeriCamere: return "camere";
-    case Raggruppamento::TipiCamere: return "tipi";
-    case Raggruppamento::MacroCategorie: break;
-    }
-    return "macro";
-}
-
-const char *titoloRaggruppamento(Raggruppamento r)
-{
-    switch (r) {
-    case Raggruppamento::NumeriCamere: return "Numeri camere";
-    case Raggruppamento::TipiCamere: return "Tipi camere";
-    case Raggruppamento::MacroCategorie: break;
-    }
-    return "Macro categorie";
 }
 
 std::string nomeFileAnalisi(const std::string &estensione) { return "analisi" + variabileAmbiente("PCLocal") + estensione; }

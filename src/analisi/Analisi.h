@@ -7,6 +7,7 @@
 // with integer arithmetic, rounded half away from zero.
 
 #include "DateReport.h"
+#include "Raggruppamenti.h"
 #include "Richiesta.h"
 #include "Valuta.h"
 
@@ -100,11 +101,6 @@ public:
 private:
     std::vector<Destinatario *> m_d;
 };
-
-// "camere", "tipi", "macro" and back; the grouping's name in titles.
-std::optional<Raggruppamento> raggruppamentoDaNome(const std::string &nome);
-const char *nomeRaggruppamento(Raggruppamento r);
-const char *titoloRaggruppamento(Raggruppamento r);   // "Tipi camere", ...
 
 // The default output file: "analisi" + PCLocal + estensione (".csv", ...).
 std::string nomeFileAnalisi(const std::string &estensione);

@@ -67,7 +67,8 @@ FinestraAnalisi::FinestraAnalisi(QWidget *parent)
     alla_->setObjectName(QStringLiteral("Alla"));
     raggruppamento_ = new QComboBox;
     raggruppamento_->setObjectName(QStringLiteral("Raggruppamento"));
-    raggruppamento_->addItems({QStringLiteral("Numeri camere"), QStringLiteral("Tipi camere"), QStringLiteral("Macro categorie")});
+    for (auto g : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie})
+        raggruppamento_->addItem(QString::fromUtf8(titoloRaggruppamento(g)));
     raggruppamento_->setCurrentIndex(1);
     confronto_ = new QCheckBox(QStringLiteral("&Confronto con l'anno precedente"));
     confronto_->setObjectName(QStringLiteral("Confronto"));
