@@ -6,7 +6,7 @@ pacchetti=(g++ cmake ninja-build pkg-config ccache qt6-base-dev libqt6sql6-sqlit
   libsqlite3-dev mdbtools-dev fonts-dejavu-core libpq-dev
   qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev)
 # Only the tests, the benchmarks and the package check use these.
-prove=(libgtest-dev sqlite3 poppler-utils cups xvfb dpkg-dev desktop-file-utils openbox x11-utils postgresql-15 unzip)
+prove=(libgtest-dev sqlite3 poppler-utils cups xvfb dpkg-dev desktop-file-utils openbox x11-utils postgresql-15 unzip python3)
 [ "${1:-}" = "--programma" ] || pacchetti+=("${prove[@]}")
 mancanti=()
 for p in "${pacchetti[@]}"; do

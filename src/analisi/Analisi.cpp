@@ -235,7 +235,7 @@ void Riepilogo::fine(const Cifre *colonne, const Cifre &albergo)
     totaleAlbergo = albergo;
 }
 
-std::string nomeFileAnalisi(const std::string &estensione) { return "analisi" + variabileAmbiente("PCLocal") + estensione; }
+std::string nomeFileAnalisi(const std::string &estensione) { return "analisi" + postazione() + estensione; }
 
 std::string testoCifra(const std::optional<Valuta> &v, int decimali, char separatore)
 {
