@@ -126,7 +126,7 @@ RichiestaAnalisi richiestaProva(Raggruppamento r, bool confronto = true)
 // 28/02/2023, like 28/02/2024; TRI has no rooms, so no ratios.
 TEST(AlbergoAMano, CsvPerTipiConConfronto)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     ScrittoreCsv csv(QStringLiteral("analisi7.csv"));
     calcola(richiestaProva(Raggruppamento::TipiCamere), csv);
@@ -154,7 +154,7 @@ TEST(AlbergoAMano, CsvPerTipiConConfronto)
 
 TEST(AlbergoAMano, DisponibiliDiOgniRaggruppamentoEDifferenze)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     struct Caso {
         Raggruppamento r;
@@ -388,7 +388,7 @@ private:
 
 TEST(Riconciliazione, VenduteERicavoComeIlReportPerOgniRaggruppamento)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     strumenti::generaAlbergo(strumenti::parametriDemo(), c.percorso().toStdString());
     // 01/03/2025 - 10/04/2025 and the same days of 2024 (history from 01/03/2024).
     const Giorno dalla = Giorno::da(2025, 3, 1), alla = Giorno::da(2025, 4, 10);
@@ -457,7 +457,7 @@ TEST(Riconciliazione, MesiEAnniComeIlReportDelPeriodoEDellAnnoPrima)
 
 TEST(ComandoAnalisi, ErroriConMessaggioCodiceEFilePrecedenteIntatto)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     const std::vector<std::string> base = {"--dal", "28/02/2024", "--al", "01/03/2024", "--raggruppamento", "tipi", "--confronto"};
     auto con = [&](std::vector<std::string> altro) {
