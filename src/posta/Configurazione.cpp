@@ -51,6 +51,14 @@ std::string assoluto(const std::string &percorso, const std::string &cartellaBas
     return QDir(QString::fromStdString(cartellaBase)).absoluteFilePath(QString::fromStdString(percorso)).toStdString();
 }
 
+// A value as the reader above gets it back: in quotes when it holds a
+// comment mark or blanks at its ends.
+std::string valoreIni(const std::string &v)
+{
+    if (v.find_first_of(";#\"") == std::string::npos && v == pulisci(v)) return v;
+    return "\"" + v + "\"";
+}
+
 } // namespace
 
 std::vector<std::string> dividiIndirizzi(const std::string &elenco)
@@ -197,24 +205,24 @@ std::string testoConfigurazione(const Configurazione &c)
 {
     std::string t = "; Invio giornaliero della produzione camere (produzione-camere invia --configurazione FILE).\n"
                     "[server]\n";
-    t += "host = " + c.host + "\n";
+    t += "host = " + valoreIni(c.host) + "\n";
     t += "porta = " + std::to_string(c.porta) + "\n";
     t += std::string("sicurezza = ") + nomeSicurezza(c.sicurezza) + "        ; starttls, tls o nessuna\n";
-    if (!c.utente.empty()) t += "utente = " + c.utente + "\n";
-    if (!c.filePassword.empty()) t += "file_password = " + c.filePassword + "   ; leggibile solo dal proprietario\n";
-    if (!c.certificatoCa.empty()) t += "certificato_ca = " + c.certificatoCa + "\n";
+    if (!c.utente.empty()) t += "utente = " + valoreIni(c.utente) + "\n";
+    if (!c.filePassword.empty()) t += "file_password = " + valoreIni(c.filePassword) + "   ; leggibile solo dal proprietario\n";
+    if (!c.certificatoCa.empty()) t += "certificato_ca = " + valoreIni(c.certificatoCa) + "\n";
     t += "\n[messaggio]\n";
-    t += "mittente = " + c.mittente + "\n";
+    t += "mittente = " + valoreIni(c.mittente) + "\n";
     std::string elenco;
     for (const auto &d : c.destinatari) elenco += (elenco.empty() ? "" : ", ") + d;
-    t += "destinatari = " + elenco + "\n";
-    t += "nome = " + c.nome + "\n";
+    t += "destinatari = " + valoreIni(elenco) + "\n";
+    t += "nome = " + valoreIni(c.nome) + "\n";
     t += "\n[albergo]\n";
-    if (!c.cartella.empty()) t += "cartella = " + c.cartella + "\n";
-    if (!c.pclocal.empty()) t += "pclocal = " + c.pclocal + "\n";
-    if (!c.dirkv.empty()) t += "dirkv = " + c.dirkv + "\n";
-    if (!c.archivio.empty()) t += "archivio = " + c.archivio + "\n";
-    if (!c.struttura.empty()) t += "struttura = " + c.struttura + "\n";
+    if (!c.cartella.empty()) t += "cartella = " + valoreIni(c.cartella) + "\n";
+    if (!c.pclocal.empty()) t += "pclocal = " + valoreIni(c.pclocal) + "\n";
+    if (!c.dirkv.empty()) t += "dirkv = " + valoreIni(c.dirkv) + "\n";
+    if (!c.archivio.empty()) t += "archivio = " + valoreIni(c.archivio) + "\n";
+    if (!c.struttura.empty()) t += "struttura = " + valoreIni(c.struttura) + "\n";
     t += "raggruppamento = " + c.raggruppamento + "\n";
     return t;
 }

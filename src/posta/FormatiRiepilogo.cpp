@@ -80,6 +80,20 @@ std::string periodoTesto(const Periodo &p, bool annoPrima)
     return "dal " + dal.ggmmaaaa() + " al " + al.ggmmaaaa();
 }
 
+// "57737,60" -> "57.737,60": thousands marked where the decimal mark is a comma.
+std::string migliaia(std::string t, char sep)
+{
+    if (sep != ',') return t;
+    const auto virgola = t.find(',');
+    std::size_t fine = virgola == std::string::npos ? t.size() : virgola;
+    const std::size_t inizio = !t.empty() && t[0] == '-' ? 1 : 0;
+    while (fine > inizio + 3) {
+        fine -= 3;
+        t.insert(fine, 1, '.');
+    }
+    return t;
+}
+
 struct Voce {
     const char *nome;
     std::string ora, prima, variazione;
@@ -91,15 +105,15 @@ std::array<Voce, 6> voci(const Periodo &p, char sep)
     const Misure &a = p.albergo, &b = p.albergoAP;
     auto segno = [](const std::optional<Valuta> &v) { return !v ? 0 : v->grezzo() > 0 ? 1 : v->grezzo() < 0 ? -1 : 0; };
     auto occ = [&](const Misure &m) { auto o = occupazioneDi(m); return o ? o->formatta(1, sep) + "%" : std::string("-"); };
-    auto euro = [&](const std::optional<Valuta> &v) { return v ? v->formatta(2, sep) : std::string("-"); };
+    auto euro = [&](const std::optional<Valuta> &v) { return v ? migliaia(v->formatta(2, sep), sep) : std::string("-"); };
     const auto vOcc = puntiOccupazione(a, b), vAdr = variazioneAdr(a, b), vRev = variazioneRevpar(a, b),
                vRic = variazioneRicavo(a, b), vVen = variazioneVendute(a, b);
     return {{
         {"Occupazione", occ(a), occ(b), variazioneTesto(vOcc, " punti", sep), segno(vOcc)},
         {"ADR", euro(adrDi(a)), euro(adrDi(b)), variazioneTesto(vAdr, "%", sep), segno(vAdr)},
         {"RevPAR", euro(revparDi(a)), euro(revparDi(b)), variazioneTesto(vRev, "%", sep), segno(vRev)},
-        {"Ricavo camere", a.ricavo.formatta(2, sep), b.ricavo.formatta(2, sep), variazioneTesto(vRic, "%", sep), segno(vRic)},
-        {"Camere vendute", quantita(a.vendute, sep), quantita(b.vendute, sep), variazioneTesto(vVen, "%", sep), segno(vVen)},
+        {"Ricavo camere", euro(a.ricavo), euro(b.ricavo), variazioneTesto(vRic, "%", sep), segno(vRic)},
+        {"Camere vendute", migliaia(quantita(a.vendute, sep), sep), migliaia(quantita(b.vendute, sep), sep), variazioneTesto(vVen, "%", sep), segno(vVen)},
         {"Camere disponibili", std::to_string(a.disponibili), std::to_string(b.disponibili), std::string(), 0},
     }};
 }

@@ -26,19 +26,21 @@ std::size_t leggi(char *buffer, std::size_t dimensione, std::size_t quanti, void
     return n;
 }
 
-// Keeps the server's last reply (what it sent, never what we sent: the
-// credentials go out, never in).
+// Keeps the server's replies (what it sent, never what we sent: the
+// credentials go out, never in): the last one, and the last refusal (4xx or
+// 5xx), which is what a failure is about (the QUIT that follows it answers 221).
+struct Risposte {
+    std::string ultima, rifiuto;
+};
+
 int ascolta(CURL *, curl_infotype tipo, char *dati, std::size_t n, void *utente)
 {
     if (tipo != CURLINFO_HEADER_IN) return 0;
-    auto *ultima = static_cast<std::string *>(utente);
+    auto *r = static_cast<Risposte *>(utente);
     std::string riga(dati, n);
     while (!riga.empty() && (riga.back() == '\n' || riga.back() == '\r')) riga.pop_back();
-    // A multi-line reply ("250-...") is kept whole until its last line.
-    if (ultima->size() >= 4 && (*ultima)[3] == '-' && ultima->find('\n') == std::string::npos && riga.size() >= 4 && riga.compare(0, 3, *ultima, 0, 3) == 0)
-        *ultima += " " + riga.substr(4);
-    else
-        *ultima = riga;
+    r->ultima = riga;
+    if (riga.size() >= 3 && (riga[0] == '4' || riga[0] == '5')) r->rifiuto = riga;
     return 0;
 }
 
@@ -95,7 +97,7 @@ EsitoInvio inviaSmtp(const Configurazione &c, const std::string &password, const
         esito.risposta = "impossibile preparare la connessione (memoria insufficiente)";
         return esito;
     }
-    std::string ultima;
+    Risposte risposte;
     Lettura lettura{&messaggio};
     curl_slist *elenco = nullptr;
     for (const auto &d : destinatari) elenco = curl_slist_append(elenco, ("<" + d + ">").c_str());
@@ -125,7 +127,7 @@ EsitoInvio inviaSmtp(const Configurazione &c, const std::string &password, const
     curl_easy_setopt(curl, CURLOPT_READDATA, &lettura);
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(messaggio.size()));
     curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &ascolta);
-    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &ultima);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &risposte);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
     const CURLcode e = curl_easy_perform(curl);
     long codice = 0;
@@ -136,12 +138,13 @@ EsitoInvio inviaSmtp(const Configurazione &c, const std::string &password, const
     esito.codice = codice;
     if (e == CURLE_OK) {
         esito.riuscito = true;
-        esito.risposta = ultima;
+        esito.risposta = risposte.ultima;
         return esito;
     }
     esito.definitivo = definitivo(e, codice);
     esito.risposta = causaCurl(e);
-    if (codice > 0 && !ultima.empty()) esito.risposta += "; risposta del server: " + ultima;
+    const std::string &risposta = risposte.rifiuto.empty() ? risposte.ultima : risposte.rifiuto;
+    if (!risposta.empty()) esito.risposta += "; risposta del server: " + risposta;
     return esito;
 }
 
