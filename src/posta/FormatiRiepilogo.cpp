@@ -114,7 +114,7 @@ std::array<Voce, 6> voci(const Periodo &p, char sep)
         {"RevPAR", euro(revparDi(a)), euro(revparDi(b)), variazioneTesto(vRev, "%", sep), segno(vRev)},
         {"Ricavo camere", euro(a.ricavo), euro(b.ricavo), variazioneTesto(vRic, "%", sep), segno(vRic)},
         {"Camere vendute", migliaia(quantita(a.vendute, sep), sep), migliaia(quantita(b.vendute, sep), sep), variazioneTesto(vVen, "%", sep), segno(vVen)},
-        {"Camere disponibili", std::to_string(a.disponibili), std::to_string(b.disponibili), std::string(), 0},
+        {"Camere disponibili", migliaia(std::to_string(a.disponibili), sep), migliaia(std::to_string(b.disponibili), sep), std::string(), 0},
     }};
 }
 

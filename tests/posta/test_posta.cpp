@@ -4,6 +4,7 @@
 #include "Messaggio.h"
 #include "Pianificazione.h"
 #include "RiepilogoGiorno.h"
+#include "ScritturaFile.h"
 
 #include <QTemporaryDir>
 
@@ -38,6 +39,15 @@ TEST(Configurazione, ChiaviCommentiEValori)
     EXPECT_EQ(testoConfigurazione(d), testoConfigurazione(c));
 }
 
+TEST(Configurazione, EsempioInstallato)
+{
+    const Configurazione c = leggiConfigurazione(PC_ESEMPIO_INVIO);
+    EXPECT_EQ(urlServer(c), "smtp://smtp.example.it:587");
+    EXPECT_EQ(c.destinatari.size(), 2u);
+    EXPECT_EQ(c.cartella, "/srv/albergo");
+    EXPECT_EQ(c.tentativi, 4);
+}
+
 TEST(Configurazione, ErroriNominanoLaChiave)
 {
     const struct {
@@ -70,9 +80,7 @@ TEST(Configurazione, PasswordDaFileSoloDelProprietario)
     Configurazione c = configurazioneDaTesto(kBase, "f.ini");
     c.utente = "u";
     c.filePassword = f;
-    FILE *p = std::fopen(f.c_str(), "w");   // test fixture
-    std::fputs("s3greta\nresto\n", p);
-    std::fclose(p);
+    scriviFileAtomico(f, "s3greta\nresto\n");
     unsetenv("PC_SMTP_PASSWORD");
     for (const auto &[modo, riuscita] : {std::pair{0600, true}, {0640, false}, {0604, false}}) {
         chmod(f.c_str(), modo);
