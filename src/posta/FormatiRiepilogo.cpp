@@ -207,6 +207,32 @@ std::string htmlRiepilogo(const RiepilogoGiorno &r, const std::string &nome)
         }
         h += "</table></td></tr>\n";
     }
+    if (!r.colonne.empty()) {
+        // The month by column: where the change came from.
+        const Periodo &p = r.periodi[1];
+        const char *cella = "padding:4px 6px;border-bottom:1px solid #d9e2ec;text-align:right;";
+        h += "<tr><td style=\"padding:16px 4px 4px 4px;font-size:16px;font-weight:bold;\">Mese in corso per " +
+             html(r.raggruppamento == Raggruppamento::NumeriCamere ? "camera" : r.raggruppamento == Raggruppamento::MacroCategorie ? "macro categoria" : "tipo camera") +
+             "</td></tr>\n<tr><td><table role=\"presentation\" width=\"100%\" cellpadding=\"0\" cellspacing=\"0\" "
+             "style=\"background:#ffffff;border:1px solid #d9e2ec;font-size:13px;\">\n<tr style=\"color:#52606d;\">";
+        for (const char *t : {"", "Occupazione", "ADR", "RevPAR", "Ricavo", "RevPAR anno prec. (variazione)"})
+            h += std::string("<th style=\"") + cella + "font-weight:normal;\">" + t + "</th>";
+        h += "</tr>\n";
+        for (std::size_t k = 0; k < r.colonne.size(); ++k) {
+            const Misure &a = p.colonne[k], &b = p.colonneAP[k];
+            const auto v = variazioneRevpar(a, b);
+            const char *colore = !v || v->zero() ? "#52606d" : v->grezzo() > 0 ? "#1a7f37" : "#c62828";
+            auto cifraOpz = [](const std::optional<Valuta> &x, int d, const char *u) { return x ? migliaia(x->formatta(d, ','), ',') + u : std::string("-"); };
+            h += std::string("<tr><td style=\"") + cella + "text-align:left;font-weight:bold;\">" + html(r.colonne[k]) + "</td>" +
+                 "<td style=\"" + cella + "\">" + cifraOpz(occupazioneDi(a), 1, "%") + "</td>" +
+                 "<td style=\"" + cella + "\">" + cifraOpz(adrDi(a), 2, "") + "</td>" +
+                 "<td style=\"" + cella + "\">" + cifraOpz(revparDi(a), 2, "") + "</td>" +
+                 "<td style=\"" + cella + "\">" + migliaia(a.ricavo.formatta(2, ','), ',') + "</td>" +
+                 "<td style=\"" + cella + "color:" + colore + ";\">" + cifraOpz(revparDi(b), 2, "") +
+                 (v ? " (" + variazioneTesto(v, "%", ',') + ")" : std::string()) + "</td></tr>\n";
+        }
+        h += "</table></td></tr>\n";
+    }
     h += "<tr><td style=\"padding:16px 4px;font-size:12px;color:#7b8794;\">Camere vendute e ricavo come nel report della produzione camere; "
          "in allegato il riepilogo (csv) e l'analisi del mese (PDF e xlsx).</td></tr>\n"
          "</table></td></tr></table>\n</body></html>\n";

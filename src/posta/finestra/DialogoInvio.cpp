@@ -114,9 +114,12 @@ DialogoInvio::DialogoInvio(QWidget *genitore) : QDialog(genitore), m_programma(Q
     m_registro->setReadOnly(true);
     m_registro->setMaximumBlockCount(500);
     m_registro->setMinimumHeight(90);
+    m_registro->setMaximumHeight(140);
     colonna->addWidget(m_registro);
 
     auto *tasti = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Close, this);
+    tasti->button(QDialogButtonBox::Save)->setText(QStringLiteral("&Salva"));
+    tasti->button(QDialogButtonBox::Close)->setText(QStringLiteral("&Chiudi"));
     colonna->addWidget(tasti);
     connect(tasti->button(QDialogButtonBox::Save), &QPushButton::clicked, this, [this] { salva(); });
     connect(tasti, &QDialogButtonBox::rejected, this, &QDialog::reject);
