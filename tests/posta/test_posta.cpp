@@ -1,3 +1,4 @@
+#include "AlbergoAnalisi.h"
 #include "Configurazione.h"
 #include "ErroreDati.h"
 #include "Giornale.h"
@@ -214,6 +215,26 @@ TEST(Riepilogo, CsvEVariazioni)
     const std::string h = htmlRiepilogo(r, "Hotel <Roma>");
     EXPECT_NE(h.find("Hotel &lt;Roma&gt;"), std::string::npos);
     EXPECT_NE(h.find("#1a7f37"), std::string::npos);   // a rise in green
+}
+
+// Worked out by hand from albergoAnalisi(): last year's periods end on
+// 28/02/2023 and count it once (the month has 28 nights against 29).
+TEST(Riepilogo, VentinoveFebbraioAMano)
+{
+    CartellaDiLavoro c;
+    albergoAnalisi().scrivi(c.percorso());
+    const RiepilogoGiorno r = calcolaRiepilogo(Giorno::da(2024, 2, 29), Raggruppamento::TipiCamere);
+    const std::string csv = csvRiepilogo(r, true);
+    for (const char *riga : {
+             "\r\nGiorno;29/02/2024;29/02/2024;3;2;66,7;250,00;125,00;83,33;3;1;33,3;90,00;90,00;30,00\r\n",
+             "\r\nMese;01/02/2024;29/02/2024;87;3;3,4;350,00;116,67;4,02;84;1;1,2;90,00;90,00;1,07\r\n",
+             "\r\nAnno;01/01/2024;29/02/2024;180;3;1,7;350,00;116,67;1,94;177;1;0,6;90,00;90,00;0,51\r\n",
+             "\r\nMese DOP;01/02/2024;29/02/2024;58;1;1,7;150,00;150,00;2,59;56;1;1,8;90,00;90,00;1,61\r\n",
+             "\r\nGiorno TRI;29/02/2024;29/02/2024;0;0;;0,00;;;0;0;;0,00;;\r\n",
+         })
+        EXPECT_NE(csv.find(riga), std::string::npos) << riga << csv;
+    EXPECT_EQ(r.periodi[1].dalAP, Giorno::da(2023, 2, 1));
+    EXPECT_EQ(r.periodi[1].alAP, Giorno::da(2023, 2, 28));
 }
 
 } // namespace pc::prova
