@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace pc::posta {
 
@@ -110,6 +113,27 @@ void Giornale::registra(Giorno g, const std::string &chiave, const std::string &
         m_voci.pop_back();
         throw;
     }
+}
+
+BloccoGiornale::BloccoGiornale(const std::string &cartella, const std::function<void(const std::string &)> &attesa)
+{
+    if (!QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(cartella))))
+        throw ErroreDati("impossibile creare la cartella del registro degli invii \"" + cartella + "\".");
+    m_fd = ::open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0) throw ErroreDati("impossibile aprire la cartella del registro degli invii \"" + cartella + "\": " + causaSistema(errno));
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) return;
+    if (attesa) attesa("un altro invio \xC3\xA8 in corso (registro " + cartella + "): attendo che finisca.");
+    while (::flock(m_fd, LOCK_EX) != 0) {
+        if (errno == EINTR) continue;
+        const int e = errno;
+        ::close(m_fd);
+        throw ErroreDati("impossibile bloccare il registro degli invii \"" + cartella + "\": " + causaSistema(e));
+    }
+}
+
+BloccoGiornale::~BloccoGiornale()
+{
+    if (m_fd >= 0) ::close(m_fd);
 }
 
 std::vector<Giorno> giorniDaInviare(std::optional<Giorno> ultimo, Giorno ieri)

@@ -8,6 +8,7 @@
 #include "Configurazione.h"
 #include "DateReport.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,21 @@ private:
     void leggi();
     std::string m_cartella, m_percorso;
     std::vector<VoceGiornale> m_voci;
+};
+
+// Keeps other runs of the same user away from the journal while it lives:
+// an exclusive lock on the journal's folder itself (no lock file is written).
+// A second run waits for the first, then finds its days recorded. Creates
+// the folder; throws ErroreDati when it cannot.
+class BloccoGiornale {
+public:
+    explicit BloccoGiornale(const std::string &cartella, const std::function<void(const std::string &)> &attesa = {});
+    ~BloccoGiornale();
+    BloccoGiornale(const BloccoGiornale &) = delete;
+    BloccoGiornale &operator=(const BloccoGiornale &) = delete;
+
+private:
+    int m_fd = -1;
 };
 
 // The days a run without --giorno sends: those after the last one sent up to

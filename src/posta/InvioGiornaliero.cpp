@@ -101,7 +101,10 @@ Messaggio messaggioDelGiorno(const Configurazione &c, Giorno g, bool prova)
 
 int eseguiInvio(const Configurazione &c, const OpzioniInvio &o, const Notifica &avviso, const Notifica &errore)
 {
-    Giornale giornale(o.cartellaStato.empty() ? cartellaStato() : o.cartellaStato);
+    const std::string stato = o.cartellaStato.empty() ? cartellaStato() : o.cartellaStato;
+    // Before anything is sent: the journal's folder usable, and this run the only one.
+    BloccoGiornale blocco(stato, avviso);
+    Giornale giornale(stato);
     const std::string chiave = chiaveInvio(c);
     const Giorno ieri{o.oggi.seriale - 1};
     const bool prova = !o.prova.empty();

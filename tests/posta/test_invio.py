@@ -244,6 +244,30 @@ class Invio(unittest.TestCase):
         self.assertIn("leggibile da altri", r.stderr)
         self.assertEqual(len(self.messaggi(maildir)), 1)
 
+    def test_righe_di_comando(self):
+        conf = self.configurazione(25)
+        casi = [
+            (["riepilogo", "--giorno", "31/02/2026"], 2, "31/02/2026"),
+            (["riepilogo", "--formato", "pdf"], 2, "pdf"),
+            (["riepilogo", "--raggruppamento", "piani"], 2, "piani"),
+            (["invia"], 2, "--configurazione"),
+            (["invia", "--configurazione", conf, "--prova", "non-un-indirizzo"], 2, "non-un-indirizzo"),
+            (["invia", "--configurazione", os.path.join(self.caso, "manca.ini")], 1, "manca.ini"),
+            (["pianifica", "--configurazione", conf], 2, "--ora"),
+            (["pianifica", "--configurazione", conf, "--ora", "25:00"], 2, "25:00"),
+        ]
+        env = dict(os.environ, PCLocal="1", DIRKV=os.path.join(self.albergo, "storico"), XDG_STATE_HOME=self.stato)
+        for argomenti, codice, parola in casi:
+            with self.subTest(argomenti=argomenti):
+                r = subprocess.run([PROGRAMMA] + argomenti, capture_output=True, text=True, env=env, cwd=self.albergo)
+                self.assertEqual(r.returncode, codice, r.stderr)
+                self.assertIn(parola, r.stderr)
+        # The summary on its own, as the mail's attachment has it.
+        r = subprocess.run([PROGRAMMA, "riepilogo", "--giorno", "10/03/2026", "--formato", "csv"], capture_output=True,
+                           text=True, env=env, cwd=self.albergo)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual([x.split(";")[0] for x in r.stdout.splitlines()], ["Periodo", "Giorno", "Mese", "Anno"])
+
     def test_pianifica(self):
         config = os.path.join(self.caso, "config")
         env = dict(os.environ, XDG_CONFIG_HOME=config)
