@@ -116,17 +116,22 @@ int eseguiInvio(const Configurazione &c, const OpzioniInvio &o, const Notifica &
         avviso("il riepilogo del " + ieri.ggmmaaaa() + " \xC3\xA8 gi\xC3\xA0 stato inviato: nulla da inviare.");
         return 0;
     }
+    if (!prova && !o.forza) {
+        std::vector<Giorno> daInviare;
+        for (Giorno g : giorni) {
+            if (auto v = giornale.inviato(g, chiave))
+                avviso("il riepilogo del " + g.ggmmaaaa() + " \xC3\xA8 gi\xC3\xA0 stato inviato (" + v->istante + ", Message-ID " + v->idMessaggio +
+                       "): nulla da inviare; --forza per inviarlo di nuovo.");
+            else
+                daInviare.push_back(g);
+        }
+        giorni = std::move(daInviare);
+        if (giorni.empty()) return 0;
+    }
     const std::string password = c.utente.empty() ? std::string() : leggiPassword(c);
     const std::vector<std::string> destinatari = prova ? std::vector<std::string>{o.prova} : c.destinatari;
     const std::string server = urlServer(c);
     for (Giorno g : giorni) {
-        if (!prova && !o.forza) {
-            if (auto v = giornale.inviato(g, chiave)) {
-                avviso("il riepilogo del " + g.ggmmaaaa() + " \xC3\xA8 gi\xC3\xA0 stato inviato (" + v->istante + ", Message-ID " + v->idMessaggio +
-                       "): nulla da inviare; --forza per inviarlo di nuovo.");
-                continue;
-            }
-        }
         Messaggio m = messaggioDelGiorno(c, g, prova);
         m.destinatari = destinatari;
         const std::string testo = componiMessaggio(m);
@@ -138,7 +143,15 @@ int eseguiInvio(const Configurazione &c, const OpzioniInvio &o, const Notifica &
                    ". Nulla \xC3\xA8 stato registrato come inviato.");
             return 1;
         }
-        if (!prova) giornale.registra(g, chiave, m.idMessaggio);
+        if (!prova) {
+            try {
+                giornale.registra(g, chiave, m.idMessaggio);
+            } catch (const ErroreDati &e) {
+                errore("riepilogo del " + g.ggmmaaaa() + " inviato (Message-ID " + m.idMessaggio + ") ma non registrato: " + e.what() +
+                       " Il prossimo invio lo ripeter\xC3\xA0.");
+                return 1;
+            }
+        }
         avviso("riepilogo del " + g.ggmmaaaa() + " inviato a " + elencoIndirizzi(destinatari) + " tramite " + server + " (Message-ID " + m.idMessaggio + ").");
     }
     return 0;
