@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -50,6 +51,20 @@ TEST(DialogoInvio, DalMenuSalvaUnaConfigurazioneValida)
     EXPECT_EQ(c.sicurezza, posta::Sicurezza::Tls);
     EXPECT_EQ(c.destinatari, (std::vector<std::string>{"a@example.it", "b@example.it"}));
     EXPECT_EQ(c.cartella, "/srv/albergo");
+
+    // The test message and the schedule run this program's commands; here echo shows what they would be.
+    auto *registro = dialogo->findChild<QPlainTextEdit *>(QStringLiteral("registro"));
+    dialogo->impostaProgramma(QStringLiteral("/bin/echo"));
+    dialogo->findChild<QPushButton *>(QStringLiteral("TastoProva"))->click();
+    EXPECT_TRUE(registro->toPlainText().endsWith(QStringLiteral("Indicare l'indirizzo a cui inviare il messaggio di prova.")));
+    campo("indirizzo_prova")->setText(QStringLiteral("io@example.it"));
+    dialogo->findChild<QPushButton *>(QStringLiteral("TastoProva"))->click();
+    QTRY_VERIFY(registro->toPlainText().endsWith(QStringLiteral("Fatto.")));
+    EXPECT_TRUE(registro->toPlainText().contains(QStringLiteral("\ninvia --configurazione ") + file + QStringLiteral(" --prova io@example.it\n")));
+    campo("ora")->setText(QStringLiteral("06:45"));
+    dialogo->findChild<QPushButton *>(QStringLiteral("TastoPianifica"))->click();
+    QTRY_VERIFY(registro->toPlainText().count(QStringLiteral("Fatto.")) == 2);
+    EXPECT_TRUE(registro->toPlainText().contains(QStringLiteral("\npianifica --configurazione ") + file + QStringLiteral(" --ora 06:45\n")));
 
     // Opened again, the form shows the file.
     posta::DialogoInvio altro;
