@@ -132,6 +132,18 @@ std::string aDestra(const std::string &t, std::size_t larghezza)
     return n >= larghezza ? t : std::string(larghezza - n, ' ') + t;
 }
 
+// "Occupazione 71,4% (-3,6 punti), RevPAR 98,43 (-5,1%), ricavo 5.512,00": the day at a glance.
+std::string anteprima(const RiepilogoGiorno &r)
+{
+    const auto v = voci(r.periodi[0], ',');
+    std::string t;
+    for (int i : {0, 2, 3}) {
+        t += (t.empty() ? "" : ", ") + std::string(v[i].nome) + " " + v[i].ora;
+        if (!v[i].variazione.empty()) t += " (" + v[i].variazione + ")";
+    }
+    return t;
+}
+
 } // namespace
 
 std::string giornoEsteso(Giorno g)
@@ -178,6 +190,8 @@ std::string htmlRiepilogo(const RiepilogoGiorno &r, const std::string &nome)
                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
                     "<title>" + html(titolo + " - " + r.giorno.ggmmaaaa()) + "</title></head>\n"
                     "<body style=\"margin:0;padding:0;background:#f2f4f7;\">\n"
+                    // The line mail clients show beside the subject in the inbox.
+                    "<div style=\"display:none;max-height:0;overflow:hidden;\">" + html(anteprima(r)) + "</div>\n"
                     "<table role=\"presentation\" width=\"100%\" cellpadding=\"0\" cellspacing=\"0\" style=\"background:#f2f4f7;\"><tr><td align=\"center\" style=\"padding:16px 8px;\">\n"
                     "<table role=\"presentation\" width=\"640\" cellpadding=\"0\" cellspacing=\"0\" style=\"max-width:640px;width:100%;font-family:Arial,Helvetica,sans-serif;color:#1f2933;\">\n";
     h += "<tr><td style=\"padding:8px 4px 16px 4px;\"><div style=\"font-size:22px;font-weight:bold;\">" + html(titolo) +
