@@ -41,16 +41,17 @@ double numero(Valuta v) { return static_cast<double>(v.grezzo()) / Valuta::Scala
 std::optional<double> valore(Misura m, bool ap, const Cifre &c)
 {
     const Valuta vendute = ap ? c.venduteAP : c.vendute, ricavo = ap ? c.ricavoAP : c.ricavo;
+    const std::int64_t disponibili = ap ? c.disponibiliAP : c.disponibili;
     std::optional<Valuta> v;
     switch (m) {
     case Misura::Vendute: return numero(vendute);
     case Misura::Ricavo: return numero(ricavo);
     case Misura::Occupazione:
-        v = occupazione(vendute, c.disponibili);
+        v = occupazione(vendute, disponibili);
         if (!v) return std::nullopt;
         return numero(*v) / 100;   // a fraction, shown as a percentage
     case Misura::Adr: v = adr(ricavo, vendute); break;
-    case Misura::Revpar: v = revpar(ricavo, c.disponibili); break;
+    case Misura::Revpar: v = revpar(ricavo, disponibili); break;
     }
     if (!v) return std::nullopt;
     return numero(*v);
@@ -251,10 +252,10 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
         scrivi(r, 6, revpar(x.ricavo, x.disponibili), m->euro);
         if (confronto) {
             scrivi(r, 7, x.venduteAP, m->intero);
-            scrivi(r, 8, occupazione(x.venduteAP, x.disponibili), m->percento, true);
+            scrivi(r, 8, occupazione(x.venduteAP, x.disponibiliAP), m->percento, true);
             scrivi(r, 9, x.ricavoAP, m->euro);
             scrivi(r, 10, adr(x.ricavoAP, x.venduteAP), m->euro);
-            scrivi(r, 11, revpar(x.ricavoAP, x.disponibili), m->euro);
+            scrivi(r, 11, revpar(x.ricavoAP, x.disponibiliAP), m->euro);
             scrivi(r, 12, puntiOccupazione(x), m->decimale);
             scrivi(r, 13, variazioneAdr(x), m->percento, true);
             scrivi(r, 14, variazioneRevpar(x), m->percento, true);

@@ -121,9 +121,9 @@ void disegnaAnalisi(const Riepilogo &r, QPagedPaintDevice &dispositivo)
     }
     const double hPannello = (pagina.height() - y) / 2;
     pannello(p, QRectF(0, y, pagina.width(), hPannello), QStringLiteral("Occupazione % per giorno (Totale albergo)"), r,
-             [](const Cifre &c, bool ap) { return occupazione(ap ? c.venduteAP : c.vendute, c.disponibili); }, QStringLiteral("%"));
+             [](const Cifre &c, bool ap) { return occupazione(ap ? c.venduteAP : c.vendute, ap ? c.disponibiliAP : c.disponibili); }, QStringLiteral("%"));
     pannello(p, QRectF(0, y + hPannello, pagina.width(), hPannello), QStringLiteral("RevPAR per giorno (Totale albergo)"), r,
-             [](const Cifre &c, bool ap) { return revpar(ap ? c.ricavoAP : c.ricavo, c.disponibili); }, QString());
+             [](const Cifre &c, bool ap) { return revpar(ap ? c.ricavoAP : c.ricavo, ap ? c.disponibiliAP : c.disponibili); }, QString());
 
     // The period table, as the terminal summary shows it, on the next pages.
     const std::string tabella = testoRiepilogo(r, ',');
