@@ -218,7 +218,7 @@ TEST(Riepilogo, CsvEVariazioni)
 }
 
 // Worked out by hand from albergoAnalisi(): last year's periods end on
-// 28/02/2023 and count it once (the month has 28 nights against 29).
+// 28/02/2023 and count it once (the month has 29 nights against 28).
 TEST(Riepilogo, VentinoveFebbraioAMano)
 {
     CartellaDiLavoro c;
@@ -235,6 +235,15 @@ TEST(Riepilogo, VentinoveFebbraioAMano)
         EXPECT_NE(csv.find(riga), std::string::npos) << riga << csv;
     EXPECT_EQ(r.periodi[1].dalAP, Giorno::da(2023, 2, 1));
     EXPECT_EQ(r.periodi[1].alAP, Giorno::da(2023, 2, 28));
+
+    // A year later the month of February is compared with the whole of
+    // February 2024, 29 nights; the day with 28/02/2024.
+    const std::string dopo = csvRiepilogo(calcolaRiepilogo(Giorno::da(2025, 2, 28), Raggruppamento::TipiCamere), false);
+    for (const char *riga : {
+             "\r\nGiorno;28/02/2025;28/02/2025;3;0;0,0;0,00;;0,00;3;1;33,3;100,00;100,00;33,33\r\n",
+             "\r\nMese;01/02/2025;28/02/2025;84;0;0,0;0,00;;0,00;87;3;3,4;350,00;116,67;4,02\r\n",
+         })
+        EXPECT_NE(dopo.find(riga), std::string::npos) << riga << dopo;
 }
 
 } // namespace pc::prova
