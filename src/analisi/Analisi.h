@@ -140,6 +140,14 @@ private:
 enum class Periodicita { Giorno, Mese, Anno };
 
 struct RichiestaAnalisi {
+    RichiestaAnalisi() = default;
+    RichiestaAnalisi(Giorno dalla, Giorno alla, Raggruppamento r, bool confronto, ModoConfronto modo = ModoConfronto::Data,
+                     Periodicita periodicita = Periodicita::Giorno, std::shared_ptr<const Budget> budget = {})
+        : dalla(dalla), alla(alla), raggruppamento(r), confronto(confronto), modoConfronto(modo), periodicita(periodicita),
+          budget(std::move(budget))
+    {
+    }
+
     Giorno dalla, alla;
     Raggruppamento raggruppamento = Raggruppamento::TipiCamere;
     bool confronto = false;

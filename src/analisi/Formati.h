@@ -53,14 +53,17 @@ std::string testoRiepilogo(const Riepilogo &r, char separatore);
 // "1234567,50" -> "1.234.567,50" (with '.' as the decimal separator, "1,234,567.50").
 std::string conMigliaia(const std::string &numero, char separatoreDecimale);
 
-// The spreadsheet: a summary sheet, one sheet per measure (days down, columns
-// across, totals as formulas) and a chart of occupancy and RevPAR per day.
+// The spreadsheet: a summary sheet and the ratio sheets as formulas over the
+// day sheets (sold, booked, revenue and available rooms: days down, columns
+// across, totals as formulas), a sheet of the month lines (with the budget),
+// charts of occupancy and RevPAR per day; pages set up for printing.
 class ScrittoreXlsx : public Destinatario {
 public:
     explicit ScrittoreXlsx(const QString &nome);
     ~ScrittoreXlsx() override;
     void inizio(const Intestazione &i) override;
     void giorno(Giorno g, const Cifre *colonne, const Cifre &albergo) override;
+    void periodo(Periodicita p, const Periodo &periodo, const Cifre *colonne, const Cifre &albergo) override;
     void fine(const Cifre *colonne, const Cifre &albergo) override;
 
 private:

@@ -153,7 +153,7 @@ FinestraAnalisi::FinestraAnalisi(QWidget *parent)
     righe_->verticalHeader()->setVisible(false);
     divisore->addWidget(righe_);
     divisore->setStretchFactor(0, 3);
-    divisore->setStretchFactor(1, 1);
+    divisore->setStretchFactor(1, 2);
     divisore->setStretchFactor(2, 2);
     principale->addWidget(divisore, 1);
 
@@ -393,6 +393,15 @@ std::vector<Campo> campiDi(const RichiestaAnalisi &q)
         {QStringLiteral("RevPAR"), [](const Cifre &x) { return revpar(x.ricavo, x.disponibili); }, 2},
         {QStringLiteral("di cui prenotate"), [](const Cifre &x) -> V { return x.prenotate; }, 0},
     };
+    if (q.budget && q.periodicita != Periodicita::Giorno) {
+        const std::vector<Campo> b = {
+            {QStringLiteral("Budget vendute"), [](const Cifre &x) -> V { return x.budget ? V(x.budget->vendute) : std::nullopt; }, 0},
+            {QStringLiteral("Budget ricavo"), [](const Cifre &x) -> V { return x.budget ? V(x.budget->ricavo) : std::nullopt; }, 2},
+            {QStringLiteral("Scost. vendute"), [](const Cifre &x) { return scostamentoVendute(x); }, 0, true},
+            {QStringLiteral("Scost. ricavo"), [](const Cifre &x) { return scostamentoRicavo(x); }, 2, true},
+        };
+        c.insert(c.end(), b.begin(), b.end());
+    }
     if (q.confronto) {
         const std::vector<Campo> ap = {
             {QStringLiteral("Vendute AP"), [](const Cifre &x) -> V { return x.venduteAP; }, 0},
@@ -406,15 +415,6 @@ std::vector<Campo> campiDi(const RichiestaAnalisi &q)
             {QStringLiteral("Var. ricavo %"), [](const Cifre &x) { return variazione(x.ricavo, x.ricavoAP); }, 1},
         };
         c.insert(c.end(), ap.begin(), ap.end());
-    }
-    if (q.budget && q.periodicita != Periodicita::Giorno) {
-        const std::vector<Campo> b = {
-            {QStringLiteral("Budget vendute"), [](const Cifre &x) -> V { return x.budget ? V(x.budget->vendute) : std::nullopt; }, 0},
-            {QStringLiteral("Budget ricavo"), [](const Cifre &x) -> V { return x.budget ? V(x.budget->ricavo) : std::nullopt; }, 2},
-            {QStringLiteral("Scost. vendute"), [](const Cifre &x) { return scostamentoVendute(x); }, 0, true},
-            {QStringLiteral("Scost. ricavo"), [](const Cifre &x) { return scostamentoRicavo(x); }, 2, true},
-        };
-        c.insert(c.end(), b.begin(), b.end());
     }
     return c;
 }
@@ -520,11 +520,16 @@ void FinestraAnalisi::mostraRiga(int k)
     asseOccupazione->setLabelFormat(QStringLiteral("%.0f"));
     auto *asseRevpar = new QValueAxis;
     asseRevpar->setTitleText(QStringLiteral("RevPAR \u20ac"));
-    asseRevpar->setLabelFormat(QStringLiteral("%.0f \u20ac"));
+    asseRevpar->setLabelFormat(QStringLiteral("%.0f"));
     grafico_->addAxis(asseX, Qt::AlignBottom);
     grafico_->addAxis(asseOccupazione, Qt::AlignLeft);
     grafico_->addAxis(asseRevpar, Qt::AlignRight);
 
+    // A month or a year is drawn at its middle, so that the axis labels fall on it.
+    auto istanteRiga = [&](std::size_t i) {
+        const Periodo &p = r.righe[i].periodo;
+        return q.periodicita == Periodicita::Giorno ? istante(p.dalla) : istante(p.dalla).addSecs(qint64(p.giorni()) * 43200);
+    };
     double massimoRevpar = 1;
     auto aggiungiSerie = [&](QLineSeries *s, const QPen &penna, bool revparAsse) {
         s->setPen(penna);
@@ -547,7 +552,7 @@ void FinestraAnalisi::mostraRiga(int k)
         for (std::size_t i = 0; i < r.righe.size(); ++i) {
             const Cifre *c = r.dellaRiga(i, std::size_t(k));
             if (!c || (ap ? c->mancanteAP : c->mancante) || (!ap && c->inPrenotazione())) continue;
-            const qreal x = qreal(istante(r.righe[i].periodo.dalla).toMSecsSinceEpoch());
+            const qreal x = qreal(istanteRiga(i).toMSecsSinceEpoch());
             if (auto v = occupazione(ap ? c->venduteAP : c->vendute, ap ? c->disponibiliAP : c->disponibili)) occ->append(x, numero(*v));
             if (auto v = revpar(ap ? c->ricavoAP : c->ricavo, ap ? c->disponibiliAP : c->disponibili)) rev->append(x, numero(*v));
         }
@@ -569,7 +574,7 @@ void FinestraAnalisi::mostraRiga(int k)
             const Cifre *c = r.dellaRiga(i, std::size_t(k));
             const Cifre *dopo = i + 1 < r.righe.size() ? r.dellaRiga(i + 1, std::size_t(k)) : nullptr;
             if (!c || (!c->inPrenotazione() && !(dopo && dopo->inPrenotazione()))) continue;
-            const qreal x = qreal(istante(r.righe[i].periodo.dalla).toMSecsSinceEpoch());
+            const qreal x = qreal(istanteRiga(i).toMSecsSinceEpoch());
             if (auto v = occupazione(c->vendute, c->disponibili)) occ->append(x, numero(*v));
             if (auto v = revpar(c->ricavo, c->disponibili)) rev->append(x, numero(*v));
         }
@@ -584,7 +589,7 @@ void FinestraAnalisi::mostraRiga(int k)
             const Cifre *c = r.dellaRiga(i, std::size_t(k));
             if (!c || !c->budget) continue;
             if (auto v = revpar(c->budget->ricavo, c->disponibili))
-                rev->append(qreal(istante(r.righe[i].periodo.dalla).toMSecsSinceEpoch()), numero(*v));
+                rev->append(qreal(istanteRiga(i).toMSecsSinceEpoch()), numero(*v));
         }
         aggiungiSerie(rev, QPen(QColor(44, 160, 44), 2, Qt::DashDotLine), true);
     }
@@ -592,7 +597,7 @@ void FinestraAnalisi::mostraRiga(int k)
     asseRevpar->setRange(0, massimoRevpar * 1.1);
     asseRevpar->applyNiceNumbers();
     if (!r.righe.empty()) {
-        QDateTime primo = istante(r.righe.front().periodo.dalla), ultimo = istante(r.righe.back().periodo.dalla);
+        QDateTime primo = istanteRiga(0), ultimo = istanteRiga(r.righe.size() - 1);
         if (primo == ultimo) ultimo = ultimo.addDays(1);
         asseX->setRange(primo, ultimo);
     }
