@@ -621,7 +621,7 @@ bool FinestraAnalisi::salvaCsv(const QString &nome)
 {
     std::unique_ptr<ScrittoreCsv> csv;
     try {
-        csv = std::make_unique<ScrittoreCsv>(nome);   // the target is checked before computing
+        csv = std::make_unique<ScrittoreCsv>(nome);
     } catch (const ErroreDati &e) {
         errore(QStringLiteral("File csv non scritto"), QString::fromStdString(e.what()));
         return false;
