@@ -43,7 +43,7 @@ int comandoRiepilogo(const std::vector<std::string> &argomenti)
         g = *letto;
     }
     const std::string *gruppo = o.valore("--raggruppamento");
-    const auto r = analisi::raggruppamentoDaNome(gruppo ? *gruppo : "tipi");
+    const auto r = pc::raggruppamentoDaNome(gruppo ? *gruppo : "tipi");
     if (!r) {
         scriviErrore("raggruppamento \"" + *gruppo + "\" sconosciuto: usare camere, tipi o macro.");
         return 2;

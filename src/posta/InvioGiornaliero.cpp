@@ -71,7 +71,7 @@ void attivaAlbergo(const Configurazione &c)
 
 Messaggio messaggioDelGiorno(const Configurazione &c, Giorno g, bool prova)
 {
-    const Raggruppamento r = analisi::raggruppamentoDaNome(c.raggruppamento).value_or(Raggruppamento::TipiCamere);
+    const Raggruppamento r = pc::raggruppamentoDaNome(c.raggruppamento).value_or(Raggruppamento::TipiCamere);
     const RiepilogoGiorno s = calcolaRiepilogo(g, r);
     Messaggio m;
     m.mittente = c.mittente;
