@@ -3,6 +3,7 @@
 #include "Analisi.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
+#include "Raggruppamenti.h"
 #include "RiepilogoGiorno.h"
 #include "ScritturaFile.h"
 
@@ -45,7 +46,7 @@ int comandoRiepilogo(const std::vector<std::string> &argomenti)
         g = *letto;
     }
     const std::string *gruppo = o.valore("--raggruppamento");
-    const auto r = analisi::raggruppamentoDaNome(gruppo ? *gruppo : "tipi");
+    const auto r = raggruppamentoDaNome(gruppo ? *gruppo : "tipi");
     if (!r) {
         scriviErrore("raggruppamento \"" + *gruppo + "\" sconosciuto: usare camere, tipi o macro.");
         return 2;

@@ -6,6 +6,7 @@
 #include "Formati.h"
 #include "Giornale.h"
 #include "PaginaAnalisi.h"
+#include "Raggruppamenti.h"
 #include "ScritturaFile.h"
 #include "Smtp.h"
 
@@ -71,7 +72,7 @@ void attivaAlbergo(const Configurazione &c)
 
 Messaggio messaggioDelGiorno(const Configurazione &c, Giorno g, bool prova)
 {
-    const Raggruppamento r = analisi::raggruppamentoDaNome(c.raggruppamento).value_or(Raggruppamento::TipiCamere);
+    const Raggruppamento r = raggruppamentoDaNome(c.raggruppamento).value_or(Raggruppamento::TipiCamere);
     const RiepilogoGiorno s = calcolaRiepilogo(g, r);
     Messaggio m;
     m.mittente = c.mittente;
