@@ -201,7 +201,7 @@ std::string righeAlbergo(const std::string &csv)
 // budget; the booking-only week by date and by weekday; years.
 TEST(AlbergoAMano, MesiSettimanaPrenotazioniEBudget)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     auto budget = std::make_shared<Budget>(Budget::leggi(budgetAnalisi()));
     struct Caso {
@@ -255,7 +255,7 @@ TEST(AlbergoAMano, MesiSettimanaPrenotazioniEBudget)
 // fields in blocks; amounts with thousands separators.
 TEST(AlbergoAMano, RiepilogoDaTerminaleEntro100Colonne)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     auto budget = std::make_shared<Budget>(Budget::leggi(budgetAnalisi()));
     for (Periodicita p : {Periodicita::Giorno, Periodicita::Mese}) {
@@ -283,7 +283,7 @@ TEST(AlbergoAMano, RiepilogoDaTerminaleEntro100Colonne)
 // and year to date) are the analysis's totals of each period.
 TEST(AlbergoAMano, CifreDiPiuPeriodiComeITotaliDellAnalisi)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     const std::vector<Periodo> periodi = {{Giorno::da(2024, 3, 4), Giorno::da(2024, 3, 4)},
                                           {Giorno::da(2024, 3, 1), Giorno::da(2024, 3, 4)},
@@ -422,7 +422,7 @@ TEST(Riconciliazione, VenduteERicavoComeIlReportPerOgniRaggruppamento)
 // year's same days as that year's own statement gives them.
 TEST(Riconciliazione, MesiEAnniComeIlReportDelPeriodoEDellAnnoPrima)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     strumenti::generaAlbergo(strumenti::parametriDemo(), c.percorso().toStdString());
     struct Linee : Destinatario {
         std::vector<std::pair<Periodo, std::vector<Cifre>>> righe;
