@@ -201,7 +201,7 @@ std::string righeAlbergo(const std::string &csv)
 // budget; the booking-only week by date and by weekday; years.
 TEST(AlbergoAMano, MesiSettimanaPrenotazioniEBudget)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     auto budget = std::make_shared<Budget>(Budget::leggi(budgetAnalisi()));
     struct Caso {
@@ -255,7 +255,7 @@ TEST(AlbergoAMano, MesiSettimanaPrenotazioniEBudget)
 // fields in blocks; amounts with thousands separators.
 TEST(AlbergoAMano, RiepilogoDaTerminaleEntro100Colonne)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     auto budget = std::make_shared<Budget>(Budget::leggi(budgetAnalisi()));
     for (Periodicita p : {Periodicita::Giorno, Periodicita::Mese}) {

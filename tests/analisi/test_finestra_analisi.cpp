@@ -79,7 +79,7 @@ TEST(FinestraAnalisi, GraficoTabellaEPdf)
 // Dates are typed as in the main window ("280224").
 TEST(FinestraAnalisi, MaiCifreVecchieEDateComeNellaFinestraPrincipale)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     FinestraAnalisi w;
     w.impostaRichiesta({Giorno::da(2024, 2, 28), Giorno::da(2024, 3, 1), Raggruppamento::TipiCamere, true});

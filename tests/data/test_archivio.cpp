@@ -412,7 +412,7 @@ TEST_F(Archivio, EveryCellComesBackAsItWas)
 // absent. Each archived file is taken away in turn.
 TEST_F(Archivio, AnIncompleteImportIsRefusedAndThePreviousCopyStays)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     const fs::path dir = c.percorso().toStdString();
     copiaCartella(dati / "hotel-jet" / "sqlite", dir);
     fs::create_directories(dir / "via");

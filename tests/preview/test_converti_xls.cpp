@@ -164,7 +164,7 @@ TEST(ConvertiXLSFile, LeLettereNeiNomiNonSonoSeparatori)
 {
     // Windows-1252 letters that share their byte with a box-drawing character
     // stay letters in the table's cells; only the frame separates.
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     const auto r = reportDueGiorni();
     struct Caso {
         std::string nome1, nome2;   // 10 bytes each
