@@ -39,10 +39,12 @@ pc_livello(routine     LIBRERIE pc_routine                       USA dati motore
 pc_livello(analisi     LIBRERIE pc_analisi                       USA dati motore)
 pc_livello(conversioni LIBRERIE pc_preview_core pc_printing_core pc_analisi_pdf
                        USA dati motore analisi routine STAMPA)
+pc_livello(posta       LIBRERIE pc_posta                         USA dati motore analisi conversioni)
 pc_livello(desktop     LIBRERIE pc_platform                      USA dati WIDGETS)
 pc_livello(finestre    LIBRERIE pc_dialogs pc_preview_gui pc_menu_stampa pc_finestra pc_analisi_finestra
-                       USA dati motore analisi routine conversioni desktop WIDGETS)
-pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi routine conversioni STAMPA)
+                                pc_posta_finestra
+                       USA dati motore analisi routine conversioni posta desktop WIDGETS)
+pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi routine conversioni posta STAMPA)
 
 # The executable (src/app) puts everything together and is not checked.
 

@@ -182,36 +182,31 @@ bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella, bool cifra)
     }
 }
 
-// 1 for a value that a date field may not hold (dataValida), read as the
-// rows are.
-void funzioneDataErrata(sqlite3_context *ctx, int, sqlite3_value **argv)
+// 1 when one of the values is one that a date field may not hold
+// (dataValida), read as the rows are.
+void funzioneDataErrata(sqlite3_context *ctx, int n, sqlite3_value **argv)
 {
-    sqlite3_value *v = argv[0];
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_NULL: sqlite3_result_int(ctx, 0); return;
-    case SQLITE_TEXT:
-    case SQLITE_BLOB: {
-        // The usual case without a copy: eight digits.
-        const auto *p = static_cast<const unsigned char *>(sqlite3_value_type(v) == SQLITE_TEXT ? sqlite3_value_text(v)
-                                                                                                : sqlite3_value_blob(v));
-        const int n = sqlite3_value_bytes(v);
-        if (n == 8 && p) {
-            bool cifre = true;
-            for (int i = 0; i < 8 && cifre; ++i) cifre = p[i] >= '0' && p[i] <= '9';
-            if (cifre) {
+    for (int a = 0; a < n; ++a) {
+        sqlite3_value *v = argv[a];
+        const int tipo = sqlite3_value_type(v);
+        if (tipo == SQLITE_NULL) continue;
+        if (tipo == SQLITE_TEXT) {
+            // The usual case without a copy: eight digits of a day from the 1st to the 28th.
+            const auto *p = sqlite3_value_text(v);
+            if (p && sqlite3_value_bytes(v) == 8) {
+                bool cifre = true;
+                for (int i = 0; i < 8 && cifre; ++i) cifre = p[i] >= '0' && p[i] <= '9';
                 const int mese = (p[4] - '0') * 10 + (p[5] - '0'), giorno = (p[6] - '0') * 10 + (p[7] - '0');
                 const bool anno = p[0] != '0' || p[1] != '0' || p[2] != '0' || p[3] != '0';
-                if (anno && mese >= 1 && mese <= 12 && giorno >= 1 && giorno <= 28) {
-                    sqlite3_result_int(ctx, 0);
-                    return;
-                }
+                if (cifre && anno && mese >= 1 && mese <= 12 && giorno >= 1 && giorno <= 28) continue;
             }
         }
-        break;
+        if (!dataValida(valoreSqlite(v))) {
+            sqlite3_result_int(ctx, 1);
+            return;
+        }
     }
-    default: break;
-    }
-    sqlite3_result_int(ctx, dataValida(valoreSqlite(v)) ? 0 : 1);
+    sqlite3_result_int(ctx, 0);
 }
 
 // The comparisons the in-memory evaluation makes, offered to SQLite so that
@@ -604,9 +599,12 @@ public:
             auto w = tr.condizione(*q.where);
             if (!w) return std::nullopt;
             sql += " WHERE (" + *w + ")";
-            // Records whose dates are not dates come too, for the caller's check.
+            // Records whose dates are not dates come too, for the caller's check
+            // (one call for all of a record's dates).
+            std::string date;
             for (const auto &c : colonne)
-                if (campoData(t.nome, c)) sql += " OR pc_data_errata(" + identificatore(c) + ")";
+                if (campoData(t.nome, c)) date += (date.empty() ? "" : ",") + identificatore(c);
+            if (!date.empty()) sql += " OR pc_data_errata(" + date + ")";
         }
         sql += " ORDER BY rowid";
         sqlite3_stmt *st = nullptr;
@@ -723,7 +721,7 @@ private:
         sqlite3_create_function(m_db, "pc_cmp", 2, flag, nullptr, funzioneConfronta, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_cmpv", 2, flag, nullptr, funzioneConfrontaValuta, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_left", 2, flag, nullptr, funzioneLeft, nullptr, nullptr);
-        sqlite3_create_function(m_db, "pc_data_errata", 1, flag, nullptr, funzioneDataErrata, nullptr, nullptr);
+        sqlite3_create_function(m_db, "pc_data_errata", -1, flag, nullptr, funzioneDataErrata, nullptr, nullptr);
         return m_db;
     }
 
