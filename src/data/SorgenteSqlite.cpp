@@ -176,7 +176,7 @@ bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
         cella.assegnaTesto(p ? p : "", p ? n : 0);
         return true;
     }
-    default: return true;   // the cell stays null
+    default: cella = Valore(); return true;   // null (a reused cell loses its previous value)
     }
 }
 
@@ -554,36 +554,31 @@ public:
     {
         Tabella t;
         t.nome = nomeTabella(q.tabella);
-        std::vector<bool> affinitaTesto;
-        const auto colonne = colonneDi(t.nome, affinitaTesto);
-        for (const auto &c : colonne)
-            if (testo::ugualeNoCase(c, "rowid") || testo::ugualeNoCase(c, "oid") || testo::ugualeNoCase(c, "_rowid_"))
-                return std::nullopt;
-        const std::string archivio = std::filesystem::path(m_percorso).filename().string();
-        Traduttore tr(colonne, affinitaTesto, t.nome, archivio, sotto);
-        // Every column, in rowid order (the order of the whole table's
-        // reading): ordering and the choice of field are left to the caller,
-        // which sorts with its own comparison instead of SQLite calling back
-        // into a collation for every comparison of the sort.
-        std::string sql = "SELECT * FROM " + identificatore(t.nome);
-        if (q.where) {
-            auto w = tr.condizione(*q.where);
-            if (!w) return std::nullopt;
-            sql += " WHERE " + *w;
-        }
-        sql += " ORDER BY rowid";
-        sqlite3_stmt *st = nullptr;
-        const int esito = sqlite3_prepare_v2(connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
-        if (esito != SQLITE_OK) {
-            sqlite3_finalize(st);
-            // A statement SQLite refuses (e.g. a table without rowid) is
-            // evaluated in memory instead; a damaged or unreadable file is not.
-            if ((esito & 0xFF) != SQLITE_ERROR) errore(t.nome);
-            return std::nullopt;
-        }
+        sqlite3_stmt *st = selezione(q, sotto, t.nome);
+        if (!st) return std::nullopt;
         Istruzione i(*this, st, t.nome);
         leggi(i, t);
         return t;
+    }
+
+    // Row by row: one row's cells at a time, whatever the size of the selection.
+    bool scorri(const dialetto::Query &q, const Sottoselezione &sotto, const Schema &schema,
+                const VisitaRiga &visita) override
+    {
+        const std::string nome = nomeTabella(q.tabella);
+        sqlite3_stmt *st = selezione(q, sotto, nome);
+        if (!st) return false;
+        Istruzione i(*this, st, nome);
+        const std::vector<std::string> colonne = nomiColonne(i, nome);
+        schema(nome, colonne);
+        const int n = static_cast<int>(colonne.size());
+        std::vector<Valore> riga(colonne.size());
+        while (i.passo()) {
+            for (int c = 0; c < n; ++c)
+                if (!colonnaSqlite(i.st, c, riga[static_cast<std::size_t>(c)])) errore(nome);
+            visita(riga.data());
+        }
+        return true;
     }
 
 private:
@@ -610,6 +605,39 @@ private:
         sqlite3_stmt *st = nullptr;
         std::string tabella;
     };
+
+    // The statement of a translated Select: every column, in rowid order (the
+    // order of the whole table's reading): ordering and the choice of field
+    // are left to the caller, which sorts with its own comparison instead of
+    // SQLite calling back into a collation for every comparison of the sort.
+    // Null when the condition cannot be translated faithfully.
+    sqlite3_stmt *selezione(const dialetto::Query &q, const Sottoselezione &sotto, const std::string &tabella)
+    {
+        std::vector<bool> affinitaTesto;
+        const auto colonne = colonneDi(tabella, affinitaTesto);
+        for (const auto &c : colonne)
+            if (testo::ugualeNoCase(c, "rowid") || testo::ugualeNoCase(c, "oid") || testo::ugualeNoCase(c, "_rowid_"))
+                return nullptr;
+        const std::string archivio = std::filesystem::path(m_percorso).filename().string();
+        Traduttore tr(colonne, affinitaTesto, tabella, archivio, sotto);
+        std::string sql = "SELECT * FROM " + identificatore(tabella);
+        if (q.where) {
+            auto w = tr.condizione(*q.where);
+            if (!w) return nullptr;
+            sql += " WHERE " + *w;
+        }
+        sql += " ORDER BY rowid";
+        sqlite3_stmt *st = nullptr;
+        const int esito = sqlite3_prepare_v2(connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
+        if (esito != SQLITE_OK) {
+            sqlite3_finalize(st);
+            // A statement SQLite refuses (e.g. a table without rowid) is
+            // evaluated in memory instead; a damaged or unreadable file is not.
+            if ((esito & 0xFF) != SQLITE_ERROR) errore(tabella);
+            return nullptr;
+        }
+        return st;
+    }
 
     [[noreturn]] void errore(const std::string &tabella)
     {
@@ -721,14 +749,22 @@ private:
         return r;
     }
 
-    void leggi(Istruzione &st, Tabella &t)
+    std::vector<std::string> nomiColonne(Istruzione &st, const std::string &tabella)
     {
+        std::vector<std::string> r;
         const int n = sqlite3_column_count(st.st);
         for (int i = 0; i < n; ++i) {
             const char *nome = sqlite3_column_name(st.st, i);
-            if (!nome) errore(t.nome);
-            t.colonne.push_back(nome);
+            if (!nome) errore(tabella);
+            r.push_back(nome);
         }
+        return r;
+    }
+
+    void leggi(Istruzione &st, Tabella &t)
+    {
+        t.colonne = nomiColonne(st, t.nome);
+        const int n = static_cast<int>(t.colonne.size());
         t.righe.impostaColonne(static_cast<std::size_t>(n));
         while (st.passo()) {
             Valore *riga = t.righe.aggiungiRiga();
