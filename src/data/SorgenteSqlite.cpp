@@ -184,6 +184,19 @@ bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
 // a translated query selects and orders exactly the same records.
 int collazioneNoCase(void *, int n1, const void *p1, int n2, const void *p2)
 {
+    // Called for every comparison of a scan: ASCII bytes are compared here.
+    // The first differing ASCII byte decides as it would in the full
+    // comparison (the texts before it are the same but for case); a
+    // non-ASCII byte before that leaves the decision to it.
+    const auto *a = static_cast<const unsigned char *>(p1), *b = static_cast<const unsigned char *>(p2);
+    const int n = n1 < n2 ? n1 : n2;
+    int i = 0;
+    for (; i < n; ++i) {
+        if ((a[i] | b[i]) >= 0x80) break;
+        const unsigned char x = testo::minuscoloAscii(a[i]), y = testo::minuscoloAscii(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (i == n) return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
     return testo::confrontaNoCase(std::string_view(static_cast<const char *>(p1), static_cast<std::size_t>(n1)),
                                   std::string_view(static_cast<const char *>(p2), static_cast<std::size_t>(n2)));
 }
@@ -299,31 +312,84 @@ private:
     // The conjuncts SQLite compares by itself first, those that call back
     // into our functions or collation or test types after: And gives the same
     // result in any order (no conjunct has effects), and most records of a
-    // long history fail the cheap date test.
+    // long history fail the cheap date test. Of the cheap ones, a text range
+    // of one field ("c >= 'a' And c <= 'b'") becomes one BETWEEN, which reads
+    // and converts the field once and tests the lower bound first; then come
+    // the other lower bounds ("c > 'a'"): a history grows day after day and
+    // the period asked for is most often a recent one, which the lower bound
+    // tells from most of the records at once.
     bool scriviCongiunzione(const Nodo &n, std::string &sql, int livello)
     {
         std::vector<const Nodo *> termini;
         congiunti(n, termini);
-        std::vector<std::string> semplici, costosi;
+        std::vector<std::string> tradotti;
         for (const Nodo *t : termini) {
             std::string c;
             if (!scriviCondizione(*t, c, livello + 1)) return false;
-            (costoso(c) ? costosi : semplici).push_back(std::move(c));
+            tradotti.push_back(std::move(c));
         }
-        for (auto &c : costosi) semplici.push_back(std::move(c));
-        if (semplici.size() == 1) {
-            sql += semplici[0];
+        std::vector<std::optional<Limite>> limiti;
+        for (const Nodo *t : termini) limiti.push_back(limiteTesto(*t));
+        std::vector<std::string> intervalli, inferiori, semplici, costosi;
+        for (std::size_t i = 0; i < termini.size(); ++i) {
+            if (tradotti[i].empty()) continue;   // taken into a range
+            const auto &l = limiti[i];
+            if (l && (l->op == Operatore::MaggioreUguale || l->op == Operatore::MinoreUguale)) {
+                const Operatore altro = l->op == Operatore::MaggioreUguale ? Operatore::MinoreUguale : Operatore::MaggioreUguale;
+                for (std::size_t j = i + 1; j < termini.size(); ++j) {
+                    if (tradotti[j].empty() || !limiti[j] || limiti[j]->colonna != l->colonna || limiti[j]->op != altro) continue;
+                    const std::string &da = l->op == Operatore::MaggioreUguale ? l->letterale : limiti[j]->letterale;
+                    const std::string &a = l->op == Operatore::MaggioreUguale ? limiti[j]->letterale : l->letterale;
+                    intervalli.push_back("(CAST(" + identificatore(m_colonne[static_cast<std::size_t>(l->colonna)])
+                                         + " AS TEXT) COLLATE BINARY BETWEEN " + testoSql(da) + " COLLATE BINARY AND "
+                                         + testoSql(a) + " COLLATE BINARY)");
+                    tradotti[i].clear();
+                    tradotti[j].clear();
+                    break;
+                }
+                if (tradotti[i].empty()) continue;
+            }
+            if (costoso(tradotti[i])) costosi.push_back(std::move(tradotti[i]));
+            else if (l && (l->op == Operatore::Maggiore || l->op == Operatore::MaggioreUguale)) inferiori.push_back(std::move(tradotti[i]));
+            else semplici.push_back(std::move(tradotti[i]));
+        }
+        std::vector<std::string> tutti = std::move(intervalli);
+        for (auto *gruppo : {&inferiori, &semplici, &costosi})
+            for (auto &c : *gruppo) tutti.push_back(std::move(c));
+        if (tutti.size() == 1) {
+            sql += tutti[0];
             return true;
         }
         // (a AND b AND c): flat, as nested parentheses would soon exhaust
         // the stack of SQLite's parser (about a hundred levels).
         sql += '(';
-        for (std::size_t i = 0; i < semplici.size(); ++i) {
+        for (std::size_t i = 0; i < tutti.size(); ++i) {
             if (i > 0) sql += " AND ";
-            sql += semplici[i];
+            sql += tutti[i];
         }
         sql += ')';
         return true;
+    }
+
+    // "field op 'text'" on a field of TEXT affinity with a literal SQLite
+    // compares byte by byte (see collazionePer), the field on the left.
+    struct Limite {
+        int colonna;
+        Operatore op;
+        std::string letterale;
+    };
+    std::optional<Limite> limiteTesto(const Nodo &t) const
+    {
+        if (t.tipo != Tipo::Confronto) return std::nullopt;
+        const Nodo *a = t.figli[0].get(), *b = t.figli[1].get();
+        Operatore op = t.op;
+        if (a->tipo == Tipo::Letterale && b->tipo != Tipo::Letterale) {
+            std::swap(a, b);
+            op = dialetto::rovescia(op);
+        }
+        if (a->tipo != Tipo::Campo || b->tipo != Tipo::Letterale || !b->valore.eTesto() || !soloTesti(*a)) return std::nullopt;
+        if (std::string_view(collazionePer(b->valore.comeTesto())) != " COLLATE BINARY") return std::nullopt;
+        return Limite{trovaColonna(m_colonne, a->nome), op, b->valore.comeTesto()};
     }
 
     std::optional<std::string> predicato(const Nodo &n)

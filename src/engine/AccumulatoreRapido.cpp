@@ -503,7 +503,35 @@ private:
         fini.reserve(tratti.size());
         for (const Tratto &t : tratti) fini.push_back({t.fine, t.fine, t.k, t.q});
         std::sort(fini.begin(), fini.end(), perInizio);
-        std::sort(punti.begin(), punti.end(), [](const Punto &a, const Punto &b) { return a.giorno < b.giorno; });
+        ordinaPerGiorno(punti);
+    }
+
+    // The charges by day, in place: each goes straight to the run of its day
+    // (the order within a day does not matter, the sums being exact).
+    static void ordinaPerGiorno(std::vector<Punto> &v)
+    {
+        if (v.size() < 2) return;
+        std::int32_t minimo = v[0].giorno, massimo = v[0].giorno;
+        bool ordinati = true;
+        for (std::size_t i = 1; i < v.size(); ++i) {
+            ordinati = ordinati && v[i - 1].giorno <= v[i].giorno;
+            minimo = std::min(minimo, v[i].giorno);
+            massimo = std::max(massimo, v[i].giorno);
+        }
+        if (ordinati) return;
+        const std::size_t giorniUsati = static_cast<std::size_t>(massimo - minimo) + 1;
+        std::vector<std::size_t> fine(giorniUsati + 1, 0);   // fine[g + 1]: past the last place of day g
+        for (const Punto &p : v) ++fine[static_cast<std::size_t>(p.giorno - minimo) + 1];
+        for (std::size_t g = 1; g <= giorniUsati; ++g) fine[g] += fine[g - 1];
+        std::vector<std::size_t> prossimo(fine.begin(), fine.end() - 1);   // next free place of each day
+        for (std::size_t g = 0; g < giorniUsati; ++g) {
+            while (prossimo[g] < fine[g + 1]) {
+                Punto &p = v[prossimo[g]];
+                const std::size_t suo = static_cast<std::size_t>(p.giorno - minimo);
+                if (suo == g) ++prossimo[g];
+                else std::swap(p, v[prossimo[suo]++]);
+            }
+        }
     }
 
     void aggiungiTratti(std::vector<Tratto> &letti, const std::vector<std::int32_t> &k)

@@ -226,6 +226,11 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
         "Left(Codice,1) = 'a'", "Left(Codice,2) = 'a'", "Left(Codice,3) > 'a'", "Left(Codice,2) >= 'a'", "Codice > 'a'",
         "Left(Codice,1) = '\x80'", "Left(Codice,2) = '\x80\xC3\xA9'", "Left(Codice,1) = '\xC3\xA9\x80\x80'",
         "Left(Data,3) = '20'", "Left(Data,2) = '20'", "Left(Left(Codice,3),2) = 'a'", "Left(Misto,2) = '1e'",
+        // text ranges of one field read once (BETWEEN), lower bounds first: blobs, NUL bytes, nulls, bounds either side
+        "Data >= '2012022' and Data <= '20120301'", "Data <= '20120301' and Numero > 0 and Data >= '20120229'",
+        "'20120310' >= Data and Data >= '2012030'", "Data >= '' and Data <= '20120301' and Data >= '2'",
+        "Codice >= '12' and Codice <= '5' and Misto <= '2'", "Data >= '20120302' and Data <= '20120301'",
+        "Not (Data >= '2012' and Data <= '20120301') and Codice > '1'",
     };
     const std::vector<std::string> ordini = {"", " Order by Codice", " Order by Misto, Codice", " Order by Importo Desc",
                                              " Order by Data, Numero"};
