@@ -20,6 +20,10 @@ int comandoImporta(const std::vector<std::string> &argomenti)
         scriviErrore("indicare l'archivio centrale con --archivio URL e la struttura con --struttura NOME.");
         return 2;
     }
+    if (const std::string motivo = dati::archivio::nomeStrutturaNonValido(archivio->second); !motivo.empty()) {
+        scriviErrore("il nome della struttura indicato con --struttura " + motivo + ".");
+        return 2;
+    }
     std::string storico = variabileAmbiente("DIRKV");
     if (storico.empty()) {
         scriviErrore("la variabile d'ambiente DIRKV (cartella degli archivi storici) non \xC3\xA8 impostata.");

@@ -57,11 +57,14 @@ std::unique_ptr<Sorgente> apri(const std::string &percorso);
 std::string identita(const std::string &percorso);
 
 // The hotel files copied by the import, with their tables; the history files
-// are looked for in DIRKV.
+// are looked for in DIRKV. `prospetto`: the statement reads these tables (of
+// one kind or the other), so an import without any of them is refused; the
+// print menu's files may be absent.
 struct FileArchiviato {
     const char *file;
     std::vector<const char *> tabelle;
     bool storico;
+    bool prospetto = true;
 };
 const std::vector<FileArchiviato> &fileArchiviati();
 
@@ -69,9 +72,15 @@ struct EsitoImportazione {
     std::size_t tabelle = 0;
     std::size_t righe = 0;
 };
+// Why a property name cannot be used (empty, only blanks, control
+// characters, not UTF-8); empty when it can.
+std::string nomeStrutturaNonValido(const std::string &struttura);
+
 // Copies the property's files (cartella: current ones, storico: DIRKV) into
 // the archive under contesto.struttura, atomically replacing its previous
-// copy. Creates the archive's own tables on first use. Throws ErroreDati.
+// copy. Creates the archive's own tables on first use. Throws ErroreDati;
+// an import that would lack a table the statement reads is refused before
+// anything is replaced, naming what is missing.
 EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico);
 
 // Description of the server for messages: "host:porta, database nome"

@@ -7,6 +7,7 @@
 
 #include <QCryptographicHash>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -168,13 +169,62 @@ std::string impronta(const std::string &nome)
     return QCryptographicHash::hash(QByteArray::fromStdString(nome), QCryptographicHash::Sha1).toHex().left(16).toStdString();
 }
 
+// Every table the statement reads is there, before anything is copied; else
+// the import is refused naming each missing file (absent, unreadable, a FIFO
+// or a folder in its place: never opened) or table.
+void verificaCompletezza(const std::string &cartella, const std::string &storico)
+{
+    std::string mancanze;
+    bool storicoMancante = false;
+    for (const auto &f : fileArchiviati()) {
+        if (!f.prospetto) continue;
+        const std::string percorso = (f.storico ? storico : cartella) + "/" + f.file;
+        try {
+            auto db = Database::open(percorso);
+            const auto presenti = db->tabelle();
+            for (const char *voluta : f.tabelle)
+                if (std::none_of(presenti.begin(), presenti.end(), [&](const std::string &t) { return testo::ugualeNoCase(t, voluta); }))
+                    mancanze += std::string(" Tabella \"") + voluta + "\" assente nell'archivio \"" + percorso + "\".";
+        } catch (const ErroreDati &e) {
+            mancanze += std::string(" ") + e.what();
+            storicoMancante = storicoMancante || f.storico;
+        }
+    }
+    if (mancanze.empty()) return;
+    std::error_code ec;
+    if (storicoMancante && !std::filesystem::exists(storico, ec) && !ec)
+        mancanze += " La cartella DIRKV \"" + storico + "\" non esiste.";
+    else if (storicoMancante && std::filesystem::is_empty(storico, ec) && !ec)
+        mancanze += " La cartella DIRKV \"" + storico + "\" \xC3\xA8 vuota: forse il disco non \xC3\xA8 montato.";
+    throw ErroreDati("Importazione rifiutata: mancano dati che il prospetto legge, e la copia precedente della struttura resta "
+                     "com'era." + mancanze);
+}
+
 } // namespace
+
+std::string nomeStrutturaNonValido(const std::string &struttura)
+{
+    if (!testoSicuro(struttura)) return "non \xC3\xA8 un testo UTF-8 valido";
+    bool soloSpazi = true;
+    for (std::size_t i = 0; i < struttura.size(); ++i) {
+        const auto c = static_cast<unsigned char>(struttura[i]);
+        const auto dopo = i + 1 < struttura.size() ? static_cast<unsigned char>(struttura[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F || (c == 0xC2 && dopo >= 0x80 && dopo <= 0x9F))
+            return "contiene caratteri di controllo (a capo, tabulazione o simili)";
+        if (c == 0xC2 && dopo == 0xA0) ++i;   // a no-break space
+        else if (c != ' ') soloSpazi = false;
+    }
+    if (soloSpazi) return "\xC3\xA8 vuoto o fatto di soli spazi";
+    return {};
+}
 
 EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico)
 {
-    if (contesto.struttura.empty() || contesto.struttura.find('\0') != std::string::npos)
-        throw ErroreDati("Indicare il nome della struttura con --struttura NOME.");
+    if (contesto.struttura.empty()) throw ErroreDati("Indicare il nome della struttura con --struttura NOME.");
+    if (const std::string motivo = nomeStrutturaNonValido(contesto.struttura); !motivo.empty())
+        throw ErroreDati("Il nome della struttura " + motivo + ".");
     SoloCartella cartellaLocale;
+    verificaCompletezza(cartella, storico);
     Connessione c(contesto.url);
     EsitoImportazione esito;
 
@@ -206,6 +256,7 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
     for (const auto &f : fileArchiviati()) {
         const std::string percorso = (f.storico ? storico : cartella) + "/" + f.file;
         auto risolto = Database::trova(percorso);
+        if (!risolto && f.prospetto) throw ErroreDati("Importazione interrotta: l'archivio \"" + percorso + "\" non si trova pi\xC3\xB9.");
         if (!risolto) continue;
         qualcuno = true;
         auto db = Database::open(*risolto);
@@ -214,6 +265,8 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
             std::string nomeTabella;
             for (const auto &t : presenti)
                 if (testo::ugualeNoCase(t, voluta)) nomeTabella = t;
+            if (nomeTabella.empty() && f.prospetto)
+                throw ErroreDati(std::string("Importazione interrotta: tabella \"") + voluta + "\" assente nell'archivio \"" + percorso + "\".");
             if (nomeTabella.empty()) continue;
             auto rs = db->openRecordset(nomeTabella);
             const auto &colonne = rs->colonne();

@@ -1,8 +1,14 @@
 #include "Sorgente.h"
 
 #include "ErroreDati.h"
+#include "ScritturaFile.h"
 #include "SorgentiInterne.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -58,11 +64,30 @@ TipoArchivio riconosciArchivio(const std::string &percorso)
 
 std::unique_ptr<Sorgente> apriSorgente(const std::string &percorso)
 {
-    std::ifstream f(percorso, std::ios::binary);
-    if (!f) throw ErroreDati("Archivio \"" + percorso + "\" non trovato o non leggibile.");
+    // Non-blocking: a FIFO put in the file's place meanwhile must not hang the run.
+    const int fd = ::open(percorso.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int numero = errno;
+        throw ErroreDati("Archivio \"" + percorso + "\" " +
+                         (numero == ENOENT ? std::string("non trovato.") : "non leggibile: " + causaSistema(numero) + "."));
+    }
+    struct stat st {};
     char testa[32] = {};
-    f.read(testa, sizeof testa);
-    const TipoArchivio tipo = tipoArchivio(testa, static_cast<std::size_t>(f.gcount()));
+    ssize_t letti = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        letti = ::pread(fd, testa, sizeof testa, 0);
+        if (letti < 0) {
+            const int numero = errno;
+            ::close(fd);
+            throw ErroreDati("Archivio \"" + percorso + "\" non leggibile: " + causaSistema(numero) + ".");
+        }
+    } else {
+        ::close(fd);
+        throw ErroreDati("\"" + percorso + "\" non \xC3\xA8 un archivio ma " +
+                         (S_ISDIR(st.st_mode) ? std::string("una cartella") : std::string("un file speciale")) + " (non un file regolare).");
+    }
+    ::close(fd);
+    const TipoArchivio tipo = tipoArchivio(testa, static_cast<std::size_t>(letti));
     if (tipo == TipoArchivio::Sqlite) return apriSorgenteSqlite(percorso);
     if (tipo == TipoArchivio::Jet) return apriSorgenteJet(percorso);
     throw ErroreDati("Il file \"" + percorso + "\" non \xC3\xA8 un archivio riconosciuto (n\xC3\xA9 SQLite n\xC3\xA9 Jet/Access).");

@@ -770,7 +770,11 @@ private:
         sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, 32 << 20);
         // Map the file instead of reading it a page at a time: a report scans
         // whole history tables, and the page-by-page reads cost more than the scan.
-        sqlite3_exec(m_db, "PRAGMA mmap_size=1073741824;", nullptr, nullptr, nullptr);
+        // A mapped page is not checked as a page read into the cache is: have
+        // SQLite check every page's cells as it reads it, so that damage it can
+        // see (cell pointers, cell sizes) stops the reading instead of giving
+        // wrong rows.
+        sqlite3_exec(m_db, "PRAGMA mmap_size=1073741824; PRAGMA cell_size_check=ON;", nullptr, nullptr, nullptr);
         sqlite3_create_collation(m_db, "PC_NOCASE", SQLITE_UTF8, nullptr, collazioneNoCase);
         const int flag = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
         sqlite3_create_function(m_db, "pc_cmp", 2, flag, nullptr, funzioneConfronta, nullptr, nullptr);

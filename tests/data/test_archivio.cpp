@@ -15,6 +15,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -383,6 +384,7 @@ TEST_F(Archivio, EveryCellComesBackAsItWas)
         {N(), T("Caff\xC3\xA8"), T("20251231"), R(-0.0)},
         {I(1), N(), T("19991231"), R(1e300)},
     };
+    albergo({}).scrivi(c.percorso());   // an import holds every table the statement reads
     strumenti::scriviArchivio(c.percorso().toStdString() + "/VociFattura.mdb",
                               {{"VociFattura", {{"NumeroHotel", ""}, {"Codice", "TEXT"}, {"Data", "TEXT"}, {"Misto", ""}}, righe}});
     const arc::Contesto ctx{server.url(), "Celle"};
@@ -403,6 +405,74 @@ TEST_F(Archivio, EveryCellComesBackAsItWas)
         EXPECT_FALSE(cartella.empty()) << sql;
         EXPECT_EQ(leggi(ctx), cartella) << sql;
     }
+}
+
+// An import that would lack a table the statement reads is refused before
+// anything is replaced, naming what is missing; the print menu's files may be
+// absent. Each archived file is taken away in turn.
+TEST_F(Archivio, AnIncompleteImportIsRefusedAndThePreviousCopyStays)
+{
+    CartellaDiLavoro c;
+    const fs::path dir = c.percorso().toStdString();
+    copiaCartella(dati / "hotel-jet" / "sqlite", dir);
+    fs::create_directories(dir / "via");
+    fs::create_directories(dir / "vuota");
+    const arc::Contesto ctx{server.url(), "Completa"};
+    arc::importa(ctx, ".", "storico");
+    const RichiestaReport r{"01/02/2012", "30/04/2012", TipoReport::Produzione, Raggruppamento::TipiCamere};
+    const std::string atteso = report(c, r);
+    auto importa = [&](const std::string &struttura, const std::string &storico) -> std::string {
+        try {
+            arc::importa({ctx.url, struttura}, ".", storico);
+        } catch (const ErroreDati &e) {
+            return e.what();
+        }
+        return "";
+    };
+
+    for (const auto &f : arc::fileArchiviati()) {
+        const fs::path file = dir / (f.storico ? "storico" : "") / f.file;
+        fs::rename(file, dir / "via" / f.file);
+        const std::string m = importa(ctx.struttura, "storico");
+        if (f.prospetto) {
+            EXPECT_NE(m.find("rifiutata"), std::string::npos) << f.file << ": " << m;
+            EXPECT_NE(m.find(f.file), std::string::npos) << m;
+        } else {
+            // Every statement still runs from the copy, as from the folder.
+            EXPECT_EQ(m, "") << f.file;
+            for (auto tipo : {TipoReport::Vendite, TipoReport::Produzione})
+                for (auto gruppo : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie}) {
+                    const RichiestaReport x{"25/01/2012", "25/05/2012", tipo, gruppo};
+                    EXPECT_EQ(report(c, x, ctx), report(c, x)) << f.file;
+                }
+        }
+        fs::rename(dir / "via" / f.file, file);
+        EXPECT_EQ(report(c, r, ctx), atteso) << f.file;
+    }
+
+    // DIRKV empty (not mounted), a FIFO in a database's place (never opened),
+    // a file without one of its tables, and names that are no names.
+    ASSERT_EQ(mkfifo((dir / "via/ContoStoricoClienti.mdb").c_str(), 0600), 0);
+    fs::copy_file(dir / "storico/SchedaStoricoClienti.mdb", dir / "via/SchedaStoricoClienti.mdb");
+    fs::rename(dir / "TipiCamere_Macro.mdb", dir / "TipiCamere_Macro.mdb.vero");
+    strumenti::scriviArchivio((dir / "TipiCamere_Macro.mdb").string(),
+                              {{"TipiCamere_MacroN", strumenti::colonneSuite("TipiCamere_MacroN"), {}}});
+    const struct {
+        std::string struttura, storico;
+        std::vector<std::string> attesi;
+    } casi[] = {
+        {"Completa", "vuota", {"SchedaStoricoClienti.mdb", "ContoStoricoClienti.mdb", "\"vuota\" \xC3\xA8 vuota"}},
+        {"Completa", "via", {"ContoStoricoClienti.mdb\" non \xC3\xA8 un archivio ma una pipe", "Tabella \"TipiCamere_Macro\" assente"}},
+        {"Riga\nDue", "storico", {"caratteri di controllo"}},
+        {"Tab\tulata", "storico", {"caratteri di controllo"}},
+        {"  \xC2\xA0 ", "storico", {"soli spazi"}},
+    };
+    for (const auto &caso : casi) {
+        const std::string m = importa(caso.struttura, caso.storico);
+        for (const auto &a : caso.attesi) EXPECT_NE(m.find(a), std::string::npos) << m;
+        EXPECT_EQ(report(c, r, ctx), atteso);
+    }
+    EXPECT_EQ(server.sql("SELECT count(*) FROM pc_archivio.strutture WHERE nome <> 'Completa' AND nome LIKE '%Completa%' OR nome ~ '[[:cntrl:]]'"), "0");
 }
 
 } // namespace

@@ -160,6 +160,42 @@ TEST(ConvertiXLSFile, UscitaNonScrivibileEUnErrore)
     EXPECT_THROW(ConvertiXLS("fd3", ','), ErroreDati);
 }
 
+TEST(ConvertiXLSFile, LeLettereNeiNomiNonSonoSeparatori)
+{
+    // Windows-1252 letters that share their byte with a box-drawing character
+    // stay letters in the table's cells; only the frame separates.
+    CartellaDiLavoro cartella;
+    const auto r = reportDueGiorni();
+    struct Caso {
+        std::string nome1, nome2;   // 10 bytes each
+        std::string atteso;         // the heading line converted
+    };
+    const Caso casi[] = {
+        {"CITT\xC0     ", "102       ", ",   DATA   ,CITT\xC0     ,102       ,"},
+        {"\xDA\xC4\xC1\xB4      ", "m\xB3 |+     ", ",   DATA   ,\xDA\xC4\xC1\xB4      ,m\xB3 |+     ,"},
+        {"\xC3\xC5\xD9\xBF\xC2\xB3\xC0\xC4\xC1\xB4", "\xC0         ",
+         ",   DATA   ,\xC3\xC5\xD9\xBF\xC2\xB3\xC0\xC4\xC1\xB4,\xC0         ,"},
+    };
+    for (const Caso &c : casi) {
+        std::vector<std::string> righe = r;
+        righe[2] = "\xB3   DATA   \xB3" + c.nome1 + "\xB3" + c.nome2 + "\xB3";
+        scriviByte("fd3", conCrLf(righe));
+        ConvertiXLS("fd3", ',');
+        std::string atteso;
+        for (std::size_t i = 0; i < righe.size(); ++i) atteso += (i == 2 ? c.atteso : riga(righe[i])) + "\r\n";
+        EXPECT_EQ(leggiByte("fd3.csv"), atteso) << c.nome1;
+    }
+    // Without such letters the file is the lines converted one by one, and a
+    // text without a frame keeps every box-drawing byte a separator.
+    for (const std::vector<std::string> &righe : {r, std::vector<std::string>{"CITT\xC0 \xB3 a|b"}}) {
+        scriviByte("fd3", conCrLf(righe));
+        ConvertiXLS("fd3", ',');
+        std::string atteso;
+        for (const auto &x : righe) atteso += riga(x) + "\r\n";
+        EXPECT_EQ(leggiByte("fd3.csv"), atteso);
+    }
+}
+
 TEST(ConvertiXLSFile, GliImportiScrittiColSeparatoreDelLocaleRestanoInteri)
 {
     // Whatever the locale of this process, amounts written the way the report
