@@ -7,8 +7,11 @@
 
 #include "Analisi.h"
 
-#include <QSaveFile>
+#include "ScritturaFile.h"
+
 #include <QString>
+
+#include <functional>
 
 #include <memory>
 #include <string>
@@ -16,38 +19,51 @@
 namespace pc::analisi {
 
 // "Data;Colonna;Disponibili;Vendute;Occupazione;Ricavo;ADR;RevPAR" (with the
-// comparison: ";Vendute_AP;Occupazione_AP;Ricavo_AP;ADR_AP;RevPAR_AP"), UTF-8,
-// decimal comma: the days of every column, the columns' totals ("TOTALE"),
-// then the hotel's days and total ("Totale albergo").
+// comparison: ";Vendute_AP;Occupazione_AP;Ricavo_AP;ADR_AP;RevPAR_AP"), then
+// ";Prenotate" (";Prenotate_AP"), and with a budget by month or year
+// ";Budget_Vendute;Budget_Ricavo;Scost_Vendute;Scost_Ricavo"; UTF-8, decimal
+// comma: the lines (days "gg/mm/aaaa", months "mm/aaaa" or years "aaaa") of
+// every column, the columns' totals ("TOTALE"), then the hotel's lines and
+// total ("Totale albergo").
 class ScrittoreCsv : public Destinatario {
 public:
     explicit ScrittoreCsv(const QString &nome);
     void inizio(const Intestazione &i) override;
     void giorno(Giorno g, const Cifre *colonne, const Cifre &albergo) override;
+    void periodo(Periodicita p, const Periodo &periodo, const Cifre *colonne, const Cifre &albergo) override;
     void fine(const Cifre *colonne, const Cifre &albergo) override;
 
 private:
+    bool conBudget() const;
     void riga(std::string &dove, const std::string &data, const std::string &colonna, const Cifre &c) const;
     void svuota(bool sempre);
 
-    QSaveFile m_file;
+    std::string m_nome;
+    std::unique_ptr<FileProvvisorio> m_file;
     Intestazione m_i;
     std::vector<std::string> m_colonne;   // quoted where needed
     std::string m_blocco, m_albergo;
 };
 
-// The period summary table for a terminal (UTF-8), one line per column and
-// the hotel's; with the comparison, last year's figures and the differences.
+// The period summary table for a terminal (UTF-8, at most 100 columns wide:
+// the fields go over as many blocks as needed), one line per column and the
+// hotel's; with the comparison, last year's figures and the differences; by
+// month or year, the hotel's lines after it. Amounts with thousands separators.
 std::string testoRiepilogo(const Riepilogo &r, char separatore);
+// "1234567,50" -> "1.234.567,50" (with '.' as the decimal separator, "1,234,567.50").
+std::string conMigliaia(const std::string &numero, char separatoreDecimale);
 
-// The spreadsheet: a summary sheet, one sheet per measure (days down, columns
-// across, totals as formulas) and a chart of occupancy and RevPAR per day.
+// The spreadsheet: a summary sheet and the ratio sheets as formulas over the
+// day sheets (sold, booked, revenue and available rooms: days down, columns
+// across, totals as formulas), a sheet of the month lines (with the budget),
+// charts of occupancy and RevPAR per day; pages set up for printing.
 class ScrittoreXlsx : public Destinatario {
 public:
     explicit ScrittoreXlsx(const QString &nome);
     ~ScrittoreXlsx() override;
     void inizio(const Intestazione &i) override;
     void giorno(Giorno g, const Cifre *colonne, const Cifre &albergo) override;
+    void periodo(Periodicita p, const Periodo &periodo, const Cifre *colonne, const Cifre &albergo) override;
     void fine(const Cifre *colonne, const Cifre &albergo) override;
 
 private:
@@ -55,7 +71,14 @@ private:
     std::unique_ptr<Stato> m;
 };
 
-// Writes bytes to a file through QSaveFile, checking every step.
+// The limits of a workbook's sheet; a period or a grouping beyond them is
+// refused before anything is computed.
+constexpr long RigheMassimeXlsx = 1048576;
+constexpr long ColonneMassimeXlsx = 16384;
+// Why `giorni` days of `colonne` columns do not fit in a sheet; empty when they do.
+std::string fuoriLimitiXlsx(long giorni, std::size_t colonne);
+
+// Writes bytes to a file through the file writer (ScritturaFile.h).
 void scriviFile(const QString &nome, const std::string &contenuto);
 
 } // namespace pc::analisi

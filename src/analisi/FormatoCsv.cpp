@@ -2,6 +2,8 @@
 
 #include "ErroreDati.h"
 
+#include <QFile>
+
 namespace pc::analisi {
 
 namespace {
@@ -32,35 +34,29 @@ void aggiungi(std::string &dove, const std::string &campo)
     dove += campo;
 }
 
-[[noreturn]] void erroreScrittura(const QSaveFile &f)
-{
-    throw ErroreDati("Impossibile scrivere il file \"" + f.fileName().toStdString() + "\": " + f.errorString().toStdString());
-}
-
 } // namespace
 
 void scriviFile(const QString &nome, const std::string &contenuto)
 {
-    QSaveFile f(nome);
-    if (!f.open(QIODevice::WriteOnly))
-        throw ErroreDati("Impossibile creare il file \"" + nome.toStdString() + "\": " + f.errorString().toStdString());
-    if (f.write(contenuto.data(), static_cast<qint64>(contenuto.size())) != static_cast<qint64>(contenuto.size()) ||
-        !f.flush() || !f.commit())
-        erroreScrittura(f);
+    scriviFileAtomico(QFile::encodeName(nome).toStdString(), contenuto, "il file dell'analisi");
 }
 
-ScrittoreCsv::ScrittoreCsv(const QString &nome) : m_file(nome) {}
+ScrittoreCsv::ScrittoreCsv(const QString &nome) : m_nome(QFile::encodeName(nome).toStdString())
+{
+    controllaDestinazione(m_nome, "il file dell'analisi");   // before any figure is computed
+}
 
 void ScrittoreCsv::inizio(const Intestazione &i)
 {
     m_i = i;
-    if (!m_file.open(QIODevice::WriteOnly))
-        throw ErroreDati("Impossibile creare il file \"" + m_file.fileName().toStdString() + "\": " +
-                         m_file.errorString().toStdString());
+    m_file = std::make_unique<FileProvvisorio>(m_nome, "il file dell'analisi");
     m_colonne.clear();
     for (const auto &c : i.colonne) m_colonne.push_back(virgolette(c));
     m_blocco = "Data;Colonna;Disponibili;Vendute;Occupazione;Ricavo;ADR;RevPAR";
     if (i.richiesta.confronto) m_blocco += ";Vendute_AP;Occupazione_AP;Ricavo_AP;ADR_AP;RevPAR_AP";
+    m_blocco += ";Prenotate";
+    if (i.richiesta.confronto) m_blocco += ";Prenotate_AP";
+    if (conBudget()) m_blocco += ";Budget_Vendute;Budget_Ricavo;Scost_Vendute;Scost_Ricavo";
     m_blocco += "\r\n";
 }
 
@@ -76,10 +72,18 @@ void ScrittoreCsv::riga(std::string &dove, const std::string &data, const std::s
     aggiungi(dove, testoCifra(revpar(c.ricavo, c.disponibili), 2, ','));
     if (m_i.richiesta.confronto) {
         aggiungi(dove, quantita(c.venduteAP));
-        aggiungi(dove, testoCifra(occupazione(c.venduteAP, c.disponibili), 1, ','));
+        aggiungi(dove, testoCifra(occupazione(c.venduteAP, c.disponibiliAP), 1, ','));
         aggiungi(dove, c.ricavoAP.formatta(2, ','));
         aggiungi(dove, testoCifra(adr(c.ricavoAP, c.venduteAP), 2, ','));
-        aggiungi(dove, testoCifra(revpar(c.ricavoAP, c.disponibili), 2, ','));
+        aggiungi(dove, testoCifra(revpar(c.ricavoAP, c.disponibiliAP), 2, ','));
+    }
+    aggiungi(dove, quantita(c.prenotate));
+    if (m_i.richiesta.confronto) aggiungi(dove, quantita(c.prenotateAP));
+    if (conBudget()) {
+        aggiungi(dove, c.budget ? quantita(c.budget->vendute) : std::string());
+        aggiungi(dove, c.budget ? c.budget->ricavo.formatta(2, ',') : std::string());
+        aggiungi(dove, c.budget ? quantita(*scostamentoVendute(c)) : std::string());
+        aggiungi(dove, testoCifra(scostamentoRicavo(c), 2, ','));
     }
     dove += "\r\n";
 }
@@ -87,13 +91,27 @@ void ScrittoreCsv::riga(std::string &dove, const std::string &data, const std::s
 void ScrittoreCsv::svuota(bool sempre)
 {
     if (!sempre && m_blocco.size() < (1u << 16)) return;
-    if (m_file.write(m_blocco.data(), static_cast<qint64>(m_blocco.size())) != static_cast<qint64>(m_blocco.size()))
-        erroreScrittura(m_file);
+    m_file->scrivi(m_blocco);
     m_blocco.clear();
+}
+
+bool ScrittoreCsv::conBudget() const
+{
+    return m_i.richiesta.budget && m_i.richiesta.periodicita != Periodicita::Giorno;
+}
+
+void ScrittoreCsv::periodo(Periodicita p, const Periodo &periodo, const Cifre *colonne, const Cifre &albergo)
+{
+    if (p != m_i.richiesta.periodicita) return;
+    const std::string data = etichetta(p, periodo);
+    for (std::size_t c = 0; c < m_colonne.size(); ++c) riga(m_blocco, data, m_colonne[c], colonne[c]);
+    riga(m_albergo, data, "Totale albergo", albergo);
+    svuota(false);
 }
 
 void ScrittoreCsv::giorno(Giorno g, const Cifre *colonne, const Cifre &albergo)
 {
+    if (m_i.richiesta.periodicita != Periodicita::Giorno) return;
     const std::string data = g.ggmmaaaa();
     for (std::size_t c = 0; c < m_colonne.size(); ++c) riga(m_blocco, data, m_colonne[c], colonne[c]);
     riga(m_albergo, data, "Totale albergo", albergo);
@@ -107,7 +125,7 @@ void ScrittoreCsv::fine(const Cifre *colonne, const Cifre &albergo)
     m_albergo.clear();
     riga(m_blocco, "TOTALE", "Totale albergo", albergo);
     svuota(true);
-    if (!m_file.flush() || !m_file.commit()) erroreScrittura(m_file);
+    m_file->conferma();
 }
 
 } // namespace pc::analisi

@@ -38,10 +38,13 @@ const std::vector<Comando> &comandi()
          "      resta visibile finch\xC3\xA9 la nuova non \xC3\xA8 completa. La password viene da ~/.pgpass o PGPASSWORD.",
          &comandoImporta},
         {"analisi",
-         "analisi --dal GG/MM/AAAA --al GG/MM/AAAA --raggruppamento camere|tipi|macro [--confronto] --formato csv|xlsx|pdf|testo\n"
+         "analisi --dal GG/MM/AAAA --al GG/MM/AAAA --raggruppamento camere|tipi|macro [--confronto [data|settimana]]\n"
+         "      [--periodicita giorno|mese|anno] [--budget FILE.csv] --formato csv|xlsx|pdf|testo\n"
          "      [--uscita FILE] [--archivio URL --struttura NOME]",
-         "Occupazione, ADR e RevPAR per giorno e per colonna (camere vendute e ricavo come nel report),\n"
-         "      con --confronto anche gli stessi giorni dell'anno precedente. Scrive \"analisi\" + PCLocal + estensione\n"
+         "Occupazione, ADR e RevPAR per giorno, mese o anno e per colonna (camere vendute e ricavo come nel report,\n"
+         "      con la parte di camere prenotate e non ancora arrivate); --confronto con l'anno precedente per data\n"
+         "      o, con settimana, 364 giorni prima (stesso giorno della settimana); --budget (Mese;Colonna;Vendute;Ricavo)\n"
+         "      con --periodicita mese o anno aggiunge budget e scostamenti. Scrive \"analisi\" + PCLocal + estensione\n"
          "      nella cartella corrente (o FILE); testo stampa il riepilogo del periodo sul terminale.\n"
          "      Senza --formato apre la finestra \"Analisi produzione camere\".",
          &comandoAnalisi, false, &analisiRichiedeGrafica},
@@ -61,7 +64,9 @@ void stampaAiuto()
                  "DIRKV (cartella degli archivi storici SchedaStoricoClienti.mdb e ContoStoricoClienti.mdb),\n"
                  "PC_ARCHIVIO e PC_STRUTTURA (archivio centrale e struttura, come --archivio e --struttura di stampa,\n"
                  "csv, stampante e analisi; con --archivio anche --raggruppamento strutture, il report della catena).\n"
-                 "Codice di uscita: 0 se riuscito, diverso da 0 in caso di errore (il messaggio va sullo standard error).\n";
+                 "Codice di uscita, uguale per tutti i comandi: 0 riuscito; 1 lavoro non riuscito (archivi, file, server);\n"
+                 "2 riga di comando errata (opzione o valore non valido, periodo con la data iniziale dopo la finale).\n"
+                 "In caso di errore il messaggio va sullo standard error e i file precedenti restano come erano.\n";
 }
 
 } // namespace

@@ -46,9 +46,10 @@ bool analisiRichiedeGrafica(const std::vector<std::string> &argomenti);
 bool analisiApreFinestra(const std::vector<std::string> &argomenti);
 // True when argv is "analisi" meant for the window (no --formato).
 bool apreFinestraAnalisi(int argc, char **argv);
-// Reads the options of "analisi"; false after a message when they are wrong.
+// Reads the options of "analisi"; false after a message when they are wrong
+// (codice 2) or the budget file cannot be read (codice 1).
 bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::RichiestaAnalisi &r, std::string &formato,
-                           std::string &uscita, bool periodoObbligatorio);
+                           std::string &uscita, bool periodoObbligatorio, int *codice = nullptr);
 
 // Small helpers shared by the subcommands.
 void scriviErrore(const std::string &messaggio);   // "produzione-camere: " + messaggio on stderr

@@ -42,7 +42,9 @@ int finestraAnalisi(int argc, char **argv)
 {
     pc::analisi::RichiestaAnalisi r;
     std::string formato, uscita;
-    if (!pc::batch::leggiRichiestaAnalisi(std::vector<std::string>(argv + 2, argv + argc), r, formato, uscita, false)) return 2;
+    int codice = 2;
+    if (!pc::batch::leggiRichiestaAnalisi(std::vector<std::string>(argv + 2, argv + argc), r, formato, uscita, false, &codice))
+        return codice;
     QApplication app(argc, argv);
     QTranslator traduzioneQt;
     preparaApplicazione(traduzioneQt);

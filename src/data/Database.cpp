@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <atomic>
+#include <exception>
 #include <filesystem>
 #include <list>
 #include <mutex>
@@ -221,6 +222,9 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
     rs->m_tabellaNome = tabella->nome.empty() ? q.tabella : tabella->nome;
     rs->m_descrizione = descrizioneTabella(rs->m_tabellaNome, percorso);
     const std::string archivio = nomeFile(percorso);
+    // Every record's dates, whichever way the Where is evaluated: a backend
+    // that evaluates it also hands back the records whose dates are not dates.
+    verificaDate(*tabella, archivio, rs->m_tabellaNome);
 
     std::vector<std::pair<int, bool>> chiavi;
     for (const auto &k : q.ordine) {
@@ -292,22 +296,38 @@ void Database::Impl::scorri(const dialetto::Query &q, const std::function<void(c
     if (g_traduzione && q.where) {
         std::string nome;
         std::vector<std::string> colonne;
+        std::optional<VerificaDate> date;
+        std::exception_ptr dataErrata;   // the first record whose date is not a date, raised once all are read
         const bool letto = s.scorri(
             q, sotto,
             [&](const std::string &t, const std::vector<std::string> &c) {
                 nome = t.empty() ? q.tabella : t;
                 colonne = c;
+                date.emplace(colonne, archivio, nome);
                 schema(*Recordset::schema(nome, colonne, percorso));
             },
-            riga);
+            [&](const Valore *r) {
+                if (dataErrata) return;
+                if (date->serve()) {
+                    try {
+                        date->verifica(r);
+                    } catch (...) {
+                        dataErrata = std::current_exception();
+                        return;
+                    }
+                }
+                riga(r);
+            });
         if (letto) {
             ++g_tradotte;
+            if (dataErrata) std::rethrow_exception(dataErrata);
             controllaCampi(q, colonne, nome, archivio);
             return;
         }
     }
     const std::shared_ptr<const Tabella> tabella = cache::tabella(s, chiave, q.tabella);
     const std::string nome = tabella->nome.empty() ? q.tabella : tabella->nome;
+    verificaDate(*tabella, archivio, nome);
     controllaCampi(q, tabella->colonne, nome, archivio);
     std::optional<Filtro> f;
     if (q.where) f.emplace(*q.where, tabella->colonne, nome, archivio, sotto);

@@ -158,7 +158,8 @@ Valore valoreSqlite(sqlite3_value *v)
 
 // Column i of the current row into a cell, texts copied straight from
 // SQLite's buffer. False when SQLite could not give the value (memory).
-bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
+// `cifra`: an amount or quantity field, where a blob is kept apart from texts.
+bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella, bool cifra)
 {
     switch (sqlite3_column_type(st, i)) {
     case SQLITE_INTEGER: cella = Valore::intero(sqlite3_column_int64(st, i)); return true;
@@ -173,11 +174,44 @@ bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
         const auto *p = static_cast<const char *>(sqlite3_column_blob(st, i));
         const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
         if (!p && n > 0) return false;
-        cella.assegnaTesto(p ? p : "", p ? n : 0);
+        if (cifra) cella = Valore::testo(binarioInCampoCifra(reinterpret_cast<const unsigned char *>(p), p ? n : 0));
+        else cella.assegnaTesto(p ? p : "", p ? n : 0);
         return true;
     }
     default: cella = Valore(); return true;   // null (a reused cell loses its previous value)
     }
+}
+
+// 1 for a value that a date field may not hold (dataValida), read as the
+// rows are.
+void funzioneDataErrata(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    sqlite3_value *v = argv[0];
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL: sqlite3_result_int(ctx, 0); return;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        // The usual case without a copy: eight digits.
+        const auto *p = static_cast<const unsigned char *>(sqlite3_value_type(v) == SQLITE_TEXT ? sqlite3_value_text(v)
+                                                                                                : sqlite3_value_blob(v));
+        const int n = sqlite3_value_bytes(v);
+        if (n == 8 && p) {
+            bool cifre = true;
+            for (int i = 0; i < 8 && cifre; ++i) cifre = p[i] >= '0' && p[i] <= '9';
+            if (cifre) {
+                const int mese = (p[4] - '0') * 10 + (p[5] - '0'), giorno = (p[6] - '0') * 10 + (p[7] - '0');
+                const bool anno = p[0] != '0' || p[1] != '0' || p[2] != '0' || p[3] != '0';
+                if (anno && mese >= 1 && mese <= 12 && giorno >= 1 && giorno <= 28) {
+                    sqlite3_result_int(ctx, 0);
+                    return;
+                }
+            }
+        }
+        break;
+    }
+    default: break;
+    }
+    sqlite3_result_int(ctx, dataValida(valoreSqlite(v)) ? 0 : 1);
 }
 
 // The comparisons the in-memory evaluation makes, offered to SQLite so that
@@ -639,9 +673,11 @@ public:
         schema(nome, colonne);
         const int n = static_cast<int>(colonne.size());
         std::vector<Valore> riga(colonne.size());
+        std::vector<bool> cifre(colonne.size());
+        for (std::size_t c = 0; c < colonne.size(); ++c) cifre[c] = campoCifra(colonne[c]);
         while (i.passo()) {
             for (int c = 0; c < n; ++c)
-                if (!colonnaSqlite(i.st, c, riga[static_cast<std::size_t>(c)])) errore(nome);
+                if (!colonnaSqlite(i.st, c, riga[static_cast<std::size_t>(c)], cifre[static_cast<std::size_t>(c)])) errore(nome);
             visita(riga.data());
         }
         return true;
@@ -690,7 +726,10 @@ private:
         if (q.where) {
             auto w = tr.condizione(*q.where);
             if (!w) return nullptr;
-            sql += " WHERE " + *w;
+            sql += " WHERE (" + *w + ")";
+            // Records whose dates are not dates come too, for the caller's check.
+            for (const auto &c : colonne)
+                if (campoData(tabella, c)) sql += " OR pc_data_errata(" + identificatore(c) + ")";
         }
         sql += " ORDER BY rowid";
         sqlite3_stmt *st = nullptr;
@@ -780,6 +819,7 @@ private:
         sqlite3_create_function(m_db, "pc_cmp", 2, flag, nullptr, funzioneConfronta, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_cmpv", 2, flag, nullptr, funzioneConfrontaValuta, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_left", 2, flag, nullptr, funzioneLeft, nullptr, nullptr);
+        sqlite3_create_function(m_db, "pc_data_errata", 1, flag, nullptr, funzioneDataErrata, nullptr, nullptr);
         return m_db;
     }
 
@@ -836,10 +876,12 @@ private:
         t.colonne = nomiColonne(st, t.nome);
         const int n = static_cast<int>(t.colonne.size());
         t.righe.impostaColonne(static_cast<std::size_t>(n));
+        std::vector<char> cifre(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) cifre[static_cast<std::size_t>(i)] = campoCifra(t.colonne[static_cast<std::size_t>(i)]);
         while (st.passo()) {
             Valore *riga = t.righe.aggiungiRiga();
             for (int i = 0; i < n; ++i)
-                if (!colonnaSqlite(st.st, i, riga[i])) errore(t.nome);
+                if (!colonnaSqlite(st.st, i, riga[i], cifre[static_cast<std::size_t>(i)])) errore(t.nome);
         }
     }
 

@@ -139,7 +139,7 @@ public:
     }
 
     // Adds the figures of days [inizio, inizio + quanti) to cifre; blocks come in day order.
-    void blocco(long inizio, long quanti, SommaEsatta *cifre)
+    void blocco(long inizio, long quanti, SommaEsatta *cifre, SommaEsatta *terza)
     {
         if (!pronto) prepara();
         const Valuta uno = Valuta::daIntero(1);
@@ -169,6 +169,9 @@ public:
             for (; prossimoPunto < punti.size() && punti[prossimoPunto].giorno <= d; ++prossimoPunto)
                 giorno[punti[prossimoPunto].k] += punti[prossimoPunto].q;
             for (std::size_t k = 0; k < n; ++k) giorno[k] += corrente[k];
+            // The runs of days are the third source's records alone.
+            if (terza)
+                for (std::size_t k = 0; k < n; ++k) terza[static_cast<std::size_t>(d - inizio) * n + k] += corrente[k];
         }
     }
 
@@ -584,9 +587,9 @@ AccumulatoreRapido::AccumulatoreRapido(const std::vector<std::string> &codiciRig
 
 AccumulatoreRapido::~AccumulatoreRapido() = default;
 
-void AccumulatoreRapido::blocco(long inizio, long quanti, SommaEsatta *cifre)
+void AccumulatoreRapido::blocco(long inizio, long quanti, SommaEsatta *cifre, SommaEsatta *terza)
 {
-    m_calcolo->blocco(inizio, quanti, cifre);
+    m_calcolo->blocco(inizio, quanti, cifre, terza);
 }
 
 } // namespace pc

@@ -112,6 +112,8 @@ struct FigureGiornaliere::Stato {
     long fatti = 0;                  // days handed out so far
     std::vector<SommaEsatta> somme;  // the block being computed
     std::vector<Valuta> cifre;       // the block handed out last
+    std::vector<SommaEsatta> somme3; // the third source's part of the block
+    std::vector<Valuta> cifre3;
     std::vector<SommaEsatta> somme_totali;
     std::vector<Valuta> totali;
 
@@ -128,7 +130,8 @@ struct FigureGiornaliere::Stato {
         const std::size_t n = m.CodiciRiga.size();
         somme.assign(static_cast<std::size_t>(quanti) * n, SommaEsatta());
         if (metodo == MetodoCalcolo::Rapido) {
-            rapido->blocco(primo.seriale - dalla.seriale, quanti, somme.data());
+            somme3.assign(somme.size(), SommaEsatta());
+            rapido->blocco(primo.seriale - dalla.seriale, quanti, somme.data(), somme3.data());
             return;
         }
         for (long i = 0; i < quanti; ++i) {
@@ -167,6 +170,7 @@ FigureGiornaliere::FigureGiornaliere(TipoReport tipo, Raggruppamento raggruppame
 FigureGiornaliere::~FigureGiornaliere() = default;
 
 const std::vector<std::string> &FigureGiornaliere::chiavi() const { return d->m.CodiciRiga; }
+const std::vector<Valuta> &FigureGiornaliere::terzaFonte() const { return d->cifre3; }
 const std::vector<Valuta> &FigureGiornaliere::totali() const { return d->totali; }
 void FigureGiornaliere::impostaAvanzamento(AvanzamentoReport a) { d->avanzamento = std::move(a); }
 long FigureGiornaliere::giorniTotali() const { return d->giorni; }
@@ -189,6 +193,11 @@ bool FigureGiornaliere::prossimoBlocco(Giorno &primo, long &giorni, const Valuta
         d->somme_totali[k] += d->somme[i];
         const Giorno g{primo.seriale + static_cast<long>(i / n)};
         d->cifre[i] = cifraInIntervallo(d->somme[i], chiavi[k], &g);
+    }
+    d->cifre3.resize(d->somme3.size());
+    for (std::size_t i = 0; i < d->somme3.size(); ++i) {
+        const Giorno g{primo.seriale + static_cast<long>(i / n)};
+        d->cifre3[i] = cifraInIntervallo(d->somme3[i], chiavi[i % n], &g);
     }
     d->fatti += giorni;
     if (d->fatti >= d->giorni)

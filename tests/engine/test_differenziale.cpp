@@ -40,7 +40,8 @@ const Giorno Base = Giorno::da(2011, 12, 10);
 
 std::string data(Casuale &c, int daGiorno, int aGiorno)
 {
-    if (c.caso(2)) return c.uno(std::vector<std::string>{"2012031", "", "2012-03-01", "ABCDEFGH"});
+    // A date field holds a date or nothing (texts that are not dates stop the run).
+    if (c.caso(2)) return c.uno(std::vector<std::string>{"", "        "});
     return Giorno{Base.seriale + c.tra(daGiorno, aGiorno)}.aaaammgg();
 }
 
