@@ -1,3 +1,4 @@
+#include "Calendario.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
 #include "SorgentiInterne.h"
@@ -182,36 +183,41 @@ bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella, bool cifra)
     }
 }
 
-// 1 for a value that a date field may not hold (dataValida), read as the
-// rows are.
-void funzioneDataErrata(sqlite3_context *ctx, int, sqlite3_value **argv)
+// Whether a value is one that a date field may not hold (dataValida), read
+// as the rows are.
+bool dataErrata(sqlite3_value *v)
 {
-    sqlite3_value *v = argv[0];
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_NULL: sqlite3_result_int(ctx, 0); return;
-    case SQLITE_TEXT:
-    case SQLITE_BLOB: {
+    const int tipo = sqlite3_value_type(v);
+    if (tipo == SQLITE_NULL) return false;
+    if (tipo == SQLITE_TEXT || tipo == SQLITE_BLOB) {
         // The usual case without a copy: eight digits.
-        const auto *p = static_cast<const unsigned char *>(sqlite3_value_type(v) == SQLITE_TEXT ? sqlite3_value_text(v)
-                                                                                                : sqlite3_value_blob(v));
+        const auto *p = static_cast<const unsigned char *>(tipo == SQLITE_TEXT ? sqlite3_value_text(v) : sqlite3_value_blob(v));
         const int n = sqlite3_value_bytes(v);
         if (n == 8 && p) {
             bool cifre = true;
             for (int i = 0; i < 8 && cifre; ++i) cifre = p[i] >= '0' && p[i] <= '9';
             if (cifre) {
+                const int anno = (p[0] - '0') * 1000 + (p[1] - '0') * 100 + (p[2] - '0') * 10 + (p[3] - '0');
                 const int mese = (p[4] - '0') * 10 + (p[5] - '0'), giorno = (p[6] - '0') * 10 + (p[7] - '0');
-                const bool anno = p[0] != '0' || p[1] != '0' || p[2] != '0' || p[3] != '0';
-                if (anno && mese >= 1 && mese <= 12 && giorno >= 1 && giorno <= 28) {
-                    sqlite3_result_int(ctx, 0);
-                    return;
-                }
+                if (anno == 0 || mese < 1 || mese > 12 || giorno < 1) return true;
+                return giorno > (giorno <= 28 ? 28 : calendario::giorniNelMese(anno, mese));
             }
         }
-        break;
     }
-    default: break;
+    return !dataValida(valoreSqlite(v));
+}
+
+// 1 when any of the values (a record's date fields: one call a record) is
+// one that a date field may not hold.
+void funzioneDataErrata(sqlite3_context *ctx, int n, sqlite3_value **argv)
+{
+    for (int i = 0; i < n; ++i) {
+        if (dataErrata(argv[i])) {
+            sqlite3_result_int(ctx, 1);
+            return;
+        }
     }
-    sqlite3_result_int(ctx, dataValida(valoreSqlite(v)) ? 0 : 1);
+    sqlite3_result_int(ctx, 0);
 }
 
 // The comparisons the in-memory evaluation makes, offered to SQLite so that
@@ -728,8 +734,10 @@ private:
             if (!w) return nullptr;
             sql += " WHERE (" + *w + ")";
             // Records whose dates are not dates come too, for the caller's check.
+            std::string date;
             for (const auto &c : colonne)
-                if (campoData(tabella, c)) sql += " OR pc_data_errata(" + identificatore(c) + ")";
+                if (campoData(tabella, c)) date += (date.empty() ? "" : ",") + identificatore(c);
+            if (!date.empty()) sql += " OR pc_data_errata(" + date + ")";
         }
         sql += " ORDER BY rowid";
         sqlite3_stmt *st = nullptr;
@@ -819,7 +827,7 @@ private:
         sqlite3_create_function(m_db, "pc_cmp", 2, flag, nullptr, funzioneConfronta, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_cmpv", 2, flag, nullptr, funzioneConfrontaValuta, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_left", 2, flag, nullptr, funzioneLeft, nullptr, nullptr);
-        sqlite3_create_function(m_db, "pc_data_errata", 1, flag, nullptr, funzioneDataErrata, nullptr, nullptr);
+        sqlite3_create_function(m_db, "pc_data_errata", -1, flag, nullptr, funzioneDataErrata, nullptr, nullptr);
         return m_db;
     }
 
