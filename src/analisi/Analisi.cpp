@@ -5,7 +5,6 @@
 #include "ErroreDati.h"
 #include "FigureGiornaliere.h"
 #include "FileReport.h"
-#include "MotoreReport.h"
 
 #include "Testo.h"
 
@@ -209,39 +208,6 @@ void aggiungiBudget(std::optional<VoceBudget> &a, bool &incompleto, const std::o
     if (!a) a = VoceBudget();
     a->vendute += b->vendute;
     a->ricavo += b->ricavo;
-}
-
-// Rooms of the statement's room list per column, and of the whole list.
-std::vector<std::int64_t> leggiDisponibili(Raggruppamento r, const std::vector<std::string> &colonne,
-                                           std::int64_t &albergo)
-{
-    std::unordered_map<std::string, std::size_t> indice;
-    for (std::size_t k = 0; k < colonne.size(); ++k) indice.emplace(colonne[k], k);   // first key wins
-    std::vector<std::int64_t> disponibili(colonne.size(), 0);
-    auto rs = dati::Database::open("NumeriCamere.mdb")->openRecordset(
-        "Select * From NumeriCamere Where NumeroHotel = 1 and TipoCamera In (Select Sigla From TipiCamere In "
-        "'TipiCamere.mdb' Where NumeroHotel = 1 and Tipologia = 'C') Order by NumeroCamera;");
-    std::unique_ptr<dati::Recordset> macro;
-    if (r == Raggruppamento::MacroCategorie) macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro");
-    albergo = 0;
-    std::size_t camera = 0;
-    const char *criterio = "NumeroHotel = 1";
-    for (bool trovato = rs->findFirst(criterio); trovato; trovato = rs->findNext(criterio)) {
-        if (rs->field("NumeroCamera").nullo()) continue;   // no column and no room
-        ++albergo;
-        if (r == Raggruppamento::NumeriCamere) {
-            if (camera < disponibili.size()) ++disponibili[camera];
-            ++camera;
-            continue;
-        }
-        const Valore &tipo = rs->field("TipoCamera");
-        if (tipo.nullo()) continue;
-        std::optional<std::string> chiave = tipo.inTesto();
-        if (r == Raggruppamento::MacroCategorie) chiave = macroDelTipo(*macro, *chiave);
-        if (!chiave) continue;
-        if (auto it = indice.find(*chiave); it != indice.end()) ++disponibili[it->second];
-    }
-    return disponibili;
 }
 
 } // namespace
@@ -520,7 +486,7 @@ void calcola(const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &avan
     const Giorno primo = confronto && i.giorni > 0 ? std::min(i.precedente.dalla, r.dalla) : r.dalla;
     Fonti fonti(r.raggruppamento, primo, r.alla);
     i.colonne = fonti.chiavi();
-    i.disponibili = leggiDisponibili(r.raggruppamento, i.colonne, i.camereAlbergo);
+    i.disponibili = camerePerColonna(r.raggruppamento, i.colonne, i.camereAlbergo);
     d.inizio(i);
 
     const std::size_t n = i.colonne.size();
@@ -636,7 +602,7 @@ CifreConAnnoPrecedente cifreConAnnoPrecedente(const std::vector<Periodo> &period
     // Every day once into memory: the periods may overlap in any way.
     Fonti fonti(r, primo, ultimo);
     risultato.colonne = fonti.chiavi();
-    risultato.camere = leggiDisponibili(r, risultato.colonne, risultato.camereAlbergo);
+    risultato.camere = camerePerColonna(r, risultato.colonne, risultato.camereAlbergo);
     const std::size_t n = risultato.colonne.size();
     const long giorni = ultimo.seriale - primo.seriale + 1;
     std::vector<Cifre> tutti(static_cast<std::size_t>(giorni) * n);
@@ -727,24 +693,6 @@ const Cifre *Riepilogo::dellaRiga(std::size_t riga, std::size_t k) const
     return m_conColonne ? &delGiorno(riga, k) : nullptr;
 }
 
-std::optional<Raggruppamento> raggruppamentoDaNome(const std::string &nome)
-{
-    if (nome == "camere") return Raggruppamento::NumeriCamere;
-    if (nome == "tipi") return Raggruppamento::TipiCamere;
-    if (nome == "macro") return Raggruppamento::MacroCategorie;
-    return std::nullopt;
-}
-
-const char *nomeRaggruppamento(Raggruppamento r)
-{
-    switch (r) {
-    case Raggruppamento::NumeriCamere: return "camere";
-    case Raggruppamento::TipiCamere: return "tipi";
-    case Raggruppamento::MacroCategorie: break;
-    }
-    return "macro";
-}
-
 std::optional<Periodicita> periodicitaDaNome(const std::string &nome)
 {
     if (nome == "giorno") return Periodicita::Giorno;
@@ -774,16 +722,6 @@ std::string titoloAnalisi(const Intestazione &i)
         t += std::string(" - confronto ") + (q.modoConfronto == ModoConfronto::Settimana ? "per giorno della settimana" : "per data") +
              " con il " + i.precedente.dalla.ggmmaaaa() + " - " + i.precedente.alla.ggmmaaaa();
     return t;
-}
-
-const char *titoloRaggruppamento(Raggruppamento r)
-{
-    switch (r) {
-    case Raggruppamento::NumeriCamere: return "Numeri camere";
-    case Raggruppamento::TipiCamere: return "Tipi camere";
-    case Raggruppamento::MacroCategorie: break;
-    }
-    return "Macro categorie";
 }
 
 std::string nomeFileAnalisi(const std::string &estensione) { return "analisi" + postazione() + estensione; }

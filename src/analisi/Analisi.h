@@ -8,6 +8,7 @@
 // arithmetic, rounded half away from zero.
 
 #include "DateReport.h"
+#include "Raggruppamenti.h"
 #include "Richiesta.h"
 #include "Valuta.h"
 
@@ -242,10 +243,6 @@ private:
     std::vector<Destinatario *> m_d;
 };
 
-// "camere", "tipi", "macro" and back; the grouping's name in titles.
-std::optional<Raggruppamento> raggruppamentoDaNome(const std::string &nome);
-const char *nomeRaggruppamento(Raggruppamento r);
-const char *titoloRaggruppamento(Raggruppamento r);   // "Tipi camere", ...
 // "giorno", "mese", "anno" and back.
 std::optional<Periodicita> periodicitaDaNome(const std::string &nome);
 const char *nomePeriodicita(Periodicita p);

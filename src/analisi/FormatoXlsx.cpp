@@ -76,6 +76,9 @@ std::optional<double> dato(Misura m, bool ap, const Cifre &c)
 
 bool rapporto(Misura m) { return m == Misura::Occupazione || m == Misura::Adr || m == Misura::Revpar; }
 
+// The sheets whose hotel column is charted carry the days on the books apart.
+bool conPrenotate(const Foglio &f) { return !f.annoPrima && (f.misura == Misura::Occupazione || f.misura == Misura::Revpar); }
+
 // libxlsxwriter prints its own English diagnostics on stderr, as libmdb
 // does: its calls run inside the same session, which hides them, and its
 // error codes become Italian messages here.
@@ -265,6 +268,12 @@ void ScrittoreXlsx::inizio(const Intestazione &i)
             worksheet_set_column(f.ws, static_cast<lxw_col_t>(c + 1), static_cast<lxw_col_t>(c + 1), Stato::larghezza(nome, 12), nullptr);
             m->testo(f.ws, 0, c + 1, nome, m->grassetto);
         }
+        // The hotel's days on the books again, apart, for the charts.
+        if (conPrenotate(f)) {
+            const char *t = "Totale albergo in prenotazione";
+            worksheet_set_column(f.ws, static_cast<lxw_col_t>(n + 2), static_cast<lxw_col_t>(n + 2), Stato::larghezza(t), nullptr);
+            m->testo(f.ws, 0, n + 2, t, m->grassetto);
+        }
     }
     m->riga = 1;
     m->rigaMesi = 1;
@@ -327,6 +336,8 @@ void ScrittoreXlsx::giorno(Giorno g, const Cifre *colonne, const Cifre &albergo)
             else if (f.misura == Misura::Adr) formula = "=IF(" + v + "=0,\"\"," + p + "/" + v + ")";
             else formula = "=IF(" + q + "=0,\"\"," + p + "/" + q + ")";
             m->formula(f.ws, r, col, formula, formato, dato(f.misura, f.annoPrima, x));
+            if (c == n && conPrenotate(f) && albergo.inPrenotazione())
+                m->formula(f.ws, r, col + 1, formula, formato, dato(f.misura, false, x));
         }
     }
     ++m->riga;
@@ -520,6 +531,20 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
                 linea.color = ap ? 0xFF7F0E : 0x1F77B4;
                 linea.width = 1.75;
                 linea.dash_type = ap ? LXW_CHART_LINE_DASH_DASH : LXW_CHART_LINE_DASH_SOLID;
+                chart_series_set_line(serie, &linea);
+            }
+            {
+                // The days on the books, over this year's line.
+                const std::string foglio = misura;
+                const std::string categorie = "='" + foglio + "'!$A$" + std::to_string(primaRiga + 1) + ":$A$" + std::to_string(ultimaRiga + 1);
+                const std::string valori = "='" + foglio + "'!$" + lettera(n + 2) + "$" + std::to_string(primaRiga + 1) + ":$" +
+                                           lettera(n + 2) + "$" + std::to_string(ultimaRiga + 1);
+                lxw_chart_series *serie = chart_add_series(grafico, categorie.c_str(), valori.c_str());
+                chart_series_set_name(serie, "In prenotazione");
+                lxw_chart_line linea = {};
+                linea.color = 0xD4A017;
+                linea.width = 2.5;
+                linea.dash_type = LXW_CHART_LINE_DASH_ROUND_DOT;
                 chart_series_set_line(serie, &linea);
             }
             chart_axis_set_num_format(grafico->x_axis, piuAnni ? "dd/mm/yy" : "dd/mm");

@@ -48,6 +48,22 @@ const std::vector<Comando> &comandi()
          "      nella cartella corrente (o FILE); testo stampa il riepilogo del periodo sul terminale.\n"
          "      Senza --formato apre la finestra \"Analisi produzione camere\".",
          &comandoAnalisi, false, &analisiRichiedeGrafica},
+        {"riepilogo",
+         "riepilogo [--giorno GG/MM/AAAA] [--raggruppamento camere|tipi|macro] [--formato csv|testo|html] [--uscita FILE]\n"
+         "      [--archivio URL --struttura NOME]",
+         "Il riepilogo di un giorno (per difetto ieri): il giorno, il mese e l'anno fino a quel giorno, ciascuno con lo stesso\n"
+         "      periodo dell'anno precedente (camere disponibili e vendute, occupazione, ricavo, ADR, RevPAR).\n"
+         "      csv: una riga per periodo per l'albergo e, con --raggruppamento, per ogni colonna.",
+         &comandoRiepilogo},
+        {"invia", "invia --configurazione FILE [--giorno GG/MM/AAAA] [--forza] [--prova INDIRIZZO]",
+         "Invia per posta (SMTP) il riepilogo di ieri, e dei giorni mancati fino a una settimana prima, ai destinatari\n"
+         "      della configurazione, con il riepilogo csv e l'analisi del mese in PDF e xlsx. Un giorno gi\xC3\xA0 inviato non\n"
+         "      parte una seconda volta (salvo --forza); --prova invia soltanto all'INDIRIZZO e non registra nulla.",
+         &comandoInvia, true},
+        {"pianifica", "pianifica --configurazione FILE --ora HH:MM | pianifica --rimuovi",
+         "Invia ogni giorno all'ora data con un timer systemd dell'utente (se il computer era spento, all'avvio);\n"
+         "      senza systemd dell'utente scrive la riga da aggiungere al crontab. --rimuovi toglie il timer.",
+         &comandoPianifica},
     };
     return elenco;
 }

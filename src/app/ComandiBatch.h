@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DateReport.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -41,6 +43,11 @@ int comandoCsv(const std::vector<std::string> &argomenti);      // ComandoCsv.cp
 int comandoStampante(const std::vector<std::string> &argomenti); // ComandoStampante.cpp
 int comandoImporta(const std::vector<std::string> &argomenti);   // ComandoImporta.cpp
 int comandoAnalisi(const std::vector<std::string> &argomenti);   // ComandoAnalisi.cpp
+int comandoRiepilogo(const std::vector<std::string> &argomenti); // ComandoRiepilogo.cpp
+int comandoInvia(const std::vector<std::string> &argomenti);     // ComandoInvia.cpp
+int comandoPianifica(const std::vector<std::string> &argomenti); // ComandoInvia.cpp
+// Today, or the day PC_OGGI names (GG/MM/AAAA).
+Giorno giornoDiOggi();
 bool analisiRichiedeGrafica(const std::vector<std::string> &argomenti);
 // "analisi" with no --formato opens the analysis window instead.
 bool analisiApreFinestra(const std::vector<std::string> &argomenti);

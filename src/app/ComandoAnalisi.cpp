@@ -84,7 +84,7 @@ bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::R
         r.alla = *a;
     }
     const std::string gruppo = o.valore("--raggruppamento") ? *o.valore("--raggruppamento") : "camere";
-    const auto g = analisi::raggruppamentoDaNome(gruppo);
+    const auto g = raggruppamentoDaNome(gruppo);
     if (!g) {
         scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi o macro.");
         return false;

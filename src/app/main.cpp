@@ -1,4 +1,5 @@
 #include "ComandiBatch.h"
+#include "DialogoInvio.h"
 #include "FinestraAnalisi.h"
 #include "MenuStampa.h"
 #include "TavoDesktop.h"
@@ -86,6 +87,7 @@ int main(int argc, char **argv)
     // Every successful report ends in the modal print menu.
     finestra.impostaDopoReport(&pc::MenuStampa::mostra);
     pc::analisi::collegaAFinestraPrincipale(&finestra);
+    pc::posta::collegaAFinestraPrincipale(&finestra);
     finestra.show();
     return app.exec();
 }

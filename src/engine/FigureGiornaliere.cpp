@@ -5,6 +5,7 @@
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "MotoreReport.h"
+#include "Raggruppamenti.h"
 #include "Testo.h"
 
 #include <algorithm>
@@ -23,10 +24,7 @@ TabellaRaggruppamento tabellaDi(Raggruppamento r)
 {
     switch (r) {
     case Raggruppamento::NumeriCamere:
-        return {"NumeriCamere.mdb",
-                "Select * From NumeriCamere Where NumeroHotel = 1 and TipoCamera In (Select Sigla From TipiCamere In "
-                "'TipiCamere.mdb' Where NumeroHotel = 1 and Tipologia = 'C') Order by NumeroCamera;",
-                "NumeroCamera"};
+        return {"NumeriCamere.mdb", queryElencoCamere(), "NumeroCamera"};
     case Raggruppamento::TipiCamere:
         return {"TipiCamere.mdb", "Select * From TipiCamere Where NumeroHotel = 1 and Tipologia = 'C' Order by Sigla;", "Sigla"};
     case Raggruppamento::MacroCategorie:
@@ -52,19 +50,10 @@ std::vector<std::string> leggiChiavi(Raggruppamento r)
     return chiavi;
 }
 
-std::string cartellaStorico()
-{
-    std::string dirkv = variabileAmbiente("DIRKV");
-    if (dirkv.empty())
-        throw ErroreDati("La variabile d'ambiente DIRKV (cartella degli archivi storici) non \xC3\xA8 impostata.");
-    while (dirkv.size() > 1 && (dirkv.back() == '/' || dirkv.back() == '\\')) dirkv.pop_back();
-    return dirkv + "/";
-}
-
 // The three data sources of the kind for the period [D, A] (yyyymmdd), in reading order.
 std::array<FonteReport, 3> fontiDi(TipoReport tipo, const std::string &D, const std::string &A)
 {
-    const std::string storico = cartellaStorico();
+    const std::string storico = cartellaStorico() + "/";
     const std::string a = quotaCriterio(A), d = quotaCriterio(D);
     if (tipo == TipoReport::Vendite)
         return {FonteReport{"Scheda_Cliente.mdb", "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a +

@@ -126,7 +126,7 @@ RichiestaAnalisi richiestaProva(Raggruppamento r, bool confronto = true)
 // 28/02/2023, like 28/02/2024; TRI has no rooms, so no ratios.
 TEST(AlbergoAMano, CsvPerTipiConConfronto)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     ScrittoreCsv csv(QStringLiteral("analisi7.csv"));
     calcola(richiestaProva(Raggruppamento::TipiCamere), csv);
@@ -154,7 +154,7 @@ TEST(AlbergoAMano, CsvPerTipiConConfronto)
 
 TEST(AlbergoAMano, DisponibiliDiOgniRaggruppamentoEDifferenze)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     struct Caso {
         Raggruppamento r;
@@ -279,6 +279,35 @@ TEST(AlbergoAMano, RiepilogoDaTerminaleEntro100Colonne)
     EXPECT_EQ(conMigliaia("1234.5", '.'), "1,234.5");
 }
 
+// The figures of several periods at once (the morning summary's day, month
+// and year to date) are the analysis's totals of each period.
+TEST(AlbergoAMano, CifreDiPiuPeriodiComeITotaliDellAnalisi)
+{
+    CartellaDiLavoro c;
+    albergoAnalisi().scrivi(c.percorso());
+    const std::vector<Periodo> periodi = {{Giorno::da(2024, 3, 4), Giorno::da(2024, 3, 4)},
+                                          {Giorno::da(2024, 3, 1), Giorno::da(2024, 3, 4)},
+                                          {Giorno::da(2024, 1, 1), Giorno::da(2024, 3, 4)},
+                                          {Giorno::da(2024, 2, 28), Giorno::da(2024, 3, 1)}};
+    for (ModoConfronto modo : {ModoConfronto::Data, ModoConfronto::Settimana}) {
+        const auto x = cifreConAnnoPrecedente(periodi, Raggruppamento::TipiCamere, modo);
+        ASSERT_EQ(x.periodi.size(), periodi.size());
+        for (std::size_t k = 0; k < periodi.size(); ++k) {
+            Riepilogo r;
+            calcola({periodi[k].dalla, periodi[k].alla, Raggruppamento::TipiCamere, true, modo}, r);
+            auto testo = [](const Cifre &c) {
+                return c.vendute.formatta(2) + " " + c.ricavo.formatta(2) + " " + c.prenotate.formatta(2) + " " + std::to_string(c.disponibili) +
+                       " | " + c.venduteAP.formatta(2) + " " + c.ricavoAP.formatta(2) + " " + std::to_string(c.disponibiliAP);
+            };
+            SCOPED_TRACE(periodi[k].dalla.ggmmaaaa() + " " + std::to_string(static_cast<int>(modo)));
+            EXPECT_EQ(testo(x.periodi[k].albergo), testo(r.totaleAlbergo));
+            for (std::size_t j = 0; j < x.colonne.size(); ++j) EXPECT_EQ(testo(x.periodi[k].colonne[j]), testo(r.totaliColonne[j]));
+        }
+    }
+    // By date, 28/02-01/03/2024 against two days of 2023, 28/02 once.
+    EXPECT_EQ(cifreConAnnoPrecedente({periodi[3]}, Raggruppamento::TipiCamere).periodi[0].albergo.ricavoAP.formatta(2), "170.00");
+}
+
 TEST(Budget, RigheSbagliateConIlLoroNumero)
 {
     const std::pair<const char *, const char *> casi[] = {
@@ -359,7 +388,7 @@ private:
 
 TEST(Riconciliazione, VenduteERicavoComeIlReportPerOgniRaggruppamento)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     strumenti::generaAlbergo(strumenti::parametriDemo(), c.percorso().toStdString());
     // 01/03/2025 - 10/04/2025 and the same days of 2024 (history from 01/03/2024).
     const Giorno dalla = Giorno::da(2025, 3, 1), alla = Giorno::da(2025, 4, 10);
@@ -389,11 +418,46 @@ TEST(Riconciliazione, VenduteERicavoComeIlReportPerOgniRaggruppamento)
     }
 }
 
+// Month and year lines against the statement of the same days, and of last
+// year's same days as that year's own statement gives them.
+TEST(Riconciliazione, MesiEAnniComeIlReportDelPeriodoEDellAnnoPrima)
+{
+    CartellaDiLavoro c;
+    strumenti::generaAlbergo(strumenti::parametriDemo(), c.percorso().toStdString());
+    struct Linee : Destinatario {
+        std::vector<std::pair<Periodo, std::vector<Cifre>>> righe;
+        std::size_t n = 0;
+        void inizio(const Intestazione &i) override { n = i.colonne.size(); }
+        void giorno(Giorno, const Cifre *, const Cifre &) override {}
+        void periodo(Periodicita, const Periodo &p, const Cifre *c, const Cifre &) override { righe.emplace_back(p, std::vector<Cifre>(c, c + n)); }
+        void fine(const Cifre *, const Cifre &) override {}
+    } linee;
+    const Giorno dalla = Giorno::da(2025, 3, 1), alla = Giorno::da(2025, 4, 10);
+    calcola({dalla, alla, Raggruppamento::TipiCamere, true}, linee);
+    ASSERT_EQ(linee.righe.size(), 3u);   // March, 1-10 April, 2025
+    const char s = separatoreDecimale();
+    for (const auto &[periodo, colonne] : linee.righe) {
+        const Periodo prima = periodoPrecedente(periodo, ModoConfronto::Data);
+        SCOPED_TRACE(periodo.dalla.ggmmaaaa() + " - " + periodo.alla.ggmmaaaa());
+        for (TipoReport tipo : {TipoReport::Vendite, TipoReport::Produzione}) {
+            std::vector<std::string> ora, ap;
+            for (const Cifre &x : colonne) {
+                ora.push_back(tipo == TipoReport::Vendite ? x.vendute.formatta(0, s) : x.ricavo.formatta(2, s));
+                ap.push_back(tipo == TipoReport::Vendite ? x.venduteAP.formatta(0, s) : x.ricavoAP.formatta(2, s));
+            }
+            StampaProduzione(RichiestaReport{periodo.dalla.ggmmaaaa(), periodo.alla.ggmmaaaa(), tipo, Raggruppamento::TipiCamere});
+            EXPECT_EQ(righeReport(c.report())["TOTALI"], ora);
+            StampaProduzione(RichiestaReport{prima.dalla.ggmmaaaa(), prima.alla.ggmmaaaa(), tipo, Raggruppamento::TipiCamere});
+            EXPECT_EQ(righeReport(c.report())["TOTALI"], ap);
+        }
+    }
+}
+
 // ------------------------------------------------------------- batch command
 
 TEST(ComandoAnalisi, ErroriConMessaggioCodiceEFilePrecedenteIntatto)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     const std::vector<std::string> base = {"--dal", "28/02/2024", "--al", "01/03/2024", "--raggruppamento", "tipi", "--confronto"};
     auto con = [&](std::vector<std::string> altro) {

@@ -26,7 +26,7 @@ namespace {
 
 TEST(FinestraAnalisi, GraficoTabellaEPdf)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     FinestraAnalisi w;
     w.impostaRichiesta({Giorno::da(2024, 2, 28), Giorno::da(2024, 3, 1), Raggruppamento::TipiCamere, true});

@@ -62,7 +62,7 @@ Foglio leggiFoglio(const QByteArray &xml)
 TEST(FoglioXlsx, FogliCelleNumericheFormuleEGrafici)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty()) GTEST_SKIP() << "unzip non installato";
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     const QString nome = c.percorso() + QStringLiteral("/analisi7.xlsx");
     {

@@ -134,7 +134,7 @@ private:
 };
 
 // The report of a request, from the folder or from the archive.
-std::string report(CartellaDiLavoro &c, const RichiestaReport &r, const std::optional<arc::Contesto> &archivio = {})
+std::string report(CartellaProva &c, const RichiestaReport &r, const std::optional<arc::Contesto> &archivio = {})
 {
     arc::imposta(archivio);
     {
@@ -165,7 +165,7 @@ protected:
 TEST_F(Archivio, StatementsFromTheArchiveAreThoseOfTheFolder)
 {
     for (const char *tipoFile : {"jet", "sqlite"}) {
-        CartellaDiLavoro c;
+        CartellaProva c(perIlReport);
         copiaCartella(dati / "hotel-jet" / tipoFile, c.percorso().toStdString());
         const arc::Contesto ctx{server.url(), std::string("Albergo ") + tipoFile};
         const auto esito = arc::importa(ctx, ".", "storico");
@@ -189,7 +189,7 @@ TEST_F(Archivio, StatementsFromTheArchiveAreThoseOfTheFolder)
 TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
 {
     if (!fs::exists(grande)) GTEST_SKIP() << "albergo grande assente: " << grande.string();
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     const std::string dir = c.percorso().toStdString();
     fs::create_directories(dir + "/vecchia");
     fs::create_directories(dir + "/nuova");
@@ -240,7 +240,7 @@ TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
 TEST_F(Archivio, StatementsRunOnAReadOnlyServer)
 {
     server.sql("CREATE DATABASE sola_lettura");
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     copiaCartella(dati / "hotel-jet" / "jet", c.percorso().toStdString());
     const arc::Contesto ctx{server.url("sola_lettura"), "Jet"};
     arc::importa(ctx, ".", "storico");
@@ -280,7 +280,7 @@ TEST_F(Archivio, TheChainStatementHasOneColumnPerProperty)
                           {I(1), T("20260302"), T("PERN"), T("102"), R(80)}})},
         {"gamma", albergo({{I(1), T("20260303"), T("pern"), T("102"), R(7)}})},
     };
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     const std::string dir = c.percorso().toStdString();
     for (const auto &[nome, a] : alberghi) {
         a.scrivi(QString::fromStdString(dir + "/" + nome));
@@ -314,7 +314,7 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
                "VALUES (0); CREATE TABLE pc_archivio.strutture (nome text)",
                "vecchio");
     server.sql("CREATE DATABASE errori");
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     AlbergoDiProva a = albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(50)}});
     a.scrivi(c.percorso());
     arc::importa({server.url("errori"), "Uno"}, ".", "storico");
@@ -374,7 +374,7 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
 // same records.
 TEST_F(Archivio, EveryCellComesBackAsItWas)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     const std::vector<std::vector<Valore>> righe = {
         {I(1), T("b\tc\\d\ne\r"), T("20250101"), I(7)},
         {I(1), T("A"), T(""), T("testo")},

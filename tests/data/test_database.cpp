@@ -10,6 +10,8 @@
 
 #include <filesystem>
 
+namespace pc::prova {
+
 using namespace pc::dati;
 using pc::Valore;
 
@@ -291,3 +293,5 @@ TEST(PermessiDegliArchivi, UnaCartellaOUnFileNegatiNonSonoNonTrovati)
     }
     for (const char *d : {"chiusa", "cieca", "storico"}) fs::permissions(albergo.cartella() / d, fs::perms::owner_all);
 }
+
+} // namespace pc::prova

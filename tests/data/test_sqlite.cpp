@@ -15,6 +15,8 @@
 #include <sstream>
 #include <thread>
 
+namespace pc::prova {
+
 using namespace pc::dati;
 using namespace pc::strumenti;
 using pc::Valore;
@@ -473,3 +475,5 @@ TEST(ScorriRecord, StessiRecordDelRecordsetSenzaOrdine)
     }
     impostaTraduzioneSql(true);
 }
+
+} // namespace pc::prova

@@ -3,6 +3,7 @@
 // file, and the hotel's folder is left exactly as it was.
 
 #include "CacheTabelle.h"
+#include "CartellaProva.h"
 #include "Database.h"
 #include "ErroreDati.h"
 #include "ScrittoreSqlite.h"
@@ -27,28 +28,6 @@ using namespace pc::strumenti;
 namespace fs = std::filesystem;
 
 namespace {
-
-class Cartella {
-public:
-    Cartella()
-    {
-        m_dir = fs::temp_directory_path() / ("pc_sqlite_guasti_" + std::to_string(::getpid()) + "_" + std::to_string(++s_n));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    ~Cartella() { fs::remove_all(m_dir); }
-    std::string file(const std::string &nome) const { return (m_dir / nome).string(); }
-    std::set<std::string> elenco() const
-    {
-        std::set<std::string> r;
-        for (const auto &e : fs::directory_iterator(m_dir)) r.insert(e.path().filename().string());
-        return r;
-    }
-
-private:
-    fs::path m_dir;
-    static inline int s_n = 0;
-};
 
 // A guest-card table of many pages (4 KB each).
 void scriviSchede(const std::string &file, int righe = 3000)
@@ -192,7 +171,7 @@ TEST(ArchiviSqliteGuasti, DanneggiatiOOstiliSonoErroriCheNominanoIlFile)
     };
     for (const auto &c : casi) {
         SCOPED_TRACE(c.nome);
-        Cartella dir;
+        CartellaProva dir;
         const std::string file = dir.file("Scheda_Cliente.mdb");
         scriviSchede(file);
         ASSERT_EQ(leggi(file), "3000");
@@ -270,7 +249,7 @@ TEST(ArchiviSqliteGuasti, WalEBlocchiSenzaFileNuoviNellaCartella)
     };
     for (const auto &c : casi) {
         SCOPED_TRACE(c.nome);
-        Cartella dir;
+        CartellaProva dir;
         const std::string file = dir.file("Scheda_Cliente.mdb");
         scriviSchede(file);
         if (c.wal) esegui(file, "PRAGMA journal_mode=WAL;");

@@ -42,7 +42,7 @@ AlbergoDiProva conValore(Dove dove, const Valore &v)
 // The statement's bytes, or "!" and the error's message.
 std::string prospetto(const AlbergoDiProva &a, Dove dove, Raggruppamento r, MetodoCalcolo metodo, const char *sqlDopo)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     a.scrivi(c.percorso());
     if (sqlDopo) {
         const std::string file = (c.percorso() + (dove == Dove::Addebito ? "/storico/ContoStoricoClienti.mdb"

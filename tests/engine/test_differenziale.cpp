@@ -102,7 +102,7 @@ TEST(CalcoloInUnaPassata, UgualeAlCalcoloGiornoPerGiornoSuAlberghiCasuali)
     for (std::uint64_t seme = 1; seme <= 30; ++seme) {
         Casuale c(seme);
         const AlbergoDiProva a = albergoCasuale(c);
-        CartellaDiLavoro cartella;
+        CartellaProva cartella(perIlReport);
         a.scrivi(cartella.percorso());
         for (int prova = 0; prova < 2; ++prova) {
             // Periods across the turn of the year, across 29 February 2012, one
@@ -149,7 +149,7 @@ TEST(CalcoloABlocchi, UgualeAlPeriodoInteroPerOgniTipoERaggruppamento)
         a.conti.push_back({I(1), T(Giorno{Base.seriale + 50}.aaaammgg()), T("PERN"), camera, R(seme % 2 ? 123456789.5 : -2000000.25)});
         for (int giorno = 20; giorno < 40; ++giorno)
             a.conti.push_back({I(1), T(Giorno{Base.seriale + giorno}.aaaammgg()), T("MP"), T("902"), R(600000)});
-        CartellaDiLavoro cartella;
+        CartellaProva cartella(perIlReport);
         a.scrivi(cartella.percorso());
         const std::string dal = Giorno{Base.seriale + c.tra(0, 10)}.ggmmaaaa();
         const std::string al = Giorno{Base.seriale + c.tra(55, 100)}.ggmmaaaa();
@@ -210,7 +210,7 @@ TEST(CalcoloABlocchi, ImportiEstremiDannoLaCifraEsattaOLoStessoErrore)
         a.vociFattura = {{I(1), T("PERN"), T("ARR")}, {I(1), T("MP"), T("ARR")}};
         a.conti = caso.conti;
         a.arrangiamenti = caso.arrangiamenti;
-        CartellaDiLavoro cartella;
+        CartellaProva cartella(perIlReport);
         a.scrivi(cartella.percorso());
         const RichiestaReport richiesta{Giorno{Base.seriale}.ggmmaaaa(), Giorno{Base.seriale + 2}.ggmmaaaa(), TipoReport::Produzione,
                                         Raggruppamento::NumeriCamere};
@@ -271,7 +271,7 @@ TEST(CalcoloInUnaPassata, ChiaviInsoliteEErroriComeIlCalcoloGiornoPerGiorno)
         a.contiStorico = {{I(1), T(g1), T("PERN"), T("102"), R(60)}};
         a.arrangiamenti = {{I(1), T("*102"), T(g1), T(g2), T("PERN"), R(40)}};
         caso.cambia(a);
-        CartellaDiLavoro cartella;
+        CartellaProva cartella(perIlReport);
         a.scrivi(cartella.percorso());
         for (TipoReport tipo : {TipoReport::Vendite, TipoReport::Produzione}) {
             for (Raggruppamento r : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie}) {

@@ -79,7 +79,7 @@ TEST(ConvertiRigaXLS, RigaVuota) { EXPECT_EQ(riga(""), ""); }
 
 TEST(SeparatoriXLS, FileAssenteOCortoDaiPredefiniti)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     auto s = leggiSeparatoriXLS();
     EXPECT_EQ(s.campo, ",");
     EXPECT_EQ(s.decimale, ".");
@@ -99,7 +99,7 @@ TEST(SeparatoriXLS, FileAssenteOCortoDaiPredefiniti)
 
 TEST(SeparatoriXLS, TerzaRigaVuotaVuolDireNessunSimbolo)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte(FileSeparatoriXLS, "; \r\n,\r\n\r\n");
     const auto s = leggiSeparatoriXLS();
     EXPECT_EQ(s.campo, "; ");   // each line is taken whole
@@ -111,7 +111,7 @@ TEST(SeparatoriXLS, TerzaRigaVuotaVuolDireNessunSimbolo)
 
 TEST(ConvertiXLSFile, ScriveFdPCLocalCsvConCrLf)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf({reportDueGiorni()[2], "", "\xB3TOTALI    \xB3" "1234567,89\xB3"}));
     ConvertiXLS("fd3", ',');
     EXPECT_EQ(leggiByte("fd3.csv"), ",   DATA   ,101       ,102       ,\r\n\r\n,TOTALI   \x80,1234567.89,\r\n");
@@ -119,7 +119,7 @@ TEST(ConvertiXLSFile, ScriveFdPCLocalCsvConCrLf)
 
 TEST(ConvertiXLSFile, IlNomeDellUscitaNonDipendeDallIngresso)
 {
-    CartellaDiLavoro cartella("7");
+    CartellaProva cartella({.pcLocal = "7"});
     scriviByte("altro.txt", "a-b");   // last line without its line end
     ConvertiXLS("altro.txt", ',');
     EXPECT_EQ(nomeFileCsv(), "fd7.csv");
@@ -128,7 +128,7 @@ TEST(ConvertiXLSFile, IlNomeDellUscitaNonDipendeDallIngresso)
 
 TEST(ConvertiXLSFile, FileVuotoDaFileVuotoEImpostazioniLette)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", "");
     ConvertiXLS("fd3", ',');
     EXPECT_EQ(leggiByte("fd3.csv"), "");
@@ -141,7 +141,7 @@ TEST(ConvertiXLSFile, FileVuotoDaFileVuotoEImpostazioniLette)
 
 TEST(ConvertiXLSFile, IngressoMancanteEUnErroreChiaroELUscitaResta)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3.csv", "precedente");
     try {
         ConvertiXLS("fd3", ',');
@@ -154,7 +154,7 @@ TEST(ConvertiXLSFile, IngressoMancanteEUnErroreChiaroELUscitaResta)
 
 TEST(ConvertiXLSFile, UscitaNonScrivibileEUnErrore)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", "x\r\n");
     ASSERT_TRUE(QDir().mkdir("fd3.csv"));
     EXPECT_THROW(ConvertiXLS("fd3", ','), ErroreDati);
@@ -200,7 +200,7 @@ TEST(ConvertiXLSFile, GliImportiScrittiColSeparatoreDelLocaleRestanoInteri)
 {
     // Whatever the locale of this process, amounts written the way the report
     // writer writes them come through whole.
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     const char v = separatoreDecimale();
     const std::string a = Valuta::daGrezzo(12345000).formatta(2, v);   // 1234.50
     const std::string z = Valuta().formatta(2, v);

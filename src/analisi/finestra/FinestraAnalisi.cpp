@@ -82,7 +82,8 @@ FinestraAnalisi::FinestraAnalisi(QWidget *parent)
     alla_->setObjectName(QStringLiteral("Alla"));
     raggruppamento_ = new QComboBox;
     raggruppamento_->setObjectName(QStringLiteral("Raggruppamento"));
-    raggruppamento_->addItems({QStringLiteral("Numeri camere"), QStringLiteral("Tipi camere"), QStringLiteral("Macro categorie")});
+    for (auto g : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie})
+        raggruppamento_->addItem(QString::fromUtf8(titoloRaggruppamento(g)));
     raggruppamento_->setCurrentIndex(1);
     periodicita_ = new QComboBox;
     periodicita_->setObjectName(QStringLiteral("Periodicita"));
