@@ -221,7 +221,7 @@ TEST(Riepilogo, CsvEVariazioni)
 // 28/02/2023 and count it once (the month has 29 nights against 28).
 TEST(Riepilogo, VentinoveFebbraioAMano)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     const RiepilogoGiorno r = calcolaRiepilogo(Giorno::da(2024, 2, 29), Raggruppamento::TipiCamere);
     const std::string csv = csvRiepilogo(r, true);
