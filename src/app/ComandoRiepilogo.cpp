@@ -3,6 +3,7 @@
 #include "Analisi.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
+#include "Raggruppamenti.h"
 #include "RiepilogoGiorno.h"
 #include "ScritturaFile.h"
 
@@ -17,8 +18,10 @@ namespace {
 Giorno oggi()
 {
     // PC_OGGI (GG/MM/AAAA) stands for the clock's today: a day replayed, or a test.
-    if (const char *o = std::getenv("PC_OGGI"); o && *o)
+    if (const char *o = std::getenv("PC_OGGI"); o && *o) {
         if (auto g = Giorno::leggi(o)) return *g;
+        scriviErrore(std::string("PC_OGGI \"") + o + "\" non \xC3\xA8 una data (gg/mm/aaaa): vale la data di oggi.");
+    }
     const QDate d = QDate::currentDate();
     return Giorno::da(d.year(), d.month(), d.day());
 }
@@ -43,7 +46,7 @@ int comandoRiepilogo(const std::vector<std::string> &argomenti)
         g = *letto;
     }
     const std::string *gruppo = o.valore("--raggruppamento");
-    const auto r = pc::raggruppamentoDaNome(gruppo ? *gruppo : "tipi");
+    const auto r = raggruppamentoDaNome(gruppo ? *gruppo : "tipi");
     if (!r) {
         scriviErrore("raggruppamento \"" + *gruppo + "\" sconosciuto: usare camere, tipi o macro.");
         return 2;

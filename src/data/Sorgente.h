@@ -203,6 +203,24 @@ public:
     // "In (Select ...)" sub-select.
     using Sottoselezione = std::function<std::vector<Valore>(const dialetto::Query &)>;
     virtual std::optional<Tabella> interroga(const dialetto::Query &, const Sottoselezione &) { return std::nullopt; }
+
+    // The same records as interroga, in the same order, handed one at a time
+    // to riga (its cells in column order, valid during the call) instead of
+    // being kept; schema gets the table's name and columns first.
+    // Returns false, having handed nothing, where interroga returns nothing.
+    // A backend that reads row by row overrides it so that the records are
+    // never held together.
+    using Schema = std::function<void(const std::string &tabella, const std::vector<std::string> &colonne)>;
+    using VisitaRiga = std::function<void(const Valore *riga)>;
+    virtual bool scorri(const dialetto::Query &q, const Sottoselezione &sotto, const Schema &schema,
+                        const VisitaRiga &riga)
+    {
+        auto t = interroga(q, sotto);
+        if (!t) return false;
+        schema(t->nome, t->colonne);
+        for (const RigaTabella r : t->righe) riga(r.data());
+        return true;
+    }
 };
 
 // Opens a database file, recognising its engine by content (not by name).
