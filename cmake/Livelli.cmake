@@ -25,10 +25,11 @@ pc_livello(routine     LIBRERIE pc_routine                       USA dati motore
 pc_livello(analisi     LIBRERIE pc_analisi                       USA dati motore)
 pc_livello(conversioni LIBRERIE pc_preview_core pc_printing_core pc_analisi_pdf
                        USA dati motore analisi routine)
+pc_livello(ufficio     LIBRERIE pc_ufficio                       USA dati motore analisi routine conversioni)
 pc_livello(desktop     LIBRERIE pc_platform                      USA dati WIDGETS)
 pc_livello(finestre    LIBRERIE pc_dialogs pc_preview_gui pc_menu_stampa pc_finestra pc_analisi_finestra
                        USA dati motore analisi routine conversioni desktop WIDGETS)
-pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi routine conversioni)
+pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi routine conversioni ufficio)
 # The executable (src/app) puts everything together and is not checked.
 
 # All library targets defined under a folder, recursively.

@@ -41,6 +41,8 @@ int comandoCsv(const std::vector<std::string> &argomenti);      // ComandoCsv.cp
 int comandoStampante(const std::vector<std::string> &argomenti); // ComandoStampante.cpp
 int comandoImporta(const std::vector<std::string> &argomenti);   // ComandoImporta.cpp
 int comandoAnalisi(const std::vector<std::string> &argomenti);   // ComandoAnalisi.cpp
+int comandoUfficio(const std::vector<std::string> &argomenti);   // ComandoUfficio.cpp
+int comandoUtenti(const std::vector<std::string> &argomenti);    // ComandoUtenti.cpp
 bool analisiRichiedeGrafica(const std::vector<std::string> &argomenti);
 // "analisi" with no --formato opens the analysis window instead.
 bool analisiApreFinestra(const std::vector<std::string> &argomenti);

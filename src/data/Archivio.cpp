@@ -408,6 +408,19 @@ std::vector<std::string> strutture()
     return nomi;
 }
 
+std::string firma()
+{
+    auto &s = stato();
+    std::lock_guard lock(s.mutex);
+    Lettura l;
+    iniziaLettura(s);
+    Risultato r = connessione(s).esegui(
+        "SELECT count(*)::text || '/' || coalesce(max(importata)::text, '') || '/' || "
+        "coalesce(md5(string_agg(nome || '=' || schema || '@' || importata::text, ',' ORDER BY nome)), '') "
+        "FROM pc_archivio.strutture");
+    return PQntuples(r.get()) > 0 ? PQgetvalue(r.get(), 0, 0) : std::string();
+}
+
 std::unique_ptr<Sorgente> apri(const std::string &percorso)
 {
     auto &s = stato();

@@ -48,6 +48,9 @@ public:
 
 // The properties of the active archive, in name order.
 std::vector<std::string> strutture();
+// A text that changes whenever a property is imported, added or removed: what
+// was computed from the archive under the same text is still current.
+std::string firma();
 
 // The source of one hotel file of the active property. Throws ErroreDati when
 // the property has no such file, or on any failure of the server.

@@ -1,0 +1,168 @@
+#include "DatiUfficio.h"
+
+#include "Archivio.h"
+#include "ConvertiXLS.h"
+#include "FileReport.h"
+#include "Formati.h"
+#include "ScritturaFile.h"
+#include "StampaProduzione.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace pc::ufficio {
+
+namespace arc = dati::archivio;
+
+Catena perUtente(const Catena &c, const std::vector<std::string> &ammesse)
+{
+    if (ammesse.empty()) return c;
+    Catena r;
+    r.giorno = c.giorno;
+    r.totale.struttura = c.totale.struttura;
+    for (const auto &riga : c.righe)
+        if (std::find(ammesse.begin(), ammesse.end(), riga.struttura) != ammesse.end()) {
+            r.righe.push_back(riga);
+            r.totale.giorno += riga.giorno;
+            r.totale.mese += riga.mese;
+            r.totale.anno += riga.anno;
+        }
+    return r;
+}
+
+DatiUfficio::DatiUfficio(std::string url) : m_url(std::move(url))
+{
+    const char *tmp = std::getenv("TMPDIR");
+    std::string modello = std::string(tmp && *tmp ? tmp : "/tmp") + "/produzione-camere-ufficio-XXXXXX";
+    if (!mkdtemp(modello.data()))
+        throw ErroreDati("Impossibile creare la cartella di lavoro temporanea in \"" + modello.substr(0, modello.rfind('/'))
+                         + "\": " + causaSistema(errno) + ".");
+    m_cartella = modello;
+    if (chdir(m_cartella.c_str()) != 0) throw ErroreDati("Impossibile lavorare nella cartella \"" + m_cartella + "\".");
+    // The history files are found by name in the archive: any folder will do.
+    setenv("DIRKV", ".", 1);
+}
+
+DatiUfficio::~DatiUfficio()
+{
+    arc::imposta(std::nullopt);
+    std::error_code ec;
+    std::filesystem::remove_all(m_cartella, ec);
+}
+
+template <class F> auto DatiUfficio::inLettura(const std::string &struttura, F &&f)
+{
+    std::lock_guard lock(m_mutex);
+    arc::imposta(arc::Contesto{m_url, struttura});
+    arc::Lettura lettura;
+    return f();
+}
+
+void DatiUfficio::controllaStruttura(const std::string &struttura)
+{
+    const auto elenco = arc::strutture();
+    if (std::find(elenco.begin(), elenco.end(), struttura) == elenco.end())
+        throw StrutturaSconosciuta("La struttura \"" + struttura + "\" non \xC3\xA8 presente nell'archivio centrale.");
+}
+
+std::string DatiUfficio::leggiERimuovi(const std::string &nome)
+{
+    std::ifstream f(nome, std::ios::binary);
+    std::string byte((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    const bool letto = !f.bad();
+    std::remove(nome.c_str());
+    if (!letto) throw ErroreDati("Impossibile rileggere il file \"" + nome + "\" appena scritto.");
+    return byte;
+}
+
+std::vector<std::string> DatiUfficio::strutture()
+{
+    return inLettura({}, [] { return arc::strutture(); });
+}
+
+Catena DatiUfficio::catena(Giorno giorno)
+{
+    return inLettura({}, [&] {
+        const std::string firma = arc::firma();
+        if (firma != m_firmaCatena) {
+            m_catene.clear();
+            m_firmaCatena = firma;
+        }
+        for (const auto &c : m_catene)
+            if (c.giorno == giorno) return c;
+        Catena c;
+        c.giorno = giorno;
+        c.totale.struttura = "Totale catena";
+        const Giorno inizioMese = Giorno::da(giorno.anno(), giorno.mese(), 1), inizioAnno = Giorno::da(giorno.anno(), 1, 1);
+        auto figure = [](Giorno dal, Giorno al) {
+            analisi::RichiestaAnalisi r;
+            r.dalla = dal;
+            r.alla = al;
+            r.raggruppamento = Raggruppamento::TipiCamere;
+            r.confronto = true;
+            analisi::Riepilogo riepilogo;
+            analisi::calcola(r, riepilogo);
+            return riepilogo.totaleAlbergo;
+        };
+        for (const auto &s : arc::strutture()) {
+            arc::impostaStruttura(s);
+            RigaCatena riga{s, figure(giorno, giorno), figure(inizioMese, giorno), figure(inizioAnno, giorno)};
+            c.totale.giorno += riga.giorno;
+            c.totale.mese += riga.mese;
+            c.totale.anno += riga.anno;
+            c.righe.push_back(std::move(riga));
+        }
+        arc::impostaStruttura({});
+        if (m_catene.size() >= 32) m_catene.erase(m_catene.begin());
+        m_catene.push_back(c);
+        return c;
+    });
+}
+
+analisi::Riepilogo DatiUfficio::riepilogo(const std::string &struttura, const analisi::RichiestaAnalisi &r)
+{
+    return inLettura(struttura, [&] {
+        controllaStruttura(struttura);
+        analisi::Riepilogo riepilogo;
+        analisi::calcola(r, riepilogo);
+        return riepilogo;
+    });
+}
+
+std::string DatiUfficio::stampa(const std::string &struttura, const RichiestaReport &r, bool comeCsv)
+{
+    return inLettura(r.raggruppamento == Raggruppamento::Strutture ? std::string() : struttura, [&] {
+        if (r.raggruppamento != Raggruppamento::Strutture) controllaStruttura(struttura);
+        StampaProduzione(r);
+        if (!comeCsv) return leggiERimuovi(nomeFileReport());
+        ConvertiXLS(nomeFileReport());
+        leggiERimuovi(nomeFileReport());
+        return leggiERimuovi(nomeFileCsv());
+    });
+}
+
+std::string DatiUfficio::analisiFile(const std::string &struttura, const analisi::RichiestaAnalisi &r, const std::string &formato)
+{
+    return inLettura(struttura, [&] {
+        controllaStruttura(struttura);
+        const std::string nome = "analisi-web." + formato;
+        if (formato == "xlsx") {
+            analisi::ScrittoreXlsx xlsx(QString::fromStdString(nome));
+            analisi::calcola(r, xlsx);
+        } else {
+            analisi::ScrittoreCsv csv(QString::fromStdString(nome));
+            analisi::calcola(r, csv);
+        }
+        return leggiERimuovi(nome);
+    });
+}
+
+} // namespace pc::ufficio

@@ -1,0 +1,77 @@
+#pragma once
+
+// What the office's pages show, computed from the central archive with the
+// statement's and the analysis's own code. The archive is read through the
+// process's one archive connection, so every computation runs here, one at a
+// time, each inside one read-only snapshot of the archive (one per request).
+
+#include "Analisi.h"
+#include "DateReport.h"
+#include "ErroreDati.h"
+#include "Richiesta.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace pc::ufficio {
+
+// A property the archive does not hold.
+class StrutturaSconosciuta : public ErroreDati {
+public:
+    using ErroreDati::ErroreDati;
+};
+
+// One property's (or the chain's) figures for the three periods that end on
+// a day: the day, the month to that day, the year to that day; each against
+// the same days a year earlier.
+struct RigaCatena {
+    std::string struttura;
+    analisi::Cifre giorno, mese, anno;
+};
+
+struct Catena {
+    Giorno giorno;
+    std::vector<RigaCatena> righe;   // the properties, in name order
+    RigaCatena totale;               // their sum
+};
+
+// Only the properties a user may see, with their own total.
+Catena perUtente(const Catena &c, const std::vector<std::string> &ammesse);
+
+class DatiUfficio {
+public:
+    // url: the archive. Makes a private temporary folder the working
+    // directory of the process: the statement and the analysis write their
+    // files there, the downloads read them back and remove them.
+    explicit DatiUfficio(std::string url);
+    ~DatiUfficio();
+    DatiUfficio(const DatiUfficio &) = delete;
+    DatiUfficio &operator=(const DatiUfficio &) = delete;
+
+    std::vector<std::string> strutture();
+    // Kept until the archive changes (a new import).
+    Catena catena(Giorno giorno);
+    // The analysis of one property (one Riepilogo); throws ErroreDati for an
+    // unknown property.
+    analisi::Riepilogo riepilogo(const std::string &struttura, const analisi::RichiestaAnalisi &r);
+    // The bytes of the statement file the command "stampa" writes for the
+    // same request from the archive (struttura ignored for the chain's), or
+    // with comeCsv of its spreadsheet copy as the command "csv" then writes it.
+    std::string stampa(const std::string &struttura, const RichiestaReport &r, bool comeCsv);
+    // The bytes of the file "analisi --formato csv|xlsx" writes.
+    std::string analisiFile(const std::string &struttura, const analisi::RichiestaAnalisi &r, const std::string &formato);
+
+private:
+    template <class F> auto inLettura(const std::string &struttura, F &&f);
+    void controllaStruttura(const std::string &struttura);
+    std::string leggiERimuovi(const std::string &nome);
+
+    std::mutex m_mutex;   // the one lock around the archive and the engines
+    std::string m_url, m_cartella;
+    std::string m_firmaCatena;
+    std::vector<Catena> m_catene;   // by day, for the current archive
+};
+
+} // namespace pc::ufficio
