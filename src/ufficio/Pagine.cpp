@@ -253,7 +253,7 @@ th[aria-sort=descending]::after{content:" \25BC"}.scorri{overflow-x:auto}.nota{c
 .scelta{display:flex;gap:1em;align-items:end;flex-wrap:wrap}.errore{color:#b42318}
 .accesso{max-width:22em;margin:3em auto;background:#fff;padding:1.5em;border:1px solid #d5d9e0}
 .accesso label{display:block;margin:.6em 0}.accesso input{width:100%;box-sizing:border-box}
-ul.scarica{columns:2;max-width:40em}
+ul.scarica{columns:2;max-width:40em}#catena tbody th,#catena tfoot th{text-align:left;min-width:12em}
 )";
     return s;
 }
