@@ -90,14 +90,26 @@ std::vector<std::string> DatiUfficio::strutture()
 
 Catena DatiUfficio::catena(Giorno giorno)
 {
+    // The archive is asked whether it changed at most once a second: a busy
+    // chain page costs no reading then.
+    {
+        std::lock_guard lock(m_mutexCatene);
+        if (std::chrono::steady_clock::now() - m_firmaLetta < std::chrono::seconds(1))
+            for (const auto &c : m_catene)
+                if (c.giorno == giorno) return c;
+    }
     return inLettura({}, [&] {
         const std::string firma = arc::firma();
-        if (firma != m_firmaCatena) {
-            m_catene.clear();
-            m_firmaCatena = firma;
+        {
+            std::lock_guard lock(m_mutexCatene);
+            if (firma != m_firmaCatena) {
+                m_catene.clear();
+                m_firmaCatena = firma;
+            }
+            m_firmaLetta = std::chrono::steady_clock::now();
+            for (const auto &c : m_catene)
+                if (c.giorno == giorno) return c;
         }
-        for (const auto &c : m_catene)
-            if (c.giorno == giorno) return c;
         Catena c;
         c.giorno = giorno;
         c.totale.struttura = "Totale catena";
@@ -121,6 +133,7 @@ Catena DatiUfficio::catena(Giorno giorno)
             c.righe.push_back(std::move(riga));
         }
         arc::impostaStruttura({});
+        std::lock_guard lock(m_mutexCatene);
         if (m_catene.size() >= 32) m_catene.erase(m_catene.begin());
         m_catene.push_back(c);
         return c;

@@ -10,6 +10,7 @@
 #include "ErroreDati.h"
 #include "Richiesta.h"
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -70,7 +71,9 @@ private:
 
     std::mutex m_mutex;   // the one lock around the archive and the engines
     std::string m_url, m_cartella;
+    std::mutex m_mutexCatene;   // the chain pages kept
     std::string m_firmaCatena;
+    std::chrono::steady_clock::time_point m_firmaLetta;
     std::vector<Catena> m_catene;   // by day, for the current archive
 };
 

@@ -107,7 +107,7 @@ public:
         s.set_read_timeout(10, 0);
         s.set_write_timeout(30, 0);
         s.set_keep_alive_timeout(5);
-        s.set_keep_alive_max_count(100);
+        s.set_keep_alive_max_count(10);   // a connection gives its worker back now and then
         s.set_payload_max_length(16 * 1024);
         s.set_default_headers({{"Content-Security-Policy",
                                 "default-src 'self'; style-src 'self' 'unsafe-inline'; img-src 'self' data:; frame-ancestors 'none'; "

@@ -14,7 +14,7 @@ struct ImpostazioniUfficio {
     std::string indirizzo = "127.0.0.1";
     int porta = 8080;
     std::string certificato, chiave;       // both: HTTPS
-    int lavoratori = 16;                   // worker threads
+    int lavoratori = 64;                   // worker threads (a keep-alive connection holds one while open)
     std::string chartJs = "/usr/share/javascript/chart.js/chart.min.js";
 };
 

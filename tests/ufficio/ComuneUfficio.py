@@ -95,7 +95,8 @@ class Catena:
         self.porta = porta_libera()
         self.registro = open(self.lavoro + "/ufficio.log", "wb")
         self.messaggi = open(self.lavoro + "/ufficio.err", "w+b")
-        self.ufficio = subprocess.Popen([self.programma, "ufficio", "--archivio", self.url, "--porta", str(self.porta)],
+        self.ufficio = subprocess.Popen([self.programma, "ufficio", "--archivio", self.url, "--porta", str(self.porta)]
+                                        + os.environ.get("PC_UFFICIO_OPZIONI", "").split(),
                                         env=self.ambiente(), stdout=self.registro, stderr=self.messaggi)
         self.base = "http://127.0.0.1:%d" % self.porta
         for _ in range(200):
