@@ -224,15 +224,18 @@ private:
         return locale && q.get_header_value("X-Forwarded-Proto") == "https";
     }
 
-    dati::archivio::Utenti &utenti()
+    // The users' table through one connection of its own (logins and the
+    // sessions' checks are few and short); a failed one is opened again.
+    std::optional<dati::archivio::Utente> trovaUtente(const std::string &nome)
     {
-        thread_local std::unique_ptr<dati::archivio::Utenti> u;
-        thread_local std::string url;
-        if (!u || url != m_imp.archivio) {
-            u = std::make_unique<dati::archivio::Utenti>(m_imp.archivio);
-            url = m_imp.archivio;
+        std::lock_guard lock(m_mutexUtenti);
+        try {
+            if (!m_utenti) m_utenti = std::make_unique<dati::archivio::Utenti>(m_imp.archivio);
+            return m_utenti->trova(nome);
+        } catch (const ErroreDati &) {
+            m_utenti.reset();
+            throw;
         }
-        return *u;
     }
 
     std::optional<Sessione> sessione(const httplib::Request &q)
@@ -243,7 +246,7 @@ private:
         if (!s) return std::nullopt;
         // A user removed, or given a new password, loses its sessions within seconds.
         if (Orologio::now() - s->verificata > std::chrono::seconds(10)) {
-            const auto u = utenti().trova(s->utente);
+            const auto u = trovaUtente(s->utente);
             if (!u || u->impronta != s->impronta) {
                 m_sessioni.chiudi(id);
                 return std::nullopt;
@@ -262,7 +265,7 @@ private:
         const std::string nome = q.get_param_value("utente"), password = q.get_param_value("password");
         std::optional<dati::archivio::Utente> u;
         try {
-            if (!nome.empty() && nome.size() <= 200) u = utenti().trova(nome);
+            if (!nome.empty() && nome.size() <= 200) u = trovaUtente(nome);
         } catch (const ErroreDati &e) {
             return errore(r, 503, e.what());
         }
@@ -417,6 +420,8 @@ private:
     DatiUfficio m_dati;
     Sessioni m_sessioni;
     Rallentatore m_rallentatore;
+    std::mutex m_mutexUtenti;
+    std::unique_ptr<dati::archivio::Utenti> m_utenti;
     std::string m_chartJs;
     bool m_tls;
 };

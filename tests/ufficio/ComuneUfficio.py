@@ -152,14 +152,14 @@ class Cliente:
         self.biscotti = http.cookiejar.CookieJar()
         self.apri = urllib.request.build_opener(urllib.request.HTTPCookieProcessor(self.biscotti), NonSeguire).open
 
-    def richiesta(self, percorso, dati=None, parametri=None):
+    def richiesta(self, percorso, dati=None, parametri=None, intestazioni=None):
         """(status, headers, body bytes)"""
         url = self.base + percorso
         if parametri:
             url += "?" + urllib.parse.urlencode(parametri)
         corpo = urllib.parse.urlencode(dati).encode() if dati is not None else None
         try:
-            with self.apri(urllib.request.Request(url, data=corpo), timeout=120) as r:
+            with self.apri(urllib.request.Request(url, data=corpo, headers=intestazioni or {}), timeout=120) as r:
                 return r.status, r.headers, r.read()
         except urllib.error.HTTPError as e:
             return e.code, e.headers, e.read()

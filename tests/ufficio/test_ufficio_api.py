@@ -2,12 +2,17 @@
 downloads byte for byte against the commands, refused parameters, escaping,
 a port in use, SIGTERM."""
 
+import http.client
 import io
 import os
 import re
+import shutil
+import ssl
 import subprocess
 import sys
 import tempfile
+import time
+import urllib.parse
 import unittest
 import zipfile
 
@@ -182,15 +187,60 @@ class Ufficio(unittest.TestCase):
             self.assertEqual(stato, 403, percorso)
             self.assertIn("non \u00e8 autorizzato", corpo.decode() + "non \u00e8 autorizzato" * ("strutture" in str(parametri)))
 
+    def test_https_and_a_proxy_give_a_secure_cookie(self):
+        # Behind a proxy on this machine that terminated TLS.
+        stato, intestazioni, _ = Cliente(self.catena.base).richiesta(
+            "/login", {"utente": "direttore", "password": self.catena.password}, intestazioni={"X-Forwarded-Proto": "https"})
+        self.assertEqual(stato, 303)
+        self.assertIn("; Secure", intestazioni["Set-Cookie"])
+        if not shutil.which("openssl"):
+            self.skipTest("openssl assente")
+        with tempfile.TemporaryDirectory() as d:
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                            "-keyout", d + "/chiave.pem", "-out", d + "/cert.pem"], check=True, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+            porta = porta_libera()
+            p = subprocess.Popen([PROGRAMMA, "ufficio", "--archivio", self.catena.url, "--porta", str(porta),
+                                  "--certificato", "cert.pem", "--chiave", "chiave.pem"], cwd=d,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            try:
+                contesto = ssl.create_default_context(cafile=d + "/cert.pem")
+                contesto.check_hostname = False
+                for _ in range(300):
+                    try:
+                        c = http.client.HTTPSConnection("127.0.0.1", porta, context=contesto, timeout=30)
+                        c.request("POST", "/login", urllib.parse.urlencode({"utente": "direttore", "password": self.catena.password}),
+                                  {"Content-Type": "application/x-www-form-urlencoded"})
+                        r = c.getresponse()
+                        break
+                    except OSError:
+                        time.sleep(0.1)
+                self.assertEqual(r.status, 303)
+                self.assertIn("; Secure", r.getheader("Set-Cookie"))
+                self.assertIn("HttpOnly", r.getheader("Set-Cookie"))
+                c.close()
+            finally:
+                p.terminate()
+                self.assertEqual(p.wait(timeout=60), 0)
+                p.stderr.close()
+        # A certificate that is not one.
+        r = subprocess.run([PROGRAMMA, "ufficio", "--archivio", self.catena.url, "--porta", str(porta_libera()),
+                            "--certificato", "/etc/hostname", "--chiave", "/etc/hostname"],
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("certificato", r.stderr.decode())
+
     def test_a_port_in_use_is_refused_and_sigterm_ends_with_zero(self):
         r = subprocess.run([PROGRAMMA, "ufficio", "--archivio", self.catena.url, "--porta", str(self.catena.porta)],
                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
         self.assertEqual(r.returncode, 1)
         self.assertIn("\u00e8 gi\u00e0 in uso", r.stderr.decode())
-        for argomenti in (["--porta", "0"], ["--porta", "80a"], ["--certificato", "c.pem"], ["nulla"]):
-            r = subprocess.run([PROGRAMMA, "ufficio", "--archivio", self.catena.url] + argomenti,
+        for argomenti, codice in ((["--porta", "0"], 2), (["--porta", "80a"], 2), (["--certificato", "c.pem"], 2),
+                                  (["nulla"], 2), (["--archivio=postgresql://pc@/postgres?host=/nessuna&port=1"], 1)):
+            r = subprocess.run([PROGRAMMA, "ufficio", "--archivio", self.catena.url, "--porta", str(porta_libera())] + argomenti,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
-            self.assertEqual(r.returncode, 2, argomenti)
+            self.assertEqual(r.returncode, codice, (argomenti, r.stderr))
+            self.assertTrue(r.stderr.decode().startswith("produzione-camere: "), r.stderr)
         # A second service, stopped while a download is in flight: the answer is whole.
         porta = porta_libera()
         p = subprocess.Popen([PROGRAMMA, "ufficio", "--archivio", self.catena.url, "--porta", str(porta)],
@@ -230,4 +280,5 @@ class Ufficio(unittest.TestCase):
 if __name__ == "__main__":
     if not PROGRAMMA:
         PROGRAMMA = sys.argv.pop(1)
+    PROGRAMMA = os.path.abspath(PROGRAMMA)
     unittest.main()
