@@ -235,9 +235,11 @@ class Ufficio(unittest.TestCase):
                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
         self.assertEqual(r.returncode, 1)
         self.assertIn("\u00e8 gi\u00e0 in uso", r.stderr.decode())
-        for argomenti, codice in ((["--porta", "0"], 2), (["--porta", "80a"], 2), (["--certificato", "c.pem"], 2),
-                                  (["nulla"], 2), (["--archivio=postgresql://pc@/postgres?host=/nessuna&port=1"], 1)):
-            r = subprocess.run([PROGRAMMA, "ufficio", "--archivio", self.catena.url, "--porta", str(porta_libera())] + argomenti,
+        buono = ["--archivio", self.catena.url]
+        for argomenti, codice in ((buono + ["--porta", "0"], 2), (buono + ["--porta", "80a"], 2),
+                                  (buono + ["--certificato", "c.pem"], 2), (buono + ["nulla"], 2), ([], 2),
+                                  (["--archivio", "postgresql://pc@/postgres?host=/nessuna&port=1"], 1)):
+            r = subprocess.run([PROGRAMMA, "ufficio", "--porta", str(porta_libera())] + argomenti,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
             self.assertEqual(r.returncode, codice, (argomenti, r.stderr))
             self.assertTrue(r.stderr.decode().startswith("produzione-camere: "), r.stderr)
