@@ -23,13 +23,14 @@ pc_livello(demo        LIBRERIE pc_demo                          USA dati)
 pc_livello(motore      LIBRERIE pc_engine                        USA dati)
 pc_livello(routine     LIBRERIE pc_routine                       USA dati motore)
 pc_livello(analisi     LIBRERIE pc_analisi                       USA dati motore)
+pc_livello(catena      LIBRERIE pc_catena                        USA dati motore analisi)
 pc_livello(conversioni LIBRERIE pc_preview_core pc_printing_core pc_analisi_pdf
                        USA dati motore analisi routine)
-pc_livello(ufficio     LIBRERIE pc_ufficio                       USA dati motore analisi routine conversioni)
+pc_livello(ufficio     LIBRERIE pc_ufficio                       USA dati motore analisi catena routine conversioni)
 pc_livello(desktop     LIBRERIE pc_platform                      USA dati WIDGETS)
 pc_livello(finestre    LIBRERIE pc_dialogs pc_preview_gui pc_menu_stampa pc_finestra pc_analisi_finestra
                        USA dati motore analisi routine conversioni desktop WIDGETS)
-pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi routine conversioni ufficio)
+pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi catena routine conversioni ufficio)
 # The executable (src/app) puts everything together and is not checked.
 
 # All library targets defined under a folder, recursively.

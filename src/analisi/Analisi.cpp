@@ -1,6 +1,5 @@
 #include "Analisi.h"
 
-#include "Archivio.h"
 #include "Database.h"
 #include "ErroreDati.h"
 #include "FigureGiornaliere.h"
@@ -50,13 +49,18 @@ Valuta meno(Valuta a, Valuta b) { return Valuta::daGrezzo(a.grezzo() - b.grezzo(
 // stream a year behind, so at most a year and a block of days is held.
 class Flusso {
 public:
-    Flusso(TipoReport tipo, Raggruppamento r, Giorno dalla, Giorno alla)
-        : m_figure(std::make_unique<FigureGiornaliere>(tipo, r, dalla, alla, MetodoCalcolo::Rapido)),
-          m_n(m_figure->chiavi().size()), m_inizio(dalla)
+    Flusso(TipoReport tipo, Raggruppamento r, Giorno dalla, Giorno alla, const std::shared_ptr<dati::Fonte> &fonte)
+        : m_figure(std::make_unique<FigureGiornaliere>(tipo, r, dalla, alla, MetodoCalcolo::Rapido, fonte)),
+          m_chiavi(m_figure->chiavi()), m_n(m_chiavi.size()), m_inizio(dalla)
+    {
+    }
+    // The figures stored by the central archive's import, the whole period at once.
+    Flusso(std::vector<std::string> chiavi, std::vector<Valuta> cifre, Giorno dalla, long giorni)
+        : m_chiavi(std::move(chiavi)), m_n(m_chiavi.size()), m_buffer(std::move(cifre)), m_inizio(dalla), m_giorni(giorni)
     {
     }
 
-    const std::vector<std::string> &chiavi() const { return m_figure->chiavi(); }
+    const std::vector<std::string> &chiavi() const { return m_chiavi; }
 
     // The figures of day g (nothing outside the period), valid until the next
     // call that reads further; a day before the last one asked for must not
@@ -65,6 +69,7 @@ public:
     {
         if (m_n == 0) return nullptr;
         while (g.seriale >= m_inizio.seriale + m_giorni) {
+            if (!m_figure) return nullptr;
             Giorno primo;
             long giorni = 0;
             const Valuta *blocco = nullptr;
@@ -91,7 +96,8 @@ public:
     }
 
 private:
-    std::unique_ptr<FigureGiornaliere> m_figure;
+    std::unique_ptr<FigureGiornaliere> m_figure;   // none: stored figures
+    std::vector<std::string> m_chiavi;
     std::size_t m_n;
     std::vector<Valuta> m_buffer;   // m_testa dropped days, then m_giorni days from m_inizio
     std::size_t m_testa = 0;
@@ -101,16 +107,16 @@ private:
 
 // Rooms of the statement's room list per column, and of the whole list.
 std::vector<std::int64_t> leggiDisponibili(Raggruppamento r, const std::vector<std::string> &colonne,
-                                           std::int64_t &albergo)
+                                           std::int64_t &albergo, const std::shared_ptr<dati::Fonte> &fonte)
 {
     std::unordered_map<std::string, std::size_t> indice;
     for (std::size_t k = 0; k < colonne.size(); ++k) indice.emplace(colonne[k], k);   // first key wins
     std::vector<std::int64_t> disponibili(colonne.size(), 0);
-    auto rs = dati::Database::open("NumeriCamere.mdb")->openRecordset(
+    auto rs = dati::Database::open("NumeriCamere.mdb", fonte)->openRecordset(
         "Select * From NumeriCamere Where NumeroHotel = 1 and TipoCamera In (Select Sigla From TipiCamere In "
         "'TipiCamere.mdb' Where NumeroHotel = 1 and Tipologia = 'C') Order by NumeroCamera;");
     std::unique_ptr<dati::Recordset> macro;
-    if (r == Raggruppamento::MacroCategorie) macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro");
+    if (r == Raggruppamento::MacroCategorie) macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro", fonte);
     albergo = 0;
     std::size_t camera = 0;
     const char *criterio = "NumeroHotel = 1";
@@ -130,6 +136,17 @@ std::vector<std::int64_t> leggiDisponibili(Raggruppamento r, const std::vector<s
         if (auto it = indice.find(*chiave); it != indice.end()) ++disponibili[it->second];
     }
     return disponibili;
+}
+
+dati::Gruppo gruppoDi(Raggruppamento r)
+{
+    switch (r) {
+    case Raggruppamento::NumeriCamere: return dati::Gruppo::Camere;
+    case Raggruppamento::TipiCamere: return dati::Gruppo::Tipi;
+    case Raggruppamento::Strutture: return dati::Gruppo::Strutture;
+    case Raggruppamento::MacroCategorie: break;
+    }
+    return dati::Gruppo::Macro;
 }
 
 } // namespace
@@ -199,8 +216,6 @@ Giorno annoPrima(Giorno g)
 
 void calcola(const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &avanzamento)
 {
-    // From the central archive, both kinds and both years come from one snapshot.
-    dati::archivio::Lettura lettura;
     Intestazione i;
     i.richiesta = r;
     i.giorni = r.alla >= r.dalla ? r.alla.seriale - r.dalla.seriale + 1 : 0;
@@ -208,10 +223,25 @@ void calcola(const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &avan
     // One stream per kind from the first day of the comparison (if any) to the
     // last day: the sources are read once for both years.
     const Giorno primo = r.confronto && i.giorni > 0 ? annoPrima(r.dalla) : r.dalla;
-    Flusso vendite(TipoReport::Vendite, r.raggruppamento, primo, r.alla);
-    Flusso produzione(TipoReport::Produzione, r.raggruppamento, primo, r.alla);
-    i.colonne = vendite.chiavi();
-    i.disponibili = leggiDisponibili(r.raggruppamento, i.colonne, i.camereAlbergo);
+    const std::shared_ptr<dati::Fonte> fonte = r.dati ? r.dati : dati::fontePredefinita();
+    std::optional<Flusso> vendite, produzione;
+    if (fonte->haFigure()) {
+        // Both kinds and both years from one reading of the stored figures.
+        const long giorni = r.alla >= primo ? r.alla.seriale - primo.seriale + 1 : 0;
+        dati::FigureSalvate f = fonte->figure(gruppoDi(r.raggruppamento), primo.seriale, primo.seriale + giorni - 1);
+        i.disponibili = std::move(f.disponibili);
+        i.camereAlbergo = f.camere;
+        vendite.emplace(f.chiavi, std::move(f.vendute), primo, giorni);
+        produzione.emplace(std::move(f.chiavi), std::move(f.ricavo), primo, giorni);
+        i.colonne = vendite->chiavi();
+    } else {
+        if (r.raggruppamento == Raggruppamento::Strutture)
+            throw ErroreDati("L'analisi per struttura richiede l'archivio centrale della catena (--archivio URL o PC_ARCHIVIO).");
+        vendite.emplace(TipoReport::Vendite, r.raggruppamento, primo, r.alla, fonte);
+        produzione.emplace(TipoReport::Produzione, r.raggruppamento, primo, r.alla, fonte);
+        i.colonne = vendite->chiavi();
+        i.disponibili = leggiDisponibili(r.raggruppamento, i.colonne, i.camereAlbergo, fonte);
+    }
     d.inizio(i);
 
     const std::size_t n = i.colonne.size();
@@ -221,11 +251,11 @@ void calcola(const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &avan
         const Giorno g{r.dalla.seriale + k};
         const Giorno gAP = annoPrima(g);
         const bool confronto = r.confronto;
-        vendite.scarta(confronto ? gAP : g);
-        produzione.scarta(confronto ? gAP : g);
+        vendite->scarta(confronto ? gAP : g);
+        produzione->scarta(confronto ? gAP : g);
         // The day itself first: reading on may move the kept days.
-        const Valuta *v = vendite.cifre(g), *p = produzione.cifre(g);
-        const Valuta *vAP = confronto ? vendite.cifre(gAP) : nullptr, *pAP = confronto ? produzione.cifre(gAP) : nullptr;
+        const Valuta *v = vendite->cifre(g), *p = produzione->cifre(g);
+        const Valuta *vAP = confronto ? vendite->cifre(gAP) : nullptr, *pAP = confronto ? produzione->cifre(gAP) : nullptr;
         Cifre albergo;
         albergo.disponibili = i.camereAlbergo;
         for (std::size_t c = 0; c < n; ++c) {
@@ -274,6 +304,7 @@ std::optional<Raggruppamento> raggruppamentoDaNome(const std::string &nome)
     if (nome == "camere") return Raggruppamento::NumeriCamere;
     if (nome == "tipi") return Raggruppamento::TipiCamere;
     if (nome == "macro") return Raggruppamento::MacroCategorie;
+    if (nome == "strutture") return Raggruppamento::Strutture;
     return std::nullopt;
 }
 
@@ -282,6 +313,7 @@ const char *nomeRaggruppamento(Raggruppamento r)
     switch (r) {
     case Raggruppamento::NumeriCamere: return "camere";
     case Raggruppamento::TipiCamere: return "tipi";
+    case Raggruppamento::Strutture: return "strutture";
     case Raggruppamento::MacroCategorie: break;
     }
     return "macro";
@@ -292,6 +324,7 @@ const char *titoloRaggruppamento(Raggruppamento r)
     switch (r) {
     case Raggruppamento::NumeriCamere: return "Numeri camere";
     case Raggruppamento::TipiCamere: return "Tipi camere";
+    case Raggruppamento::Strutture: return "Strutture";
     case Raggruppamento::MacroCategorie: break;
     }
     return "Macro categorie";

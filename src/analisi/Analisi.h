@@ -12,9 +12,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace pc::dati { class Fonte; }
 
 namespace pc::analisi {
 
@@ -22,6 +25,10 @@ struct RichiestaAnalisi {
     Giorno dalla, alla;
     Raggruppamento raggruppamento = Raggruppamento::TipiCamere;
     bool confronto = false;
+    // Where the hotel is read (null: dati::fontePredefinita()). From the
+    // central archive the figures are those its import stored; grouping by
+    // Strutture (one column per property) needs it.
+    std::shared_ptr<dati::Fonte> dati;
 };
 
 // Sold, revenue and available rooms of one column (or the whole hotel) for a

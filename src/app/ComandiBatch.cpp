@@ -1,6 +1,6 @@
 #include "ComandiBatch.h"
 
-#include "Archivio.h"
+#include "Centrale.h"
 #include "ErroreDati.h"
 #include "ScritturaFile.h"
 
@@ -221,14 +221,21 @@ bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, 
     return true;
 }
 
+bool leggiFonte(const Opzioni &opzioni, std::shared_ptr<dati::Fonte> &fonte, bool strutturaFacoltativa)
+{
+    std::optional<std::pair<std::string, std::string>> a;
+    fonte.reset();
+    if (!leggiArchivio(opzioni, a, strutturaFacoltativa)) return false;
+    if (a) fonte = dati::centrale::apri(a->first, a->second);
+    return true;
+}
+
 bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa)
 {
     std::optional<std::pair<std::string, std::string>> a;
     if (!leggiArchivio(opzioni, a, strutturaFacoltativa)) return false;
-    if (!a) return true;
-    dati::archivio::imposta(dati::archivio::Contesto{a->first, a->second});
-    // The history files are found by name in the archive: any folder will do.
-    if (!std::getenv("DIRKV")) setenv("DIRKV", ".", 1);
+    // Readings that end with their files: an import never waits for a window left open.
+    if (a) dati::impostaFontePredefinita(dati::centrale::apri(a->first, a->second, true));
     return true;
 }
 

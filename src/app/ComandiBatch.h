@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -7,6 +8,9 @@
 
 namespace pc::analisi {
 struct RichiestaAnalisi;
+}
+namespace pc::dati {
+class Fonte;
 }
 
 namespace pc::batch {
@@ -77,8 +81,12 @@ bool senzaPosizionali(const Opzioni &opzioni);
 // where it is not needed: the chain statement reads them all).
 bool leggiArchivio(const Opzioni &opzioni, std::optional<std::pair<std::string, std::string>> &archivio,
                    bool strutturaFacoltativa = false);
-// leggiArchivio, then makes that archive the process's source of data.
-// DIRKV, which names no folder then, may be left unset.
+// leggiArchivio, then the Fonte of that property of the archive (of the chain
+// alone when the property is left out); null when no archive is named (the
+// working directory). A request given it reads there; DIRKV may be unset.
+bool leggiFonte(const Opzioni &opzioni, std::shared_ptr<dati::Fonte> &fonte, bool strutturaFacoltativa = false);
+// leggiFonte, then makes that Fonte what the program reads by default (the
+// window, the print menu and printing, which are given no request).
 bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa = false);
 
 } // namespace pc::batch

@@ -43,7 +43,8 @@ bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::R
     Opzioni o;
     if (!leggiOpzioni(argomenti, conOpzioniArchivio(kConValore), kSenzaValore, o)) return false;
     if (!senzaPosizionali(o)) return false;
-    if (!attivaArchivio(o)) return false;
+    const bool catena = o.valore("--raggruppamento") && *o.valore("--raggruppamento") == "strutture";
+    if (!leggiFonte(o, r.dati, catena)) return false;
     const std::string *dal = o.valore("--dal"), *al = o.valore("--al");
     if ((!dal || !al) && (periodoObbligatorio || dal || al)) {
         scriviErrore("indicare il periodo con --dal GG/MM/AAAA e --al GG/MM/AAAA.");
@@ -64,8 +65,8 @@ bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::R
     }
     const std::string gruppo = o.valore("--raggruppamento") ? *o.valore("--raggruppamento") : "camere";
     const auto g = analisi::raggruppamentoDaNome(gruppo);
-    if (!g) {
-        scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi o macro.");
+    if (!g || (*g == Raggruppamento::Strutture && !r.dati)) {
+        scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi, macro o (con --archivio) strutture.");
         return false;
     }
     r.raggruppamento = *g;

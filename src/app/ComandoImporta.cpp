@@ -1,6 +1,6 @@
 #include "ComandiBatch.h"
 
-#include "Archivio.h"
+#include "Catena.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
 
@@ -28,11 +28,11 @@ int comandoImporta(const std::vector<std::string> &argomenti)
     while (storico.size() > 1 && (storico.back() == '/' || storico.back() == '\\')) storico.pop_back();
     try {
         const auto inizio = std::chrono::steady_clock::now();
-        const auto esito = dati::archivio::importa({archivio->first, archivio->second}, ".", storico);
+        const auto esito = catena::importa(archivio->first, archivio->second, ".", storico);
         const double secondi = std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
         std::cout << "Struttura \"" << archivio->second << "\" importata nell'archivio centrale ("
-                  << dati::archivio::descrizioneServer(archivio->first) << "): " << esito.tabelle << " tabelle, " << esito.righe
-                  << " righe in " << static_cast<long>(secondi * 1000) << " ms.\n";
+                  << dati::centrale::descrizioneServer(archivio->first) << "): " << esito.tabelle << " tabelle, " << esito.righe
+                  << " righe, " << esito.giorni << " giorni di cifre in " << static_cast<long>(secondi * 1000) << " ms.\n";
     } catch (const ErroreDati &e) {
         scriviErrore(e.what());
         return 1;

@@ -1,6 +1,6 @@
 #include "ComandiBatch.h"
 
-#include "Archivio.h"
+#include "Sorgente.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "StampaProduzione.h"
@@ -17,9 +17,11 @@ int comandoStampa(const std::vector<std::string> &argomenti)
     Opzioni o;
     if (!leggiOpzioni(argomenti, conOpzioniArchivio({"--dal", "--al", "--tipo", "--raggruppamento"}), {"--mostra"}, o)) return 2;
     const bool catena = o.valore("--raggruppamento") && *o.valore("--raggruppamento") == "strutture";
-    if (!attivaArchivio(o, catena)) return 2;
+    std::shared_ptr<dati::Fonte> fonte;
+    if (!leggiFonte(o, fonte, catena)) return 2;
     if (!senzaPosizionali(o)) return 2;
     RichiestaReport r;
+    r.dati = fonte;
     const std::string *dal = o.valore("--dal"), *al = o.valore("--al");
     if (!dal || !al) {
         scriviErrore("indicare il periodo con --dal GG/MM/AAAA e --al GG/MM/AAAA.");
@@ -38,7 +40,7 @@ int comandoStampa(const std::vector<std::string> &argomenti)
     if (gruppo == "camere") r.raggruppamento = Raggruppamento::NumeriCamere;
     else if (gruppo == "tipi") r.raggruppamento = Raggruppamento::TipiCamere;
     else if (gruppo == "macro") r.raggruppamento = Raggruppamento::MacroCategorie;
-    else if (gruppo == "strutture" && dati::archivio::attivo()) r.raggruppamento = Raggruppamento::Strutture;
+    else if (gruppo == "strutture" && fonte) r.raggruppamento = Raggruppamento::Strutture;
     else if (gruppo == "strutture") {
         scriviErrore("il raggruppamento strutture (report della catena) richiede l'archivio centrale: --archivio URL (o PC_ARCHIVIO).");
         return 2;
@@ -47,7 +49,6 @@ int comandoStampa(const std::vector<std::string> &argomenti)
         return 2;
     }
     try {
-        dati::archivio::Lettura lettura;
         StampaProduzione(r);
     } catch (const ErroreDati &e) {
         scriviErrore(e.what());

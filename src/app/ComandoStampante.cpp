@@ -1,6 +1,5 @@
 #include "ComandiBatch.h"
 
-#include "Archivio.h"
 #include "DestinazioniStampa.h"
 #include "ErroreDati.h"
 #include "StampaReport.h"
@@ -29,7 +28,6 @@ int comandoStampante(const std::vector<std::string> &argomenti)
     scelta.orizzontale = o.interruttore("--orizzontale");
     scelta.fronteRetro = o.interruttore("--fronte-retro");
     try {
-        dati::archivio::Lettura lettura;
         const EsitoStampa esito = stampaReport(scelta, leggiCodiceAssistenza().value_or(std::string()));
         std::cout << "Stampa della destinazione \"" << scelta.destinazione << "\" inviata a \"" << esito.dispositivo << "\" ("
                   << (esito.suStampanteDiSistema ? "stampante di sistema" : "dispositivo diretto") << ", " << esito.pagine

@@ -2,7 +2,7 @@
 
 #include "Accesso.h"
 #include "ErroreDati.h"
-#include "UtentiArchivio.h"
+#include "UtentiCentrale.h"
 
 #include <termios.h>
 #include <unistd.h>
@@ -79,20 +79,20 @@ int comandoUtenti(const std::vector<std::string> &argomenti)
                 scriviErrore("password troppo corta: almeno 8 caratteri. L'utente non \xC3\xA8 stato aggiunto.");
                 return 1;
             }
-            dati::archivio::Utenti utenti(url);
+            dati::centrale::Utenti utenti(url);
             const bool nuovo = utenti.aggiungi({nome, ufficio::improntaPassword(password), strutture});
             std::cout << (nuovo ? "Utente \"" + nome + "\" aggiunto" : "Utente \"" + nome + "\" aggiornato (nuova password)")
                       << (strutture.empty() ? std::string(": vede tutte le strutture.") : ": vede " + std::to_string(strutture.size()) + " strutture.")
                       << std::endl;
         } else if (azione == "rimuovi") {
-            dati::archivio::Utenti utenti(url);
+            dati::centrale::Utenti utenti(url);
             if (!utenti.rimuovi(nome)) {
                 scriviErrore("l'utente \"" + nome + "\" non esiste nell'archivio centrale.");
                 return 1;
             }
             std::cout << "Utente \"" + nome + "\" rimosso." << std::endl;
         } else {
-            dati::archivio::Utenti utenti(url);
+            dati::centrale::Utenti utenti(url);
             for (const auto &u : utenti.elenco()) {
                 std::cout << u.nome << "\t";
                 if (u.strutture.empty()) std::cout << "(tutte le strutture)";

@@ -1,6 +1,6 @@
 #include "TavoDesktop.h"
 
-#include "Archivio.h"
+#include "Sorgente.h"
 #include "Caratteri.h"
 #include "ImmagineEsci.h"
 #include "ErroreDati.h"
@@ -388,8 +388,8 @@ QString TavoDesktop::faiReport(const RichiestaReport &r)
 
     QString errore;
     try {
-        // One consistent reading of the central archive, when one is active.
-        dati::archivio::Lettura lettura;
+        // One consistent reading of the central archive, when the program reads one.
+        const auto lettura = dati::fontePredefinita()->tieni();
         report_(r, avanzamento);
     } catch (...) {
         errore = QString::fromStdString(descriviEccezione(std::current_exception()));

@@ -1,6 +1,5 @@
 #include "Database.h"
 
-#include "Archivio.h"
 #include "CacheTabelle.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
@@ -128,6 +127,7 @@ std::size_t interrogazioniTradotte() { return g_tradotte; }
 
 struct Database::Impl {
     std::string percorso;
+    std::shared_ptr<Fonte> fonte;
     std::unique_ptr<Sorgente> sorgente;
     cache::ChiaveFile chiave;
     bool chiuso = false;
@@ -160,7 +160,7 @@ std::vector<Valore> Database::Impl::sottoselezione(const dialetto::Query &q)
 {
     if (!q.haFile) return valoriDi(*esegui(q, false), q.campo);
     // A file named by In is found from the working directory.
-    auto altro = Database::open(q.file);
+    auto altro = Database::open(q.file, fonte);
     return valoriDi(*altro->d->esegui(q, false), q.campo);
 }
 
@@ -169,6 +169,7 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
     Sorgente &s = aperta();
     std::unique_ptr<Recordset> rs(new Recordset());
     rs->m_archivio = percorso;
+    rs->m_fonte = fonte;
     auto sotto = [this](const dialetto::Query &x) { return sottoselezione(x); };
 
     // The Where evaluated by the backend when it can: only the selected
@@ -242,16 +243,64 @@ Database::Database(std::unique_ptr<Sorgente> sorgente) : d(std::make_unique<Impl
 
 Database::~Database() = default;
 
-std::unique_ptr<Database> Database::open(const std::string &percorso)
+std::unique_ptr<Database> Database::open(const std::string &percorso) { return open(percorso, fontePredefinita()); }
+
+std::unique_ptr<Database> Database::open(const std::string &percorso, std::shared_ptr<Fonte> fonte)
 {
-    if (archivio::attivo()) {
-        std::unique_ptr<Database> db(new Database(archivio::apri(percorso)));
-        // Tables are shared through the cache only within one reading of the archive.
-        db->d->chiave = {archivio::identita(percorso), 0, 0};
-        return db;
-    }
-    const std::string risolto = risolviPercorso(percorso);
-    return std::unique_ptr<Database>(new Database(apriSorgente(risolto)));
+    if (!fonte) fonte = fontePredefinita();
+    std::unique_ptr<Database> db(new Database(fonte->apri(percorso)));
+    db->d->fonte = fonte;
+    // Tables of a copy in the central archive are shared through the cache
+    // only within one reading of it.
+    if (std::string id = fonte->identita(percorso); !id.empty()) db->d->chiave = {std::move(id), 0, 0};
+    return db;
+}
+
+namespace {
+
+class FonteCartella final : public Fonte {
+public:
+    std::unique_ptr<Sorgente> apri(const std::string &percorso) override { return apriSorgente(risolviPercorso(percorso)); }
+    std::string descrizione() const override { return "la cartella di lavoro"; }
+};
+
+struct Predefinita {
+    std::mutex mutex;
+    std::shared_ptr<Fonte> fonte;
+};
+
+Predefinita &predefinita()
+{
+    static Predefinita p;
+    return p;
+}
+
+} // namespace
+
+std::shared_ptr<Fonte> cartella()
+{
+    static const std::shared_ptr<Fonte> f = std::make_shared<FonteCartella>();
+    return f;
+}
+
+std::shared_ptr<Fonte> fontePredefinita()
+{
+    auto &p = predefinita();
+    std::lock_guard lock(p.mutex);
+    return p.fonte ? p.fonte : cartella();
+}
+
+void impostaFontePredefinita(std::shared_ptr<Fonte> fonte)
+{
+    auto &p = predefinita();
+    std::lock_guard lock(p.mutex);
+    p.fonte = std::move(fonte);
+}
+
+FigureSalvate Fonte::figure(Gruppo, long, long)
+{
+    throw ErroreDati("Le cifre giornaliere gi\xC3\xA0 calcolate si trovano solo nell'archivio centrale della catena "
+                     "(--archivio URL o PC_ARCHIVIO), non in " + descrizione() + ".");
 }
 
 std::optional<std::string> Database::trova(const std::string &percorso) { return cercaPercorso(percorso); }
@@ -344,8 +393,8 @@ std::shared_ptr<const Filtro> Recordset::filtroPer(std::string_view criterio)
     }
     auto albero = criterioAnalizzato(criterio);
     const std::string archivio = m_archivio;
-    auto sotto = [archivio](const dialetto::Query &q) {
-        auto db = Database::open(q.haFile ? q.file : archivio);
+    auto sotto = [archivio, fonte = m_fonte](const dialetto::Query &q) {
+        auto db = Database::open(q.haFile ? q.file : archivio, fonte);
         auto rs = db->d->esegui(q, false);
         return valoriDi(*rs, q.campo);
     };

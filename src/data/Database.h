@@ -23,9 +23,11 @@ public:
     // When the exact name is absent, a file of the same folder whose name
     // differs only in case is taken (folders copied from Windows), and a
     // Windows path with backslashes is tried with slashes.
-    // While the chain's central archive is active (archivio::imposta), the
-    // file's tables come from the active property's copy there instead.
+    // Read through fontePredefinita(); the second form through the Fonte
+    // given (a folder, a property of the central archive), which the files
+    // named by In '...' then come from too.
     static std::unique_ptr<Database> open(const std::string &percorso);
+    static std::unique_ptr<Database> open(const std::string &percorso, std::shared_ptr<Fonte> fonte);
     // The file open() would read in the folder, when there is one.
     static std::optional<std::string> trova(const std::string &percorso);
     ~Database();
@@ -92,6 +94,7 @@ private:
 
     std::string m_descrizione;   // "table Scheda_Cliente of Scheda_Cliente.mdb", for messages
     std::string m_tabellaNome, m_archivio;           // for messages and same-file sub-selects
+    std::shared_ptr<Fonte> m_fonte;                   // where sub-selects read
     std::shared_ptr<const Tabella> m_tabella;         // may be shared with the table cache
     std::vector<std::uint32_t> m_posizioni;           // selected rows of m_tabella in order
     bool m_tutte = false;                             // every row of m_tabella, in its order

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "Valore.h"
+#include "Valuta.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstddef>
 #include <functional>
 #include <iterator>
@@ -204,6 +206,56 @@ public:
     using Sottoselezione = std::function<std::vector<Valore>(const dialetto::Query &)>;
     virtual std::optional<Tabella> interroga(const dialetto::Query &, const Sottoselezione &) { return std::nullopt; }
 };
+
+// The day figures a source keeps beside its tables (the central archive
+// stores them at import; a folder keeps none), in the statement's units:
+// rooms sold, room revenue and, apart, the rooms of bookings (part of the
+// rooms sold), day-major, one figure per column.
+enum class Gruppo : char { Camere = 'C', Tipi = 'T', Macro = 'M', Strutture = 'S' };
+struct FigureSalvate {
+    std::vector<std::string> chiavi;          // columns, as the statement's (Strutture: the properties)
+    std::vector<std::int64_t> disponibili;    // rooms of each column
+    std::int64_t camere = 0;                  // rooms of the property's room list (Strutture: of the chain)
+    long primo = 0, giorni = 0;               // serial days (calendario::seriale)
+    std::vector<Valuta> vendute, ricavo, prenotate;   // giorni x chiavi.size()
+};
+
+// Where a hotel's database files come from: the files of a folder, or the
+// copy of a property in the chain's central archive. A statement, an
+// analysis or a print reads through the one it is given; one Fonte serves one
+// request at a time (a reading of the central archive is one snapshot from
+// its first table to the Fonte's end or rinnova()), and separate Fonti can
+// be read from separate threads at once.
+class Fonte {
+public:
+    virtual ~Fonte() = default;
+    // A database file as the statement names it ("NumeriCamere.mdb",
+    // DIRKV + "/SchedaStoricoClienti.mdb"). Throws ErroreDati naming it.
+    virtual std::unique_ptr<Sorgente> apri(const std::string &percorso) = 0;
+    // Key of that file's tables in the process's table cache; empty: the
+    // file on disk identifies them.
+    virtual std::string identita(const std::string &percorso) { (void)percorso; return {}; }
+    // Files are found by name alone (the history files need no DIRKV).
+    virtual bool perNome() const { return false; }
+    // Figures kept by the source for [dal, al] (serial days); throws
+    // ErroreDati when it keeps none.
+    virtual bool haFigure() const { return false; }
+    virtual FigureSalvate figure(Gruppo gruppo, long dal, long al);
+    // Ends the current reading: the next one sees what was imported meanwhile.
+    virtual void rinnova() {}
+    // Keeps one reading for as long as the object returned lives (a source
+    // whose readings end with their last open file keeps them open).
+    virtual std::shared_ptr<void> tieni() { return nullptr; }
+    // "la cartella \"...\"", "la struttura \"X\" dell'archivio centrale (...)", for messages.
+    virtual std::string descrizione() const = 0;
+};
+
+// The files of the working directory (the history files under DIRKV).
+std::shared_ptr<Fonte> cartella();
+// What Database::open without a Fonte reads: the working directory, unless
+// the program was started on the central archive (set once at start).
+std::shared_ptr<Fonte> fontePredefinita();
+void impostaFontePredefinita(std::shared_ptr<Fonte> fonte);
 
 // Opens a database file, recognising its engine by content (not by name).
 // Throws ErroreDati naming the file when it is missing, unreadable or of an

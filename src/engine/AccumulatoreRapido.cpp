@@ -59,8 +59,8 @@ public:
         // The day-by-day accumulation opens both lookup tables on every day:
         // open them here too, so that a missing one fails alike.
         if (giorni > 0) {
-            numeri = apriTabella("NumeriCamere.mdb", "NumeriCamere");
-            macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro");
+            numeri = apriTabella("NumeriCamere.mdb", "NumeriCamere", m.Dati);
+            macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro", m.Dati);
         }
     }
 

@@ -38,10 +38,10 @@ TabellaRaggruppamento tabellaDi(Raggruppamento r)
 
 // The row keys, in the order of the grouping table's query. A record without
 // a key has no column to show and is left out.
-std::vector<std::string> leggiChiavi(Raggruppamento r)
+std::vector<std::string> leggiChiavi(Raggruppamento r, const std::shared_ptr<dati::Fonte> &fonte)
 {
     const TabellaRaggruppamento t = tabellaDi(r);
-    auto db = dati::Database::open(t.file);
+    auto db = dati::Database::open(t.file, fonte);
     auto rs = db->openRecordset(t.sql);
     std::vector<std::string> chiavi;
     const char *criterio = "NumeroHotel = 1";
@@ -64,24 +64,26 @@ std::string cartellaStorico()
 // Opens the three data sources of the kind for the period [D, A] (yyyymmdd).
 void apriSorgenti(MotoreReport &m, TipoReport tipo, const std::string &D, const std::string &A)
 {
-    const std::string storico = cartellaStorico();
+    const auto &f = m.Dati;
+    // A source that finds the files by name needs no DIRKV.
+    const std::string storico = f->perNome() ? std::string() : cartellaStorico();
     const std::string a = quotaCriterio(A), d = quotaCriterio(D);
     if (tipo == TipoReport::Vendite) {
-        m.RsCorrente = dati::Database::open("Scheda_Cliente.mdb")->openRecordset(
+        m.RsCorrente = dati::Database::open("Scheda_Cliente.mdb", f)->openRecordset(
             "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d +
             " Order by DataArrivo,NumeroCamera;");
-        m.RsStorico = dati::Database::open(storico + "SchedaStoricoClienti.mdb")->openRecordset(
+        m.RsStorico = dati::Database::open(storico + "SchedaStoricoClienti.mdb", f)->openRecordset(
             "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenzaReale > " + d +
             " Order by DataArrivo,NumeroCamera;");
-        m.RsTerzaFonte = dati::Database::open("Camere_Prenotazione.mdb")->openRecordset(
+        m.RsTerzaFonte = dati::Database::open("Camere_Prenotazione.mdb", f)->openRecordset(
             "Select * From Camere_Prenotazione Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d);
         return;
     }
     const std::string v = " and VoceAddebito In (Select Codice From VociFattura In 'VociFattura.mdb' Where NumeroHotel = 1 and Reparto = 'ARR');";
     const std::string conti = "Select * From Conto_Cliente Where NumeroHotel = 1 and DataAddebito <= " + a + " and DataAddebito >= " + d + v;
-    m.RsCorrente = dati::Database::open("Conto_Cliente.mdb")->openRecordset(conti);
-    m.RsStorico = dati::Database::open(storico + "ContoStoricoClienti.mdb")->openRecordset(conti);
-    m.RsTerzaFonte = dati::Database::open("Arrangiamento.mdb")->openRecordset(
+    m.RsCorrente = dati::Database::open("Conto_Cliente.mdb", f)->openRecordset(conti);
+    m.RsStorico = dati::Database::open(storico + "ContoStoricoClienti.mdb", f)->openRecordset(conti);
+    m.RsTerzaFonte = dati::Database::open("Arrangiamento.mdb", f)->openRecordset(
         "Select * From Arrangiamento Where NumeroHotel = 1 and Left(NumeroCamera,1)='*' and DataInizio <= " + a +
         " and DataFine > " + d + v);
 }
@@ -145,15 +147,16 @@ struct FigureGiornaliere::Stato {
 };
 
 FigureGiornaliere::FigureGiornaliere(TipoReport tipo, Raggruppamento raggruppamento, Giorno dalla, Giorno alla,
-                                     MetodoCalcolo metodo)
+                                     MetodoCalcolo metodo, std::shared_ptr<dati::Fonte> fonte)
     : d(std::make_unique<Stato>())
 {
+    d->m.Dati = fonte ? std::move(fonte) : dati::fontePredefinita();
     d->tipo = tipo;
     d->raggruppamento = raggruppamento;
     d->dalla = dalla;
     d->giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
     d->metodo = metodo;
-    d->m.CodiciRiga = leggiChiavi(raggruppamento);
+    d->m.CodiciRiga = leggiChiavi(raggruppamento, d->m.Dati);
     d->m.ValoriRiga.assign(d->m.CodiciRiga.size(), {});
     d->somme_totali.assign(d->m.CodiciRiga.size(), SommaEsatta());
     d->totali.assign(d->m.CodiciRiga.size(), Valuta());

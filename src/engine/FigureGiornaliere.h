@@ -5,6 +5,8 @@
 #include "Valuta.h"
 
 #include <memory>
+
+namespace pc::dati { class Fonte; }
 #include <string>
 #include <vector>
 
@@ -18,14 +20,14 @@ enum class MetodoCalcolo { Rapido, GiornoPerGiorno };
 // The day figures of one statement, computed a block of consecutive days at a
 // time, in memory bounded by the block.
 //
-// Reads the hotel databases of the working directory and the history
-// databases under DIRKV; throws ErroreDati with an Italian message naming the
+// Reads the hotel through fonte (null: dati::fontePredefinita(); the working
+// directory and the history databases under DIRKV); throws ErroreDati with an Italian message naming the
 // cause when they cannot be read or a figure does not fit an amount.
 class FigureGiornaliere {
 public:
     // Reads the grouping's row keys and opens the kind's three sources for [dalla, alla] (same queries as the statement).
     FigureGiornaliere(TipoReport tipo, Raggruppamento raggruppamento, Giorno dalla, Giorno alla,
-                      MetodoCalcolo metodo = MetodoCalcolo::Rapido);
+                      MetodoCalcolo metodo = MetodoCalcolo::Rapido, std::shared_ptr<dati::Fonte> fonte = {});
     ~FigureGiornaliere();
     FigureGiornaliere(const FigureGiornaliere &) = delete;
     FigureGiornaliere &operator=(const FigureGiornaliere &) = delete;

@@ -5,9 +5,10 @@
 
 namespace pc {
 
-std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella)
+std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella,
+                                             const std::shared_ptr<dati::Fonte> &fonte)
 {
-    auto db = dati::Database::open(file);
+    auto db = dati::Database::open(file, fonte);
     return db->openRecordset(tabella);
 }
 
@@ -143,8 +144,8 @@ void MotoreReport::contaSchede(dati::Recordset &rs, const std::string &criterio,
 
 void MotoreReport::AccumulaCamere(const std::string &G, Raggruppamento r)
 {
-    auto numeri = apriTabella("NumeriCamere.mdb", "NumeriCamere");
-    auto macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro");
+    auto numeri = apriTabella("NumeriCamere.mdb", "NumeriCamere", Dati);
+    auto macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro", Dati);
     const std::string g = quotaCriterio(G);
 
     contaSchede(*RsCorrente, "DataArrivo <= " + g + " and DataPartenza > " + g, r, *numeri, *macro);
@@ -196,8 +197,8 @@ void MotoreReport::sommaAddebiti(dati::Recordset &rs, const std::string &criteri
 
 void MotoreReport::AccumulaImporti(const std::string &G, Raggruppamento r)
 {
-    auto numeri = apriTabella("NumeriCamere.mdb", "NumeriCamere");
-    auto macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro");
+    auto numeri = apriTabella("NumeriCamere.mdb", "NumeriCamere", Dati);
+    auto macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro", Dati);
     const std::string g = quotaCriterio(G);
 
     const std::string c1 = "DataAddebito = " + g;

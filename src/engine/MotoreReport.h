@@ -33,6 +33,8 @@ public:
     std::vector<std::array<SommaEsatta, 2>> ValoriRiga;
 
     std::unique_ptr<dati::Recordset> RsCorrente, RsStorico, RsTerzaFonte;
+    // Where the hotel's files are read (null: dati::fontePredefinita()).
+    std::shared_ptr<dati::Fonte> Dati;
 
     // Adds quantita to both figures of the first row whose key equals valore
     // exactly (case and blanks count); nothing when no key is equal.
@@ -61,10 +63,11 @@ std::optional<Valuta> cifraDelRecord(const dati::Recordset &rs, std::string_view
 // "QuantitàCamere > 0" compares it (a REAL by its exact value).
 bool quantitaPositiva(const Valore &valore, Valuta q);
 
-// Opens a lookup table of the working directory ("NumeriCamere.mdb" /
-// "NumeriCamere"); the data store keeps unchanged tables in memory, so the
-// daily reopening costs next to nothing.
-std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella);
+// Opens a lookup table ("NumeriCamere.mdb" / "NumeriCamere") of the hotel
+// read through fonte (null: dati::fontePredefinita()); the data store keeps
+// unchanged tables in memory, so the daily reopening costs next to nothing.
+std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella,
+                                             const std::shared_ptr<dati::Fonte> &fonte = {});
 
 // The macro category of a room type: the Sigla of the first record of
 // TipiCamere_Macro (macro) whose TipoCamera matches tipo; nothing when there

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace pc {
+
+namespace dati { class Fonte; }
 
 // TipoReport: 1 rooms sold, 2 room revenue.
 enum class TipoReport : short { Vendite = 1, Produzione = 2 };
@@ -18,6 +21,9 @@ struct RichiestaReport {
     std::string alla;
     TipoReport tipo = TipoReport::Vendite;
     Raggruppamento raggruppamento = Raggruppamento::NumeriCamere;
+    // Where the hotel is read: the working directory's files, a property of
+    // the central archive (dati::centrale::apri); null: dati::fontePredefinita().
+    std::shared_ptr<dati::Fonte> dati;
 };
 
 // Progress of a running report: days done and days in all. Called on the

@@ -1,6 +1,7 @@
 #include "StampaProduzione.h"
 
-#include "Archivio.h"
+#include "Database.h"
+#include "SommaEsatta.h"
 #include "DateReport.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
@@ -266,44 +267,27 @@ void scriviStatement(const RichiestaReport &richiesta, Giorno dalla, const std::
     scriviReport(nome, richiesta, chiavi, larghezze, righe, formato, totaliColonne);
 }
 
-// The chain statement's figures: one column per property of the active
-// central archive, in name order; a property's figure of a day is the sum of
-// that day's figures of its own statement by room type. The properties are
-// computed one after the other, all within one reading of the archive.
-void figureCatena(const RichiestaReport &richiesta, Giorno dalla, Giorno alla, MetodoCalcolo metodo,
-                  const AvanzamentoReport &avanzamento, std::vector<std::string> &colonne, std::vector<Valuta> &cifre,
-                  std::vector<Valuta> &totali)
+// The chain statement's figures: one column per property of the central
+// archive, in name order, as the import stored them (a property's figure of a
+// day is the sum of that day's figures of its own statement by room type).
+void figureCatena(const RichiestaReport &richiesta, Giorno dalla, Giorno alla, const AvanzamentoReport &avanzamento,
+                  std::vector<std::string> &colonne, std::vector<Valuta> &cifre, std::vector<Valuta> &totali)
 {
-    const auto contesto = dati::archivio::attivo();
-    if (!contesto)
+    const std::shared_ptr<dati::Fonte> fonte = richiesta.dati ? richiesta.dati : dati::fontePredefinita();
+    if (!fonte->haFigure())
         throw ErroreDati("Il report per struttura richiede l'archivio centrale della catena (--archivio URL o PC_ARCHIVIO).");
-    dati::archivio::Lettura lettura;
-    colonne = dati::archivio::strutture();
+    dati::FigureSalvate f = fonte->figure(dati::Gruppo::Strutture, dalla.seriale, alla.seriale);
+    colonne = std::move(f.chiavi);
+    cifre = std::move(richiesta.tipo == TipoReport::Vendite ? f.vendute : f.ricavo);
     const std::size_t n = colonne.size();
-    const long giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
-    cifre.assign(static_cast<std::size_t>(giorni) * n, Valuta());
     totali.assign(n, Valuta());
-    struct Ripristina {
-        std::string struttura;
-        ~Ripristina() { dati::archivio::impostaStruttura(struttura); }
-    } ripristina{contesto->struttura};
-    for (std::size_t p = 0; p < n; ++p) {
-        dati::archivio::impostaStruttura(colonne[p]);
-        FigureGiornaliere figure(richiesta.tipo, Raggruppamento::TipiCamere, dalla, alla, metodo);
-        const std::size_t tipi = figure.chiavi().size();
-        Giorno primo;
-        long blocco = 0;
-        const Valuta *valori = nullptr;
-        while (figure.prossimoBlocco(primo, blocco, valori)) {
-            for (long d = 0; d < blocco; ++d) {
-                Valuta somma;
-                for (std::size_t k = 0; k < tipi; ++k) somma = somma + valori[static_cast<std::size_t>(d) * tipi + k];
-                cifre[static_cast<std::size_t>(primo.seriale - dalla.seriale + d) * n + p] = somma;
-            }
-        }
-        for (const Valuta &t : figure.totali()) totali[p] = totali[p] + t;
-        if (avanzamento) avanzamento(static_cast<long>(p + 1) * giorni / static_cast<long>(n), giorni);
+    std::vector<SommaEsatta> somme(n);
+    for (std::size_t i = 0; i < cifre.size(); ++i) somme[i % n] += cifre[i];
+    for (std::size_t k = 0; k < n; ++k) {
+        if (auto v = somme[k].valuta()) totali[k] = *v;
+        else throw ErroreDati("Il totale della colonna \"" + colonne[k] + "\" \xC3\xA8 fuori dall'intervallo degli importi.");
     }
+    if (avanzamento) avanzamento(f.giorni, f.giorni);
 }
 
 } // namespace
@@ -329,7 +313,7 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
         // to the writer a block at a time.
         std::vector<std::string> colonne;
         std::vector<Valuta> cifre, totali;
-        figureCatena(richiesta, dalla, alla, metodo, avanzamento, colonne, cifre, totali);
+        figureCatena(richiesta, dalla, alla, avanzamento, colonne, cifre, totali);
         const long giorniPeriodo = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
         long fatti = 0;
         scriviStatement(
@@ -345,7 +329,7 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
             [&] { return totali; }, limiti);
         return;
     }
-    FigureGiornaliere figure(richiesta.tipo, richiesta.raggruppamento, dalla, alla, metodo);
+    FigureGiornaliere figure(richiesta.tipo, richiesta.raggruppamento, dalla, alla, metodo, richiesta.dati);
     figure.impostaAvanzamento(avanzamento);
     scriviStatement(
         richiesta, dalla, figure.chiavi(),

@@ -1,6 +1,7 @@
 #include "DatiUfficio.h"
 
-#include "Archivio.h"
+#include "Catena.h"
+#include "Centrale.h"
 #include "ConvertiXLS.h"
 #include "FileReport.h"
 #include "Formati.h"
@@ -20,7 +21,7 @@
 
 namespace pc::ufficio {
 
-namespace arc = dati::archivio;
+namespace centrale = dati::centrale;
 
 Catena perUtente(const Catena &c, const std::vector<std::string> &ammesse)
 {
@@ -53,22 +54,23 @@ DatiUfficio::DatiUfficio(std::string url) : m_url(std::move(url))
 
 DatiUfficio::~DatiUfficio()
 {
-    arc::imposta(std::nullopt);
     std::error_code ec;
     std::filesystem::remove_all(m_cartella, ec);
 }
 
 template <class F> auto DatiUfficio::inLettura(const std::string &struttura, F &&f)
 {
-    std::lock_guard lock(m_mutex);
-    arc::imposta(arc::Contesto{m_url, struttura});
-    arc::Lettura lettura;
-    return f();
+    m_posti.acquire();
+    struct Libera {
+        std::counting_semaphore<1024> &s;
+        ~Libera() { s.release(); }
+    } libera{m_posti};
+    return f(catena::lettura(m_url, struttura));
 }
 
 void DatiUfficio::controllaStruttura(const std::string &struttura)
 {
-    const auto elenco = arc::strutture();
+    const auto elenco = centrale::strutture(m_url);
     if (std::find(elenco.begin(), elenco.end(), struttura) == elenco.end())
         throw StrutturaSconosciuta("La struttura \"" + struttura + "\" non \xC3\xA8 presente nell'archivio centrale.");
 }
@@ -85,7 +87,7 @@ std::string DatiUfficio::leggiERimuovi(const std::string &nome)
 
 std::vector<std::string> DatiUfficio::strutture()
 {
-    return inLettura({}, [] { return arc::strutture(); });
+    return inLettura({}, [this](const auto &) { return centrale::strutture(m_url); });
 }
 
 Catena DatiUfficio::catena(Giorno giorno)
@@ -98,8 +100,8 @@ Catena DatiUfficio::catena(Giorno giorno)
             for (const auto &c : m_catene)
                 if (c.giorno == giorno) return c;
     }
-    return inLettura({}, [&] {
-        const std::string firma = arc::firma();
+    return inLettura({}, [&](const std::shared_ptr<dati::Fonte> &fonte) {
+        const std::string firma = centrale::firma(m_url);
         {
             std::lock_guard lock(m_mutexCatene);
             if (firma != m_firmaCatena) {
@@ -110,29 +112,26 @@ Catena DatiUfficio::catena(Giorno giorno)
             for (const auto &c : m_catene)
                 if (c.giorno == giorno) return c;
         }
-        Catena c;
-        c.giorno = giorno;
-        c.totale.struttura = "Totale catena";
-        const Giorno inizioMese = Giorno::da(giorno.anno(), giorno.mese(), 1), inizioAnno = Giorno::da(giorno.anno(), 1, 1);
-        auto figure = [](Giorno dal, Giorno al) {
+        // The analysis by property of the three periods, from one snapshot.
+        auto figure = [&](Giorno dal, analisi::Riepilogo &riepilogo) {
             analisi::RichiestaAnalisi r;
             r.dalla = dal;
-            r.alla = al;
-            r.raggruppamento = Raggruppamento::TipiCamere;
+            r.alla = giorno;
+            r.raggruppamento = Raggruppamento::Strutture;
             r.confronto = true;
-            analisi::Riepilogo riepilogo;
+            r.dati = fonte;
             analisi::calcola(r, riepilogo);
-            return riepilogo.totaleAlbergo;
         };
-        for (const auto &s : arc::strutture()) {
-            arc::impostaStruttura(s);
-            RigaCatena riga{s, figure(giorno, giorno), figure(inizioMese, giorno), figure(inizioAnno, giorno)};
-            c.totale.giorno += riga.giorno;
-            c.totale.mese += riga.mese;
-            c.totale.anno += riga.anno;
-            c.righe.push_back(std::move(riga));
-        }
-        arc::impostaStruttura({});
+        analisi::Riepilogo delGiorno, delMese, dellAnno;
+        figure(giorno, delGiorno);
+        figure(Giorno::da(giorno.anno(), giorno.mese(), 1), delMese);
+        figure(Giorno::da(giorno.anno(), 1, 1), dellAnno);
+        Catena c;
+        c.giorno = giorno;
+        c.totale = {"Totale catena", delGiorno.totaleAlbergo, delMese.totaleAlbergo, dellAnno.totaleAlbergo};
+        const auto &nomi = dellAnno.intestazione.colonne;
+        for (std::size_t i = 0; i < nomi.size(); ++i)
+            c.righe.push_back({nomi[i], delGiorno.totaliColonne.at(i), delMese.totaliColonne.at(i), dellAnno.totaliColonne.at(i)});
         std::lock_guard lock(m_mutexCatene);
         if (m_catene.size() >= 32) m_catene.erase(m_catene.begin());
         m_catene.push_back(c);
@@ -142,19 +141,24 @@ Catena DatiUfficio::catena(Giorno giorno)
 
 analisi::Riepilogo DatiUfficio::riepilogo(const std::string &struttura, const analisi::RichiestaAnalisi &r)
 {
-    return inLettura(struttura, [&] {
+    return inLettura(struttura, [&](const std::shared_ptr<dati::Fonte> &fonte) {
         controllaStruttura(struttura);
+        analisi::RichiestaAnalisi q = r;
+        q.dati = fonte;
         analisi::Riepilogo riepilogo;
-        analisi::calcola(r, riepilogo);
+        analisi::calcola(q, riepilogo);
         return riepilogo;
     });
 }
 
 std::string DatiUfficio::stampa(const std::string &struttura, const RichiestaReport &r, bool comeCsv)
 {
-    return inLettura(r.raggruppamento == Raggruppamento::Strutture ? std::string() : struttura, [&] {
+    return inLettura(r.raggruppamento == Raggruppamento::Strutture ? std::string() : struttura, [&](const std::shared_ptr<dati::Fonte> &fonte) {
         if (r.raggruppamento != Raggruppamento::Strutture) controllaStruttura(struttura);
-        StampaProduzione(r);
+        RichiestaReport q = r;
+        q.dati = fonte;
+        std::lock_guard lock(m_mutexStampa);
+        StampaProduzione(q);
         if (!comeCsv) return leggiERimuovi(nomeFileReport());
         ConvertiXLS(nomeFileReport());
         leggiERimuovi(nomeFileReport());
@@ -164,15 +168,17 @@ std::string DatiUfficio::stampa(const std::string &struttura, const RichiestaRep
 
 std::string DatiUfficio::analisiFile(const std::string &struttura, const analisi::RichiestaAnalisi &r, const std::string &formato)
 {
-    return inLettura(struttura, [&] {
+    return inLettura(struttura, [&](const std::shared_ptr<dati::Fonte> &fonte) {
         controllaStruttura(struttura);
-        const std::string nome = "analisi-web." + formato;
+        analisi::RichiestaAnalisi q = r;
+        q.dati = fonte;
+        const std::string nome = "analisi-" + std::to_string(++m_numero) + "." + formato;
         if (formato == "xlsx") {
             analisi::ScrittoreXlsx xlsx(QString::fromStdString(nome));
-            analisi::calcola(r, xlsx);
+            analisi::calcola(q, xlsx);
         } else {
             analisi::ScrittoreCsv csv(QString::fromStdString(nome));
-            analisi::calcola(r, csv);
+            analisi::calcola(q, csv);
         }
         return leggiERimuovi(nome);
     });

@@ -1,18 +1,21 @@
 #pragma once
 
 // What the office's pages show, computed from the central archive with the
-// statement's and the analysis's own code. The archive is read through the
-// process's one archive connection, so every computation runs here, one at a
-// time, each inside one read-only snapshot of the archive (one per request).
+// statement's and the analysis's own code. Each computation reads through a
+// reading of its own (one connection, one read-only snapshot: one per
+// request), at most a few at once; the statement, which writes its file under
+// a fixed name, one at a time.
 
 #include "Analisi.h"
 #include "DateReport.h"
 #include "ErroreDati.h"
 #include "Richiesta.h"
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <semaphore>
 #include <string>
 #include <vector>
 
@@ -65,11 +68,14 @@ public:
     std::string analisiFile(const std::string &struttura, const analisi::RichiestaAnalisi &r, const std::string &formato);
 
 private:
+    // f(fonte) with a reading of the property (empty: of the chain) taken for it.
     template <class F> auto inLettura(const std::string &struttura, F &&f);
     void controllaStruttura(const std::string &struttura);
     std::string leggiERimuovi(const std::string &nome);
 
-    std::mutex m_mutex;   // the one lock around the archive and the engines
+    std::counting_semaphore<1024> m_posti{8};   // readings of the archive at once
+    std::mutex m_mutexStampa;                   // the statement's file "fd" + PCLocal
+    std::atomic<unsigned long> m_numero{0};     // names of the analysis files
     std::string m_url, m_cartella;
     std::mutex m_mutexCatene;   // the chain pages kept
     std::string m_firmaCatena;

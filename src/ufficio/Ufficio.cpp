@@ -1,13 +1,13 @@
 #include "Ufficio.h"
 
 #include "Accesso.h"
-#include "Archivio.h"
+#include "Centrale.h"
 #include "DatiUfficio.h"
 #include "ErroreDati.h"
 #include "Pagine.h"
 #include "ScritturaFile.h"
 #include "Testi.h"
-#include "UtentiArchivio.h"
+#include "UtentiCentrale.h"
 
 #include <httplib.h>
 
@@ -226,11 +226,11 @@ private:
 
     // The users' table through one connection of its own (logins and the
     // sessions' checks are few and short); a failed one is opened again.
-    std::optional<dati::archivio::Utente> trovaUtente(const std::string &nome)
+    std::optional<dati::centrale::Utente> trovaUtente(const std::string &nome)
     {
         std::lock_guard lock(m_mutexUtenti);
         try {
-            if (!m_utenti) m_utenti = std::make_unique<dati::archivio::Utenti>(m_imp.archivio);
+            if (!m_utenti) m_utenti = std::make_unique<dati::centrale::Utenti>(m_imp.archivio);
             return m_utenti->trova(nome);
         } catch (const ErroreDati &) {
             m_utenti.reset();
@@ -263,7 +263,7 @@ private:
     {
         r.set_header("Cache-Control", "no-store");
         const std::string nome = q.get_param_value("utente"), password = q.get_param_value("password");
-        std::optional<dati::archivio::Utente> u;
+        std::optional<dati::centrale::Utente> u;
         try {
             if (!nome.empty() && nome.size() <= 200) u = trovaUtente(nome);
         } catch (const ErroreDati &e) {
@@ -421,7 +421,7 @@ private:
     Sessioni m_sessioni;
     Rallentatore m_rallentatore;
     std::mutex m_mutexUtenti;
-    std::unique_ptr<dati::archivio::Utenti> m_utenti;
+    std::unique_ptr<dati::centrale::Utenti> m_utenti;
     std::string m_chartJs;
     bool m_tls;
 };
@@ -476,7 +476,7 @@ int serviUfficio(const ImpostazioniUfficio &imp, std::ostream &messaggi, std::os
         messaggi << "produzione-camere: Chart.js non trovato in " << imp.chartJs
                  << " (pacchetto libjs-chart.js): le pagine delle strutture non mostreranno il grafico." << std::endl;
     messaggi << "Ufficio della catena su " << (imp.certificato.empty() ? "http" : "https") << "://" << imp.indirizzo << ":"
-             << imp.porta << "/ (archivio " << dati::archivio::descrizioneServer(imp.archivio) << "). Ctrl+C o SIGTERM per fermarlo."
+             << imp.porta << "/ (archivio " << dati::centrale::descrizioneServer(imp.archivio) << "). Ctrl+C o SIGTERM per fermarlo."
              << std::endl;
 
     std::thread guardiano([&] {

@@ -1,11 +1,15 @@
 // Statements from the chain's central archive against the same statements
-// from the property's folder, the import's swap, a read-only server, the
-// chain statement and the failures, on a private PostgreSQL started here.
+// from the property's folder, the figures stored by the import against the
+// statement's and the analysis's, the import's swap, a read-only server, the
+// chain statement, readings from several threads and the failures, on a
+// private PostgreSQL started here.
 
 #include "AlbergoDiProva.h"
-#include "Archivio.h"
+#include "Analisi.h"
+#include "Catena.h"
 #include "Database.h"
 #include "ErroreDati.h"
+#include "FigureGiornaliere.h"
 #include "StampaProduzione.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +31,7 @@
 namespace pc::prova {
 
 namespace fs = std::filesystem;
-namespace arc = dati::archivio;
+namespace arc = dati::centrale;
 
 namespace {
 
@@ -132,16 +136,75 @@ private:
     pid_t m_pid = 0;
 };
 
-// The report of a request, from the folder or from the archive.
-std::string report(CartellaDiLavoro &c, const RichiestaReport &r, const std::optional<arc::Contesto> &archivio = {})
+std::shared_ptr<dati::Fonte> lettura(const arc::Contesto &a) { return catena::lettura(a.url, a.struttura); }
+
+arc::EsitoImportazione importa(const arc::Contesto &a, const std::string &cartella, const std::string &storico)
 {
-    arc::imposta(archivio);
-    {
-        arc::Lettura lettura;
-        StampaProduzione(r);
-    }
-    arc::imposta(std::nullopt);
+    return catena::importa(a.url, a.struttura, cartella, storico);
+}
+
+// The report of a request, from the folder or from the archive.
+std::string report(CartellaDiLavoro &c, RichiestaReport r, const std::optional<arc::Contesto> &archivio = {})
+{
+    if (archivio) r.dati = lettura(*archivio);
+    StampaProduzione(r);
     return c.report();
+}
+
+// Every figure of an analysis, as text.
+class Trascrizione : public analisi::Destinatario {
+public:
+    std::string testo;
+    void inizio(const analisi::Intestazione &i) override
+    {
+        n = i.colonne.size();
+        for (std::size_t k = 0; k < i.colonne.size(); ++k) testo += i.colonne[k] + "=" + std::to_string(i.disponibili[k]) + " ";
+        testo += std::to_string(i.camereAlbergo) + "\n";
+    }
+    void giorno(Giorno g, const analisi::Cifre *c, const analisi::Cifre &a) override
+    {
+        testo += g.ggmmaaaa();
+        for (std::size_t k = 0; k < n; ++k) aggiungi(c[k]);
+        aggiungi(a);
+        testo += "\n";
+    }
+    void fine(const analisi::Cifre *c, const analisi::Cifre &a) override
+    {
+        for (std::size_t k = 0; k < n; ++k) aggiungi(c[k]);
+        aggiungi(a);
+    }
+    std::size_t n = 0;
+
+private:
+    void aggiungi(const analisi::Cifre &c)
+    {
+        for (Valuta v : {c.vendute, c.ricavo, c.venduteAP, c.ricavoAP}) testo += " " + v.formatta(2, ',');
+    }
+};
+
+std::string analisiDi(analisi::RichiestaAnalisi r, std::shared_ptr<dati::Fonte> fonte)
+{
+    r.dati = std::move(fonte);
+    Trascrizione t;
+    analisi::calcola(r, t);
+    return t.testo;
+}
+
+// The statement's day figures of the period, day-major.
+std::vector<Valuta> figureDelMotore(TipoReport tipo, Raggruppamento g, Giorno dal, Giorno al, std::shared_ptr<dati::Fonte> fonte = {})
+{
+    FigureGiornaliere f(tipo, g, dal, al, MetodoCalcolo::Rapido, std::move(fonte));
+    std::vector<Valuta> r;
+    Giorno primo;
+    long giorni = 0;
+    const Valuta *cifre = nullptr;
+    while (f.prossimoBlocco(primo, giorni, cifre)) r.insert(r.end(), cifre, cifre + giorni * static_cast<long>(f.chiavi().size()));
+    return r;
+}
+
+dati::Gruppo gruppoDi(Raggruppamento r)
+{
+    return r == Raggruppamento::NumeriCamere ? dati::Gruppo::Camere : r == Raggruppamento::TipiCamere ? dati::Gruppo::Tipi : dati::Gruppo::Macro;
 }
 
 void copiaCartella(const fs::path &da, const fs::path &a)
@@ -155,7 +218,6 @@ protected:
     {
         if (!Server::istanza().motivo().empty()) GTEST_SKIP() << Server::istanza().motivo();
     }
-    void TearDown() override { arc::imposta(std::nullopt); }
     Server &server = Server::istanza();
     const fs::path dati = PC_DATI_PROVA;
     const fs::path grande = PC_ALBERGO_GRANDE;
@@ -167,9 +229,9 @@ TEST_F(Archivio, StatementsFromTheArchiveAreThoseOfTheFolder)
         CartellaDiLavoro c;
         copiaCartella(dati / "hotel-jet" / tipoFile, c.percorso().toStdString());
         const arc::Contesto ctx{server.url(), std::string("Albergo ") + tipoFile};
-        const auto esito = arc::importa(ctx, ".", "storico");
+        const auto esito = importa(ctx, ".", "storico");
         EXPECT_EQ(esito.tabelle, 15u);
-        arc::importa(ctx, ".", "storico");   // again: the same copy
+        importa(ctx, ".", "storico");   // again: the same copy
         int confronti = 0;
         for (auto tipo : {TipoReport::Vendite, TipoReport::Produzione})
             for (auto gruppo : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie})
@@ -182,6 +244,19 @@ TEST_F(Archivio, StatementsFromTheArchiveAreThoseOfTheFolder)
                     ++confronti;
                 }
         EXPECT_EQ(confronti, 24);
+        // The stored figures are the statement's, by kind and grouping, and
+        // the analysis from them is the one from the rows.
+        const auto fonte = lettura(ctx);
+        const Giorno dal = *Giorno::leggi("25/01/2012"), al = *Giorno::leggi("25/05/2012");
+        for (auto gruppo : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie}) {
+            const dati::FigureSalvate f = fonte->figure(gruppoDi(gruppo), dal.seriale, al.seriale);
+            EXPECT_EQ(f.vendute, figureDelMotore(TipoReport::Vendite, gruppo, dal, al)) << tipoFile;
+            EXPECT_EQ(f.ricavo, figureDelMotore(TipoReport::Produzione, gruppo, dal, al)) << tipoFile;
+            for (bool confronto : {false, true}) {
+                const analisi::RichiestaAnalisi ra{dal, al, gruppo, confronto};
+                EXPECT_EQ(analisiDi(ra, fonte), analisiDi(ra, nullptr)) << tipoFile << " " << static_cast<int>(gruppo);
+            }
+        }
     }
 }
 
@@ -195,7 +270,7 @@ TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
     copiaCartella(dati / "hotel-jet" / "sqlite", dir + "/vecchia");
     copiaCartella(grande / "sqlite", dir + "/nuova");
     const arc::Contesto ctx{server.url(), "Scambio"};
-    arc::importa(ctx, dir + "/vecchia", dir + "/vecchia/storico");
+    importa(ctx, dir + "/vecchia", dir + "/vecchia/storico");
     const RichiestaReport r{"01/02/2012", "30/04/2012", TipoReport::Produzione, Raggruppamento::NumeriCamere};
     auto dallaCartella = [&](const std::string &sotto) {
         fs::current_path(dir + "/" + sotto);
@@ -209,13 +284,14 @@ TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
     const std::string vecchio = dallaCartella("vecchia"), nuovo = dallaCartella("nuova");
     ASSERT_NE(vecchio, nuovo);
 
-    arc::imposta(ctx);
-    std::optional<arc::Lettura> lettura(std::in_place);
-    ASSERT_FALSE(arc::strutture().empty());   // the reading has begun
+    RichiestaReport inLettura = r;
+    inLettura.dati = lettura(ctx);
+    StampaProduzione(inLettura);   // the reading has begun
+    EXPECT_EQ(c.report(), vecchio);
     std::string erroreImportazione;
     std::thread importazione([&] {
         try {
-            arc::importa(ctx, dir + "/nuova", dir + "/nuova/storico");
+            importa(ctx, dir + "/nuova", dir + "/nuova/storico");
         } catch (const ErroreDati &e) {
             erroreImportazione = e.what();
         }
@@ -228,9 +304,9 @@ TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
         if (attesa != "1") std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(attesa, "1");
-    StampaProduzione(r);
+    StampaProduzione(inLettura);
     EXPECT_EQ(c.report(), vecchio);
-    lettura.reset();   // the reading ends: the swap goes through
+    inLettura.dati.reset();   // the reading ends: the swap goes through
     importazione.join();
     EXPECT_EQ(erroreImportazione, "");
     EXPECT_EQ(report(c, r, ctx), nuovo);
@@ -242,14 +318,14 @@ TEST_F(Archivio, StatementsRunOnAReadOnlyServer)
     CartellaDiLavoro c;
     copiaCartella(dati / "hotel-jet" / "jet", c.percorso().toStdString());
     const arc::Contesto ctx{server.url("sola_lettura"), "Jet"};
-    arc::importa(ctx, ".", "storico");
+    importa(ctx, ".", "storico");
     server.sql("ALTER DATABASE sola_lettura SET default_transaction_read_only = on");
     for (auto gruppo : {Raggruppamento::NumeriCamere, Raggruppamento::MacroCategorie}) {
         const RichiestaReport r{"01/02/2012", "30/04/2012", TipoReport::Produzione, gruppo};
         EXPECT_EQ(report(c, r, ctx), report(c, r));
     }
     try {
-        arc::importa(ctx, ".", "storico");
+        importa(ctx, ".", "storico");
         ADD_FAILURE() << "importazione riuscita su un server in sola lettura";
     } catch (const ErroreDati &e) {
         EXPECT_NE(std::string(e.what()).find("sola lettura"), std::string::npos) << e.what();
@@ -270,7 +346,7 @@ AlbergoDiProva albergo(std::vector<std::vector<Valore>> conti)
 TEST_F(Archivio, TheChainStatementHasOneColumnPerProperty)
 {
     server.sql("CREATE DATABASE catena");
-    const std::map<std::string, AlbergoDiProva> alberghi{
+    std::map<std::string, AlbergoDiProva> alberghi{
         {"Beta", albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(100)},
                           {I(1), T("20260302"), T("PERN"), T("102"), R(20.5)},
                           {I(2), T("20260302"), T("PERN"), T("101"), R(999)}})},   // another hotel: left out
@@ -279,11 +355,14 @@ TEST_F(Archivio, TheChainStatementHasOneColumnPerProperty)
                           {I(1), T("20260302"), T("PERN"), T("102"), R(80)}})},
         {"gamma", albergo({{I(1), T("20260303"), T("pern"), T("102"), R(7)}})},
     };
+    // Alfa: a guest in 101 for two nights and a booking of two rooms for one.
+    alberghi["Alfa"].schede = {{I(1), T("20260301"), T("20260303"), T("101")}};
+    alberghi["Alfa"].prenotazioni = {{I(1), T("20260301"), T("20260302"), T("102"), T("DOP"), I(2)}};
     CartellaDiLavoro c;
     const std::string dir = c.percorso().toStdString();
     for (const auto &[nome, a] : alberghi) {
         a.scrivi(QString::fromStdString(dir + "/" + nome));
-        arc::importa({server.url("catena"), nome}, dir + "/" + nome, dir + "/" + nome + "/storico");
+        importa({server.url("catena"), nome}, dir + "/" + nome, dir + "/" + nome + "/storico");
     }
     const RichiestaReport r{"01/03/2026", "03/03/2026", TipoReport::Produzione, Raggruppamento::Strutture};
     const std::string atteso = "STAMPA PRODUZIONE PER STRUTTURA DAL 01/03/2026 AL 03/03/2026\n"
@@ -297,6 +376,26 @@ TEST_F(Archivio, TheChainStatementHasOneColumnPerProperty)
                                "│TOTALI    │    130.00│    120.50│      7.00│\n"
                                "└──────────┴──────────┴──────────┴──────────┘\n";
     EXPECT_EQ(leggibile(report(c, r, arc::Contesto{server.url("catena"), "Beta"})), atteso);
+    EXPECT_EQ(leggibile(report(c, r, arc::Contesto{server.url("catena"), ""})), atteso);   // the chain alone
+
+    // The chain's stored figures, bookings apart, and the analysis by property.
+    const auto fonte = lettura({server.url("catena"), ""});
+    const Giorno dal = *Giorno::leggi("01/03/2026"), al = *Giorno::leggi("03/03/2026");
+    const dati::FigureSalvate f = fonte->figure(dati::Gruppo::Strutture, dal.seriale, al.seriale);
+    const auto v = [](std::initializer_list<int> x) {
+        std::vector<Valuta> r;
+        for (int i : x) r.push_back(Valuta::daIntero(i));
+        return r;
+    };
+    EXPECT_EQ(f.chiavi, (std::vector<std::string>{"Alfa", "Beta", "gamma"}));
+    EXPECT_EQ(f.disponibili, (std::vector<std::int64_t>{2, 2, 2}));
+    EXPECT_EQ(f.vendute, v({3, 0, 0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(f.prenotate, v({2, 0, 0, 0, 0, 0, 0, 0, 0}));
+    Trascrizione t;
+    analisi::calcola({dal, al, Raggruppamento::Strutture, false, fonte}, t);
+    EXPECT_EQ(t.testo.substr(0, t.testo.find('\n')), "Alfa=2 Beta=2 gamma=2 6");
+    EXPECT_NE(t.testo.find(" 4,00 130,00 0,00 0,00 0,00 120,50 0,00 0,00 0,00 7,00 0,00 0,00 4,00 257,50"), std::string::npos)
+        << t.testo;
     // Without the archive the grouping is refused, the previous report intact.
     try {
         report(c, r);
@@ -316,7 +415,7 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
     CartellaDiLavoro c;
     AlbergoDiProva a = albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(50)}});
     a.scrivi(c.percorso());
-    arc::importa({server.url("errori"), "Uno"}, ".", "storico");
+    importa({server.url("errori"), "Uno"}, ".", "storico");
     std::ofstream(c.percorso().toStdString() + "/fd7") << "precedente";
     const RichiestaReport r{"01/03/2026", "03/03/2026", TipoReport::Produzione, Raggruppamento::TipiCamere};
 
@@ -331,6 +430,7 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
         {{server.url("errori", "protetto"), "Uno"}, "negato"},
         {{server.url("errori"), "Nessuna"}, "La struttura \"Nessuna\" non \xC3\xA8 presente"},
         {{server.url("vecchio"), "Uno"}, "versione precedente"},
+        {{server.url("vecchio"), "Uno"}, "importare di nuovo"},
         {{server.url("postgres") + "&password=segreta", "Uno"}, "contiene una password"},
     };
     for (const auto &caso : casi) {
@@ -343,20 +443,19 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
             EXPECT_EQ(m.find("sbagliata"), std::string::npos) << m;
             EXPECT_EQ(m.find("segreta"), std::string::npos) << m;
         }
-        arc::imposta(std::nullopt);
         EXPECT_EQ(c.report(), "precedente");
     }
     qunsetenv("PGPASSWORD");
 
     // The connection lost in the middle of a reading.
-    arc::imposta(arc::Contesto{server.url("errori"), "Uno"});
     {
-        arc::Lettura lettura;
-        ASSERT_EQ(arc::strutture(), std::vector<std::string>{"Uno"});
+        RichiestaReport inLettura = r;
+        inLettura.dati = lettura({server.url("errori"), "Uno"});
+        EXPECT_EQ(inLettura.dati->figure(dati::Gruppo::Tipi, 0, 0).chiavi.size(), 2u);   // the reading has begun
         server.sql("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = 'produzione-camere' "
                    "AND datname = 'errori'");
         try {
-            StampaProduzione(r);
+            StampaProduzione(inLettura);
             ADD_FAILURE() << "report riuscito senza connessione";
         } catch (const ErroreDati &e) {
             EXPECT_NE(std::string(e.what()).find("si \xC3\xA8 interrotta"), std::string::npos) << e.what();
@@ -364,7 +463,78 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
     }
     EXPECT_EQ(c.report(), "precedente");
     // The next reading connects again.
-    EXPECT_EQ(arc::strutture(), std::vector<std::string>{"Uno"});
+    EXPECT_EQ(arc::strutture(server.url("errori")), std::vector<std::string>{"Uno"});
+}
+
+// An archive of the layout before the figures, or a property imported into it
+// before, is refused with a message saying to import again; importing again
+// brings the archive up to date.
+TEST_F(Archivio, AnArchiveWithoutFiguresIsRefusedUntilImportedAgain)
+{
+    server.sql("CREATE DATABASE senza_cifre");
+    CartellaDiLavoro c;
+    albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(50)}}).scrivi(c.percorso());
+    const arc::Contesto uno{server.url("senza_cifre"), "Uno"}, catena{server.url("senza_cifre"), ""};
+    importa(uno, ".", "storico");
+    importa({uno.url, "Due"}, ".", "storico");
+    server.sql("ALTER TABLE pc_archivio.strutture DROP COLUMN camere, DROP COLUMN figure; DROP TABLE pc_archivio.figure_catena; "
+               "UPDATE pc_archivio.layout SET versione = 1",
+               "senza_cifre");
+    const RichiestaReport perTipo{"01/03/2026", "03/03/2026", TipoReport::Produzione, Raggruppamento::TipiCamere};
+    const RichiestaReport perStruttura{"01/03/2026", "03/03/2026", TipoReport::Produzione, Raggruppamento::Strutture};
+    const std::string atteso = report(c, perTipo);
+    auto errore = [&](const RichiestaReport &r, const arc::Contesto &a) {
+        try {
+            report(c, r, a);
+        } catch (const ErroreDati &e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    for (const auto &m : {errore(perTipo, uno), errore(perStruttura, catena)}) {
+        EXPECT_NE(m.find("versione precedente"), std::string::npos) << m;
+        EXPECT_NE(m.find("importa"), std::string::npos) << m;
+    }
+    importa(uno, ".", "storico");   // brings the layout up; "Due" still lacks its figures
+    EXPECT_EQ(report(c, perTipo, uno), atteso);
+    for (const auto &m : {errore(perTipo, {uno.url, "Due"}), errore(perStruttura, catena)})
+        EXPECT_NE(m.find("\"Due\" dell'archivio centrale (") , std::string::npos) << m;
+    importa({uno.url, "Due"}, ".", "storico");
+    EXPECT_EQ(errore(perStruttura, catena), "");
+}
+
+// Two properties read at once from two threads, each through its own
+// reading, get their own figures every time.
+TEST_F(Archivio, TwoPropertiesReadFromTwoThreadsGetTheirOwnFigures)
+{
+    server.sql("CREATE DATABASE thread");
+    CartellaDiLavoro c;
+    const std::string dir = c.percorso().toStdString();
+    const std::pair<const char *, double> proprieta[] = {{"Prima", 50}, {"Seconda", 70}};
+    for (const auto &[nome, importo] : proprieta) {
+        albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(importo)}}).scrivi(QString::fromStdString(dir + "/" + nome));
+        importa({server.url("thread"), nome}, dir + "/" + nome, dir + "/" + nome + "/storico");
+    }
+    const Giorno g = *Giorno::leggi("01/03/2026");
+    std::vector<std::string> errori(2);
+    std::vector<std::thread> fili;
+    for (std::size_t p = 0; p < 2; ++p)
+        fili.emplace_back([&, p] {
+            const Valuta atteso = Valuta::daIntero(static_cast<long long>(proprieta[p].second));
+            for (int volta = 0; volta < 20 && errori[p].empty(); ++volta) {
+                try {
+                    const auto fonte = lettura({server.url("thread"), proprieta[p].first});
+                    const auto f = fonte->figure(dati::Gruppo::Tipi, g.seriale, g.seriale);
+                    const auto righe = figureDelMotore(TipoReport::Produzione, Raggruppamento::TipiCamere, g, g, fonte);
+                    if (f.ricavo != righe || f.ricavo.size() != 2 || f.ricavo[1] != atteso)
+                        errori[p] = std::string("cifre di un'altra struttura per ") + proprieta[p].first;
+                } catch (const ErroreDati &e) {
+                    errori[p] = e.what();
+                }
+            }
+        });
+    for (auto &f : fili) f.join();
+    EXPECT_EQ(errori, std::vector<std::string>(2));
 }
 
 // Every cell comes back as it was: kinds mixed in a column, texts the
@@ -373,30 +543,31 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
 // same records.
 TEST_F(Archivio, EveryCellComesBackAsItWas)
 {
+    // A whole hotel, whose VociFattura is then replaced (the import computes
+    // the figures too, which need every file).
     CartellaDiLavoro c;
+    albergo({}).scrivi(c.percorso());
     const std::vector<std::vector<Valore>> righe = {
-        {I(1), T("b\tc\\d\ne\r"), T("20250101"), I(7)},
-        {I(1), T("A"), T(""), T("testo")},
-        {I(2), T("\xC3\xA0 la carte"), N(), R(1.0005)},
-        {I(1), T("zeta"), T("20240229"), T(std::string("nul\0dentro", 10))},
-        {T("1"), T("a"), T("2025"), T("\xFF\xFE non UTF-8")},
-        {N(), T("Caff\xC3\xA8"), T("20251231"), R(-0.0)},
-        {I(1), N(), T("19991231"), R(1e300)},
+        {I(1), T("b\tc\\d\ne\r"), T("20250101"), I(7), N()},
+        {I(1), T("A"), T(""), T("testo"), N()},
+        {I(2), T("\xC3\xA0 la carte"), N(), R(1.0005), N()},
+        {I(1), T("zeta"), T("20240229"), T(std::string("nul\0dentro", 10)), N()},
+        {T("1"), T("a"), T("2025"), T("\xFF\xFE non UTF-8"), N()},
+        {N(), T("Caff\xC3\xA8"), T("20251231"), R(-0.0), N()},
+        {I(1), N(), T("19991231"), R(1e300), N()},
     };
     strumenti::scriviArchivio(c.percorso().toStdString() + "/VociFattura.mdb",
-                              {{"VociFattura", {{"NumeroHotel", ""}, {"Codice", "TEXT"}, {"Data", "TEXT"}, {"Misto", ""}}, righe}});
+                              {{"VociFattura", {{"NumeroHotel", ""}, {"Codice", "TEXT"}, {"Data", "TEXT"}, {"Misto", ""}, {"Reparto", "TEXT"}}, righe}});
     const arc::Contesto ctx{server.url(), "Celle"};
-    arc::importa(ctx, ".", "storico");
+    importa(ctx, ".", "storico");
     for (const char *sql : {"VociFattura", "Select * From VociFattura Where NumeroHotel = 1 and Data >= '2000' Order by Codice",
                             "Select * From VociFattura Where Data < '20250101' or Codice = 'a'",
                             "Select Misto From VociFattura Where NumeroHotel = 1 and Left(Codice, 1) <> 'b' Order by Misto"}) {
         auto leggi = [&](const std::optional<arc::Contesto> &a) {
-            arc::imposta(a);
-            auto rs = dati::Database::open("VociFattura.mdb")->openRecordset(sql);
+            auto rs = dati::Database::open("VociFattura.mdb", a ? lettura(*a) : dati::cartella())->openRecordset(sql);
             std::vector<std::vector<Valore>> r(rs->size());
             for (std::size_t i = 0; i < rs->size(); ++i)
                 for (std::size_t k = 0; k < rs->colonne().size(); ++k) r[i].push_back(rs->value(i, static_cast<int>(k)));
-            arc::imposta(std::nullopt);
             return r;
         };
         const auto cartella = leggi(std::nullopt);

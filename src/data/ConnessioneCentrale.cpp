@@ -1,11 +1,11 @@
-#include "ConnessioneArchivio.h"
+#include "ConnessioneCentrale.h"
 
-#include "Archivio.h"
+#include "Centrale.h"
 #include "ErroreDati.h"
 
 #include <cstring>
 
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 namespace {
 
@@ -147,9 +147,9 @@ void Connessione::erroreLayout(int versione) const
     if (versione < VersioneLayout)
         throw ErroreDati("L'archivio centrale (" + m_server + ") \xC3\xA8 di una versione precedente (formato " + std::to_string(versione)
                          + ", questo programma usa il formato " + std::to_string(VersioneLayout)
-                         + "): crearne uno nuovo e reimportare le strutture con \"produzione-camere importa\".");
+                         + "): importare di nuovo le strutture con \"produzione-camere importa\", che aggiorna l'archivio.");
     throw ErroreDati("L'archivio centrale (" + m_server + ") \xC3\xA8 di una versione successiva (formato " + std::to_string(versione)
                      + "): aggiornare Produzione Camere.");
 }
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale

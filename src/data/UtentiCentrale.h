@@ -9,7 +9,7 @@
 // in the central archive (table pc_archivio.utenti), each with the hash of
 // its password (never the password) and, optionally, the properties it may
 // see. The only table of the archive the program writes besides the import.
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 class Connessione;
 
@@ -41,4 +41,4 @@ private:
     std::unique_ptr<Connessione> m_c;
 };
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale

@@ -9,23 +9,12 @@
 // A connection to the chain's central archive (libpq), with the server's
 // failures turned into Italian messages naming the server and never the
 // password. Used by the archive's source and by the import.
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 struct LiberaRisultato {
     void operator()(PGresult *r) const { PQclear(r); }
 };
 using Risultato = std::unique_ptr<PGresult, LiberaRisultato>;
-
-// While it lives, this thread's Database::open reads the folder even with an
-// archive active (the import reads the files it copies).
-class SoloCartella {
-public:
-    SoloCartella();
-    ~SoloCartella();
-
-private:
-    bool m_prima;
-};
 
 class Connessione {
 public:
@@ -56,4 +45,4 @@ private:
     std::string m_server;
 };
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale

@@ -1,6 +1,7 @@
-#include "Archivio.h"
+#include "Centrale.h"
 
-#include "ConnessioneArchivio.h"
+#include "ConnessioneCentrale.h"
+#include "Calendario.h"
 #include "Database.h"
 #include "ErroreDati.h"
 #include "Testo.h"
@@ -10,8 +11,9 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 namespace {
 
@@ -168,13 +170,65 @@ std::string impronta(const std::string &nome)
     return QCryptographicHash::hash(QByteArray::fromStdString(nome), QCryptographicHash::Sha1).toHex().left(16).toStdString();
 }
 
+// The files the import copies, found by name in the property's folder and
+// DIRKV as the archive finds them: the figures are computed from exactly
+// what is copied.
+class FonteImportazione final : public Fonte {
+public:
+    FonteImportazione(std::string cartella, std::string storico) : m_cartella(std::move(cartella)), m_storico(std::move(storico)) {}
+    std::unique_ptr<Sorgente> apri(const std::string &percorso) override
+    {
+        std::string nome = percorso;
+        for (char &ch : nome)
+            if (ch == '\\') ch = '/';
+        nome = std::filesystem::path(nome).filename().string();
+        bool storico = false;
+        for (const auto &f : fileArchiviati())
+            if (testo::ugualeNoCase(f.file, nome)) storico = f.storico;
+        return cartella()->apri((storico ? m_storico : m_cartella) + "/" + nome);
+    }
+    bool perNome() const override { return true; }
+    std::string descrizione() const override { return "la cartella \"" + m_cartella + "\""; }
+
+private:
+    std::string m_cartella, m_storico;
+};
+
+// The tables whose dates bound the days a record counts on.
+bool tabellaConDate(const std::string &tabella)
+{
+    for (const char *t : {"Scheda_Cliente", "Camere_Prenotazione", "Conto_Cliente", "Arrangiamento"})
+        if (testo::ugualeNoCase(tabella, t)) return true;
+    return false;
+}
+
+// A text yyyymmdd of a calendar date, as a serial day.
+std::optional<long> giornoDi(const std::string &t)
+{
+    if (t.size() != 8 || t.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    const int a = std::stoi(t.substr(0, 4)), m = std::stoi(t.substr(4, 2)), g = std::stoi(t.substr(6, 2));
+    if (m < 1 || m > 12 || g < 1 || g > calendario::giorniNelMese(a, m)) return std::nullopt;
+    return calendario::seriale(a, m, g);
+}
+
+// A vector of amounts as a bigint[] in COPY's text format.
+void vettore(std::string &b, const Valuta *v, std::size_t n)
+{
+    b += '{';
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k) b += ',';
+        numero(b, v[k].grezzo());
+    }
+    b += '}';
+}
+
 } // namespace
 
-EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico)
+EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico,
+                          const CalcoloFigure &calcolo)
 {
     if (contesto.struttura.empty() || contesto.struttura.find('\0') != std::string::npos)
         throw ErroreDati("Indicare il nome della struttura con --struttura NOME.");
-    SoloCartella cartellaLocale;
     Connessione c(contesto.url);
     EsitoImportazione esito;
 
@@ -183,13 +237,24 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
     c.esegui("CREATE SCHEMA IF NOT EXISTS pc_archivio");
     c.esegui("CREATE TABLE IF NOT EXISTS pc_archivio.layout (versione integer NOT NULL)");
     c.esegui("CREATE TABLE IF NOT EXISTS pc_archivio.strutture (nome text PRIMARY KEY, schema text NOT NULL UNIQUE, "
-             "importata timestamptz NOT NULL, tabelle integer NOT NULL, righe bigint NOT NULL)");
+             "importata timestamptz NOT NULL, tabelle integer NOT NULL, righe bigint NOT NULL, "
+             "camere bigint NOT NULL DEFAULT 0, figure integer)");
     {
         Risultato r = c.esegui("SELECT versione FROM pc_archivio.layout");
-        if (PQntuples(r.get()) == 0)
+        const int versione = PQntuples(r.get()) == 0 ? 0 : std::atoi(PQgetvalue(r.get(), 0, 0));
+        if (versione > VersioneLayout) c.erroreLayout(versione);
+        if (versione < VersioneLayout) {
+            // An older archive is brought up to this layout: its properties
+            // stay readable once each is imported again (figure is null
+            // until then, and readers refuse them with a message saying so).
+            c.esegui("LOCK TABLE pc_archivio.layout IN ACCESS EXCLUSIVE MODE");
+            c.esegui("ALTER TABLE pc_archivio.strutture ADD COLUMN IF NOT EXISTS camere bigint NOT NULL DEFAULT 0, "
+                     "ADD COLUMN IF NOT EXISTS figure integer");
+            c.esegui("CREATE TABLE IF NOT EXISTS pc_archivio.figure_catena (struttura text NOT NULL, giorno integer NOT NULL, "
+                     "vendute bigint NOT NULL, ricavo bigint NOT NULL, prenotate bigint NOT NULL, PRIMARY KEY (struttura, giorno))");
+            c.esegui("DELETE FROM pc_archivio.layout");
             c.esegui("INSERT INTO pc_archivio.layout (versione) VALUES ($1)", {std::to_string(VersioneLayout)});
-        else if (std::atoi(PQgetvalue(r.get(), 0, 0)) != VersioneLayout)
-            c.erroreLayout(std::atoi(PQgetvalue(r.get(), 0, 0)));
+        }
     }
 
     const std::string h = impronta(contesto.struttura);
@@ -200,6 +265,11 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
              "tipi text NOT NULL, righe bigint NOT NULL)");
     c.esegui("CREATE TABLE " + nuovo + ".pc_colonne (nome text NOT NULL, posizione integer NOT NULL, colonna text NOT NULL, "
              "PRIMARY KEY (nome, posizione))");
+    c.esegui("CREATE TABLE " + nuovo + ".pc_figure_colonne (gruppo text NOT NULL, posizione integer NOT NULL, chiave text NOT NULL, "
+             "disponibili bigint NOT NULL, PRIMARY KEY (gruppo, posizione))");
+    c.esegui("CREATE TABLE " + nuovo + ".pc_figure (gruppo text NOT NULL, giorno integer NOT NULL, vendute bigint[] NOT NULL, "
+             "ricavo bigint[] NOT NULL, prenotate bigint[] NOT NULL, PRIMARY KEY (gruppo, giorno))");
+    long primoGiorno = 0, ultimoGiorno = -1;   // the days the records' dates span
 
     bool qualcuno = false;
     int numeroTabella = 0;
@@ -208,7 +278,7 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
         auto risolto = Database::trova(percorso);
         if (!risolto) continue;
         qualcuno = true;
-        auto db = Database::open(*risolto);
+        auto db = Database::open(*risolto, dati::cartella());
         const auto presenti = db->tabelle();
         for (const char *voluta : f.tabelle) {
             std::string nomeTabella;
@@ -253,6 +323,20 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
             copia.fine();
             esito.righe += rs->size();
             ++esito.tabelle;
+            if (tabellaConDate(nomeTabella)) {
+                for (std::size_t k = 0; k < colonne.size(); ++k) {
+                    if (tipi[k] != 'T' || colonne[k].size() < 4 || !testo::ugualeNoCase(colonne[k].substr(0, 4), "Data")) continue;
+                    for (std::size_t i = 0; i < rs->size(); ++i) {
+                        const Valore &v = rs->value(i, static_cast<int>(k));
+                        if (!v.eTesto()) continue;
+                        const auto g = giornoDi(v.comeTesto());
+                        if (!g) continue;
+                        if (ultimoGiorno < primoGiorno) primoGiorno = ultimoGiorno = *g;
+                        primoGiorno = std::min(primoGiorno, *g);
+                        ultimoGiorno = std::max(ultimoGiorno, *g);
+                    }
+                }
+            }
 
             c.esegui("INSERT INTO " + nuovo + ".pc_tabelle (file, tabella, nome, tipi, righe) VALUES ($1, $2, $3, $4, $5)",
                      {testo::maiuscolo(f.file), nomeTabella, nome, tipi, std::to_string(rs->size())}, cosa);
@@ -278,17 +362,95 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
     // No ANALYZE: the index builds give the planner the tables' sizes, the
     // server's autovacuum gathers the rest, and the import stays shorter.
 
+    // The figures, computed from the same files, in the same transaction.
+    std::vector<FigureSalvate> figure = calcolo(std::make_shared<FonteImportazione>(cartella, storico), primoGiorno, ultimoGiorno);
+    const Gruppo gruppi[] = {Gruppo::Camere, Gruppo::Tipi, Gruppo::Macro};
+    if (figure.size() != 3) throw ErroreDati("Cifre giornaliere incomplete per la struttura \"" + contesto.struttura + "\".");
+    const std::string cosaFigure = "cifre giornaliere della struttura \"" + contesto.struttura + "\"";
+    {
+        Copia copia(c, "COPY " + nuovo + ".pc_figure_colonne (gruppo, posizione, chiave, disponibili) FROM STDIN", cosaFigure);
+        std::string &b = copia.buffer();
+        for (std::size_t g = 0; g < 3; ++g)
+            for (std::size_t k = 0; k < figure[g].chiavi.size(); ++k) {
+                b += static_cast<char>(gruppi[g]);
+                b += '\t';
+                numero(b, static_cast<std::int64_t>(k));
+                b += '\t';
+                testoCopia(b, figure[g].chiavi[k]);
+                b += '\t';
+                numero(b, k < figure[g].disponibili.size() ? figure[g].disponibili[k] : 0);
+                b += '\n';
+            }
+        copia.fine();
+    }
+    {
+        Copia copia(c, "COPY " + nuovo + ".pc_figure (gruppo, giorno, vendute, ricavo, prenotate) FROM STDIN", cosaFigure);
+        std::string &b = copia.buffer();
+        for (std::size_t g = 0; g < 3; ++g) {
+            const FigureSalvate &f = figure[g];
+            const std::size_t n = f.chiavi.size();
+            for (long d = 0; d < f.giorni; ++d) {
+                const std::size_t base = static_cast<std::size_t>(d) * n;
+                b += static_cast<char>(gruppi[g]);
+                b += '\t';
+                numero(b, f.primo + d);
+                b += '\t';
+                vettore(b, f.vendute.data() + base, n);
+                b += '\t';
+                vettore(b, f.ricavo.data() + base, n);
+                b += '\t';
+                vettore(b, f.prenotate.data() + base, n);
+                b += '\n';
+                copia.forse();
+            }
+        }
+        copia.fine();
+    }
+    esito.giorni = static_cast<std::size_t>(std::max(0L, figure[1].giorni));
+
     // The swap: readers hold the list shared for their whole reading, so
     // they see the old copy or the new one, never a half.
     c.esegui("LOCK TABLE pc_archivio.strutture IN ACCESS EXCLUSIVE MODE");
     c.esegui("DROP SCHEMA IF EXISTS " + definitivo + " CASCADE");
     c.esegui("ALTER SCHEMA " + nuovo + " RENAME TO " + definitivo);
-    c.esegui("INSERT INTO pc_archivio.strutture (nome, schema, importata, tabelle, righe) VALUES ($1, $2, now(), $3, $4) "
+    c.esegui("INSERT INTO pc_archivio.strutture (nome, schema, importata, tabelle, righe, camere, figure) "
+             "VALUES ($1, $2, now(), $3, $4, $5, $6) "
              "ON CONFLICT (nome) DO UPDATE SET schema = EXCLUDED.schema, importata = EXCLUDED.importata, "
-             "tabelle = EXCLUDED.tabelle, righe = EXCLUDED.righe",
-             {contesto.struttura, "pcs_" + h, std::to_string(esito.tabelle), std::to_string(esito.righe)});
+             "tabelle = EXCLUDED.tabelle, righe = EXCLUDED.righe, camere = EXCLUDED.camere, figure = EXCLUDED.figure",
+             {contesto.struttura, "pcs_" + h, std::to_string(esito.tabelle), std::to_string(esito.righe),
+              std::to_string(figure[1].camere), std::to_string(VersioneLayout)});
+    // The chain's figures of the property: its figure of a day is the sum of
+    // its figures by room type, as its own statement by type gives them.
+    c.esegui("DELETE FROM pc_archivio.figure_catena WHERE struttura = $1", {contesto.struttura}, cosaFigure);
+    {
+        Copia copia(c, "COPY pc_archivio.figure_catena (struttura, giorno, vendute, ricavo, prenotate) FROM STDIN", cosaFigure);
+        std::string &b = copia.buffer();
+        std::string nome;
+        testoCopia(nome, contesto.struttura);
+        const FigureSalvate &f = figure[1];
+        const std::size_t n = f.chiavi.size();
+        for (long d = 0; d < f.giorni; ++d) {
+            Valuta v, r, p;
+            for (std::size_t k = 0; k < n; ++k) {
+                const std::size_t i = static_cast<std::size_t>(d) * n + k;
+                v += f.vendute[i];
+                r += f.ricavo[i];
+                p += f.prenotate[i];
+            }
+            b += nome;
+            b += '\t';
+            numero(b, f.primo + d);
+            for (const Valuta &x : {v, r, p}) {
+                b += '\t';
+                numero(b, x.grezzo());
+            }
+            b += '\n';
+            copia.forse();
+        }
+        copia.fine();
+    }
     c.esegui("COMMIT", {}, "conferma dell'importazione");
     return esito;
 }
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale

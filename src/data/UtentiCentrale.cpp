@@ -1,12 +1,12 @@
-#include "UtentiArchivio.h"
+#include "UtentiCentrale.h"
 
-#include "ConnessioneArchivio.h"
+#include "ConnessioneCentrale.h"
 #include "ErroreDati.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 namespace {
 
@@ -124,4 +124,4 @@ bool Utenti::rimuovi(const std::string &nome)
     return tolto;
 }
 
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale

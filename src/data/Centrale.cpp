@@ -1,19 +1,22 @@
-#include "Archivio.h"
+#include "Centrale.h"
 
-#include "ConnessioneArchivio.h"
+#include "ConnessioneCentrale.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
 #include "Testo.h"
 #include "Valutatore.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <optional>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <mutex>
 
-namespace pc::dati::archivio {
+namespace pc::dati::centrale {
 
 namespace {
 
@@ -23,7 +26,7 @@ using Tipo = dialetto::Nodo::Tipo;
 
 // One table of a property's copy: its hotel file and name, the server's
 // table, the columns as named in the file and the kind each is kept as
-// (see tipoColonna in ImportaArchivio.cpp).
+// (see tipoColonna in ImportaCentrale.cpp).
 struct TabellaCopia {
     std::string file;      // as in fileArchiviati(), folded for case
     std::string tabella;   // as named in the file
@@ -34,27 +37,33 @@ struct TabellaCopia {
 
 struct Catalogo {
     std::string schema;
+    std::int64_t camere = 0;
     std::vector<TabellaCopia> tabelle;
 };
 
+struct Stato;
+void chiudiLettura(Stato &s);
+
+// One reading of the archive: its connection, its snapshot and the catalogue
+// of the property read; shared by the Fonte and the Sorgenti it opened.
 struct Stato {
     std::recursive_mutex mutex;
-    std::optional<Contesto> contesto;
+    std::string url, struttura;
     std::unique_ptr<Connessione> connessione;
     bool inLettura = false;      // transaction open
-    int profondita = 0;          // Lettura objects alive
-    std::uint64_t serie = 0;     // readings begun, for the cache identity
-    std::map<std::string, Catalogo> cataloghi;   // by property, within the current reading
+    std::uint64_t serie = 0;     // this reading's number, for the cache identity
+    std::optional<Catalogo> catalogo;
+    bool breve = false;          // the reading ends when nothing holds it
+    int tenute = 0;              // open files and tieni() alive
+
+    void lascia()
+    {
+        std::lock_guard lock(mutex);
+        if (--tenute == 0 && breve) chiudiLettura(*this);
+    }
 };
 
-// Set on a thread that imports: its Database::open reads the folder.
-thread_local bool t_soloCartella = false;
-
-Stato &stato()
-{
-    static Stato s;
-    return s;
-}
+std::atomic<std::uint64_t> g_letture{0};
 
 std::string nomeFileDi(const std::string &percorso)
 {
@@ -70,7 +79,7 @@ void chiudiLettura(Stato &s)
 {
     if (!s.inLettura) return;
     s.inLettura = false;
-    s.cataloghi.clear();
+    s.catalogo.reset();
     if (s.connessione && s.connessione->buona()) {
         try {
             s.connessione->esegui("COMMIT");
@@ -82,13 +91,12 @@ void chiudiLettura(Stato &s)
 
 Connessione &connessione(Stato &s)
 {
-    if (!s.contesto) throw ErroreDati("Nessun archivio centrale attivo.");
     if (s.connessione && !s.connessione->buona()) {
         s.connessione.reset();
         s.inLettura = false;
-        s.cataloghi.clear();
+        s.catalogo.reset();
     }
-    if (!s.connessione) s.connessione = std::make_unique<Connessione>(s.contesto->url);
+    if (!s.connessione) s.connessione = std::make_unique<Connessione>(s.url);
     return *s.connessione;
 }
 
@@ -101,7 +109,7 @@ void iniziaLettura(Stato &s)
     if (s.inLettura) return;
     c.esegui("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     s.inLettura = true;
-    ++s.serie;
+    s.serie = ++g_letture;
     try {
         c.esegui("LOCK TABLE pc_archivio.strutture IN ACCESS SHARE MODE");
         Risultato r = c.esegui("SELECT versione FROM pc_archivio.layout");
@@ -113,17 +121,28 @@ void iniziaLettura(Stato &s)
     }
 }
 
-const Catalogo &catalogo(Stato &s, const std::string &struttura)
+[[noreturn]] void erroreSenzaFigure(const Connessione &c, const std::string &struttura)
+{
+    throw ErroreDati("La struttura \"" + struttura + "\" dell'archivio centrale (" + c.server()
+                     + ") \xC3\xA8 stata importata da una versione precedente, senza le cifre giornaliere: "
+                       "importarla di nuovo con \"produzione-camere importa\".");
+}
+
+const Catalogo &catalogo(Stato &s)
 {
     iniziaLettura(s);
-    if (auto it = s.cataloghi.find(struttura); it != s.cataloghi.end()) return it->second;
+    if (s.catalogo) return *s.catalogo;
     Connessione &c = connessione(s);
+    if (s.struttura.empty())
+        throw ErroreDati("Indicare la struttura dell'archivio centrale (" + c.server() + ") da leggere: --struttura NOME.");
     Catalogo cat;
     {
-        Risultato r = c.esegui("SELECT schema FROM pc_archivio.strutture WHERE nome = $1", {struttura});
+        Risultato r = c.esegui("SELECT schema, figure IS NULL FROM pc_archivio.strutture WHERE nome = $1", {s.struttura});
         if (PQntuples(r.get()) == 0)
-            throw ErroreDati("La struttura \"" + struttura + "\" non \xC3\xA8 presente nell'archivio centrale (" + c.server() + ").");
+            throw ErroreDati("La struttura \"" + s.struttura + "\" non \xC3\xA8 presente nell'archivio centrale (" + c.server() + ").");
         cat.schema = PQgetvalue(r.get(), 0, 0);
+        if (PQgetvalue(r.get(), 0, 1)[0] == 't') erroreSenzaFigure(c, s.struttura);
+        cat.camere = 0;
     }
     const std::string schema = c.identificatore(cat.schema);
     {
@@ -144,9 +163,10 @@ const Catalogo &catalogo(Stato &s, const std::string &struttura)
     }
     for (const auto &t : cat.tabelle)
         if (t.colonne.size() != t.tipi.size())
-            throw ErroreDati("La copia della struttura \"" + struttura + "\" nell'archivio centrale (" + c.server()
+            throw ErroreDati("La copia della struttura \"" + s.struttura + "\" nell'archivio centrale (" + c.server()
                              + ") \xC3\xA8 incompleta: reimportarla.");
-    return s.cataloghi.emplace(struttura, std::move(cat)).first->second;
+    s.catalogo = std::move(cat);
+    return *s.catalogo;
 }
 
 // ---------------------------------------------------------------------------
@@ -200,28 +220,31 @@ void cella(char tipo, const char *p, std::size_t n, Valore &v)
 
 // ---------------------------------------------------------------------------
 
-class SorgenteArchivio final : public Sorgente {
+class SorgenteCentrale final : public Sorgente {
 public:
-    SorgenteArchivio(std::string percorso, std::string struttura)
-        : m_percorso(std::move(percorso)), m_struttura(std::move(struttura)), m_file(chiaveFile(m_percorso))
+    SorgenteCentrale(std::shared_ptr<Stato> stato, std::string percorso)
+        : m_stato(std::move(stato)), m_percorso(std::move(percorso)), m_struttura(m_stato->struttura),
+          m_file(chiaveFile(m_percorso))
     {
+        ++m_stato->tenute;   // under the lock of apri
     }
+    ~SorgenteCentrale() override { m_stato->lascia(); }
 
     const std::string &percorso() const override { return m_percorso; }
 
     std::vector<std::string> tabelle() override
     {
-        auto &s = stato();
+        auto &s = *m_stato;
         std::lock_guard lock(s.mutex);
         std::vector<std::string> r;
-        for (const auto &t : catalogo(s, m_struttura).tabelle)
+        for (const auto &t : catalogo(s).tabelle)
             if (t.file == m_file) r.push_back(t.tabella);
         return r;
     }
 
     Tabella leggiTabella(const std::string &nome) override
     {
-        auto &s = stato();
+        auto &s = *m_stato;
         std::lock_guard lock(s.mutex);
         const TabellaCopia &t = tabella(s, nome);
         return leggi(s, t, {}, {}, nullptr);
@@ -233,7 +256,7 @@ public:
     std::optional<Tabella> interroga(const dialetto::Query &q, const Sottoselezione &sotto) override
     {
         if (!q.where) return std::nullopt;
-        auto &s = stato();
+        auto &s = *m_stato;
         std::lock_guard lock(s.mutex);
         const TabellaCopia &t = tabella(s, q.tabella);
         std::vector<const Nodo *> termini;
@@ -253,7 +276,7 @@ public:
 private:
     const TabellaCopia &tabella(Stato &s, const std::string &nome)
     {
-        for (const auto &t : catalogo(s, m_struttura).tabelle)
+        for (const auto &t : catalogo(s).tabelle)
             if (t.file == m_file && testo::ugualeNoCase(t.tabella, nome)) return t;
         throw ErroreDati("Tabella \"" + nome + "\" non trovata nell'archivio \"" + nomeFileDi(m_percorso) + "\" (struttura \""
                          + m_struttura + "\" dell'archivio centrale).");
@@ -318,7 +341,7 @@ private:
         // restored here: a sort of the selected rows by the server costs more.
         std::string sql = "SELECT r";
         for (std::size_t i = 0; i < n; ++i) sql += ",c" + std::to_string(i);
-        sql += " FROM " + c.identificatore(catalogo(s, m_struttura).schema) + "." + c.identificatore(t.nome) + where;
+        sql += " FROM " + c.identificatore(catalogo(s).schema) + "." + c.identificatore(t.nome) + where;
         Risultato res = c.esegui(sql, parametri, "la tabella \"" + t.tabella + "\" di \"" + nomeFileDi(m_percorso)
                                                        + "\" della struttura \"" + m_struttura + "\"");
         PGresult *p = res.get();
@@ -348,99 +371,232 @@ private:
         return r;
     }
 
+    std::shared_ptr<Stato> m_stato;
     std::string m_percorso, m_struttura, m_file;
-    Lettura m_lettura;   // the file's tables come from one snapshot while it is open
+};
+
+// ---------------------------------------------------------------------------
+// Figures.
+
+// A bigint[] in text form ("{1,2,3}") into n amounts (raw values).
+void leggiVettore(const char *p, std::size_t n, Valuta *dest)
+{
+    if (*p == '{') ++p;
+    for (std::size_t k = 0; k < n && *p && *p != '}'; ++k) {
+        const char *fine = p;
+        while (*fine && *fine != ',' && *fine != '}') ++fine;
+        dest[k] = Valuta::daGrezzo(intero(p, static_cast<std::size_t>(fine - p)));
+        p = *fine == ',' ? fine + 1 : fine;
+    }
+}
+
+// The properties in name order: case ignored, then byte order.
+bool primaNelNome(const std::string &a, const std::string &b)
+{
+    const int c = testo::confrontaNoCase(a, b);
+    return c != 0 ? c < 0 : a < b;
+}
+
+FigureSalvate vuote(long dal, long al)
+{
+    FigureSalvate f;
+    f.primo = dal;
+    f.giorni = al >= dal ? al - dal + 1 : 0;
+    return f;
+}
+
+void dimensiona(FigureSalvate &f)
+{
+    const std::size_t n = static_cast<std::size_t>(f.giorni) * f.chiavi.size();
+    f.vendute.assign(n, Valuta());
+    f.ricavo.assign(n, Valuta());
+    f.prenotate.assign(n, Valuta());
+}
+
+FigureSalvate figureStruttura(Stato &s, Gruppo gruppo, long dal, long al)
+{
+    const Catalogo &cat = catalogo(s);
+    Connessione &c = connessione(s);
+    const std::string schema = c.identificatore(cat.schema);
+    const std::string g(1, static_cast<char>(gruppo));
+    FigureSalvate f = vuote(dal, al);
+    {
+        Risultato r = c.esegui("SELECT chiave, disponibili FROM " + schema + ".pc_figure_colonne WHERE gruppo = $1 ORDER BY posizione",
+                               {g}, "le cifre della struttura \"" + s.struttura + "\"");
+        for (int i = 0; i < PQntuples(r.get()); ++i) {
+            f.chiavi.emplace_back(PQgetvalue(r.get(), i, 0));
+            f.disponibili.push_back(intero(PQgetvalue(r.get(), i, 1), static_cast<std::size_t>(PQgetlength(r.get(), i, 1))));
+        }
+    }
+    {
+        Risultato r = c.esegui("SELECT camere FROM pc_archivio.strutture WHERE nome = $1", {s.struttura});
+        if (PQntuples(r.get()) > 0) f.camere = std::atoll(PQgetvalue(r.get(), 0, 0));
+    }
+    dimensiona(f);
+    if (f.giorni == 0 || f.chiavi.empty()) return f;
+    const std::size_t n = f.chiavi.size();
+    Risultato r = c.esegui("SELECT giorno, vendute, ricavo, prenotate FROM " + schema
+                               + ".pc_figure WHERE gruppo = $1 AND giorno BETWEEN $2 AND $3",
+                           {g, std::to_string(dal), std::to_string(al)}, "le cifre della struttura \"" + s.struttura + "\"");
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+        const long giorno = std::atol(PQgetvalue(r.get(), i, 0));
+        const std::size_t base = static_cast<std::size_t>(giorno - dal) * n;
+        leggiVettore(PQgetvalue(r.get(), i, 1), n, f.vendute.data() + base);
+        leggiVettore(PQgetvalue(r.get(), i, 2), n, f.ricavo.data() + base);
+        leggiVettore(PQgetvalue(r.get(), i, 3), n, f.prenotate.data() + base);
+    }
+    return f;
+}
+
+FigureSalvate figureCatena(Stato &s, long dal, long al)
+{
+    iniziaLettura(s);
+    Connessione &c = connessione(s);
+    FigureSalvate f = vuote(dal, al);
+    {
+        Risultato r = c.esegui("SELECT nome, camere, figure IS NULL FROM pc_archivio.strutture");
+        std::vector<std::pair<std::string, std::int64_t>> righe;
+        for (int i = 0; i < PQntuples(r.get()); ++i) {
+            if (PQgetvalue(r.get(), i, 2)[0] == 't') erroreSenzaFigure(c, PQgetvalue(r.get(), i, 0));
+            righe.emplace_back(PQgetvalue(r.get(), i, 0), std::atoll(PQgetvalue(r.get(), i, 1)));
+        }
+        std::sort(righe.begin(), righe.end(), [](const auto &a, const auto &b) { return primaNelNome(a.first, b.first); });
+        for (auto &[nome, camere] : righe) {
+            f.chiavi.push_back(std::move(nome));
+            f.disponibili.push_back(camere);
+            f.camere += camere;
+        }
+    }
+    dimensiona(f);
+    if (f.giorni == 0 || f.chiavi.empty()) return f;
+    std::map<std::string, std::size_t> indice;
+    for (std::size_t k = 0; k < f.chiavi.size(); ++k) indice.emplace(f.chiavi[k], k);
+    const std::size_t n = f.chiavi.size();
+    Risultato r = c.esegui("SELECT struttura, giorno, vendute, ricavo, prenotate FROM pc_archivio.figure_catena "
+                           "WHERE giorno BETWEEN $1 AND $2",
+                           {std::to_string(dal), std::to_string(al)}, "le cifre della catena");
+    PGresult *p = r.get();
+    for (int i = 0; i < PQntuples(p); ++i) {
+        const auto it = indice.find(PQgetvalue(p, i, 0));
+        if (it == indice.end()) continue;
+        const std::size_t j = static_cast<std::size_t>(std::atol(PQgetvalue(p, i, 1)) - dal) * n + it->second;
+        auto cifra = [&](int col) { return Valuta::daGrezzo(intero(PQgetvalue(p, i, col), static_cast<std::size_t>(PQgetlength(p, i, col)))); };
+        f.vendute[j] = cifra(2);
+        f.ricavo[j] = cifra(3);
+        f.prenotate[j] = cifra(4);
+    }
+    return f;
+}
+
+class FonteCentrale final : public Fonte {
+public:
+    FonteCentrale(const std::string &url, const std::string &struttura, bool breve) : m_stato(std::make_shared<Stato>())
+    {
+        m_stato->url = url;
+        m_stato->struttura = struttura;
+        m_stato->breve = breve;
+    }
+    ~FonteCentrale() override
+    {
+        std::lock_guard lock(m_stato->mutex);
+        chiudiLettura(*m_stato);
+    }
+
+    std::unique_ptr<Sorgente> apri(const std::string &percorso) override
+    {
+        auto &s = *m_stato;
+        std::lock_guard lock(s.mutex);
+        const std::string file = chiaveFile(percorso);
+        for (const auto &t : catalogo(s).tabelle)
+            if (t.file == file) return std::make_unique<SorgenteCentrale>(m_stato, percorso);
+        throw ErroreDati("Archivio \"" + nomeFileDi(percorso) + "\" non trovato nella struttura \"" + s.struttura
+                         + "\" dell'archivio centrale.");
+    }
+
+    std::string identita(const std::string &percorso) override
+    {
+        auto &s = *m_stato;
+        std::lock_guard lock(s.mutex);
+        iniziaLettura(s);
+        return "centrale:" + std::to_string(s.serie) + ":" + s.struttura + ":" + chiaveFile(percorso);
+    }
+
+    bool perNome() const override { return true; }
+    bool haFigure() const override { return true; }
+
+    FigureSalvate figure(Gruppo gruppo, long dal, long al) override
+    {
+        auto &s = *m_stato;
+        std::lock_guard lock(s.mutex);
+        ++s.tenute;
+        struct Lascia {
+            Stato &s;
+            ~Lascia() { s.lascia(); }
+        } lascia{s};
+        return gruppo == Gruppo::Strutture ? figureCatena(s, dal, al) : figureStruttura(s, gruppo, dal, al);
+    }
+
+    std::shared_ptr<void> tieni() override
+    {
+        {
+            std::lock_guard lock(m_stato->mutex);
+            ++m_stato->tenute;
+        }
+        auto stato = m_stato;
+        return std::shared_ptr<void>(stato.get(), [stato](void *) { stato->lascia(); });
+    }
+
+    void rinnova() override
+    {
+        std::lock_guard lock(m_stato->mutex);
+        chiudiLettura(*m_stato);
+    }
+
+    std::string descrizione() const override
+    {
+        const std::string server = Connessione::descrivi(m_stato->url);
+        if (m_stato->struttura.empty()) return "l'archivio centrale (" + server + ")";
+        return "la struttura \"" + m_stato->struttura + "\" dell'archivio centrale (" + server + ")";
+    }
+
+private:
+    std::shared_ptr<Stato> m_stato;
 };
 
 } // namespace
 
-void imposta(const std::optional<Contesto> &contesto)
+std::shared_ptr<Fonte> apri(const std::string &url, const std::string &struttura, bool breve)
 {
-    auto &s = stato();
-    std::lock_guard lock(s.mutex);
-    chiudiLettura(s);
-    if (!contesto || !s.contesto || contesto->url != s.contesto->url) s.connessione.reset();
-    s.contesto = contesto;
+    return std::make_shared<FonteCentrale>(url, struttura, breve);
 }
 
-std::optional<Contesto> attivo()
+std::vector<std::string> strutture(const std::string &url)
 {
-    if (t_soloCartella) return std::nullopt;
-    auto &s = stato();
+    Stato s;
+    s.url = url;
     std::lock_guard lock(s.mutex);
-    return s.contesto;
-}
-
-void impostaStruttura(const std::string &struttura)
-{
-    auto &s = stato();
-    std::lock_guard lock(s.mutex);
-    if (s.contesto) s.contesto->struttura = struttura;
-}
-
-Lettura::Lettura()
-{
-    auto &s = stato();
-    std::lock_guard lock(s.mutex);
-    ++s.profondita;
-}
-
-Lettura::~Lettura()
-{
-    auto &s = stato();
-    std::lock_guard lock(s.mutex);
-    if (--s.profondita == 0) chiudiLettura(s);
-}
-
-std::vector<std::string> strutture()
-{
-    auto &s = stato();
-    std::lock_guard lock(s.mutex);
-    Lettura l;
     iniziaLettura(s);
     Risultato r = connessione(s).esegui("SELECT nome FROM pc_archivio.strutture");
     std::vector<std::string> nomi;
     for (int i = 0; i < PQntuples(r.get()); ++i) nomi.emplace_back(PQgetvalue(r.get(), i, 0));
-    std::sort(nomi.begin(), nomi.end(), [](const std::string &a, const std::string &b) {
-        const int c = testo::confrontaNoCase(a, b);
-        return c != 0 ? c < 0 : a < b;
-    });
+    chiudiLettura(s);
+    std::sort(nomi.begin(), nomi.end(), primaNelNome);
     return nomi;
 }
 
-std::string firma()
+std::string firma(const std::string &url)
 {
-    auto &s = stato();
+    Stato s;
+    s.url = url;
     std::lock_guard lock(s.mutex);
-    Lettura l;
     iniziaLettura(s);
     Risultato r = connessione(s).esegui(
         "SELECT count(*)::text || '/' || coalesce(max(importata)::text, '') || '/' || "
         "coalesce(md5(string_agg(nome || '=' || schema || '@' || importata::text, ',' ORDER BY nome)), '') "
         "FROM pc_archivio.strutture");
-    return PQntuples(r.get()) > 0 ? PQgetvalue(r.get(), 0, 0) : std::string();
-}
-
-std::unique_ptr<Sorgente> apri(const std::string &percorso)
-{
-    auto &s = stato();
-    std::lock_guard lock(s.mutex);
-    if (!s.contesto) throw ErroreDati("Nessun archivio centrale attivo.");
-    const std::string struttura = s.contesto->struttura;
-    auto sorgente = std::make_unique<SorgenteArchivio>(percorso, struttura);
-    const std::string file = chiaveFile(percorso);
-    for (const auto &t : catalogo(s, struttura).tabelle)
-        if (t.file == file) return sorgente;
-    throw ErroreDati("Archivio \"" + nomeFileDi(percorso) + "\" non trovato nella struttura \"" + struttura
-                     + "\" dell'archivio centrale.");
-}
-
-std::string identita(const std::string &percorso)
-{
-    auto &s = stato();
-    std::lock_guard lock(s.mutex);
-    if (!s.inLettura || !s.contesto) return {};
-    return "archivio:" + std::to_string(s.serie) + ":" + s.contesto->struttura + ":" + chiaveFile(percorso);
+    const std::string f = PQntuples(r.get()) > 0 ? PQgetvalue(r.get(), 0, 0) : std::string();
+    chiudiLettura(s);
+    return f;
 }
 
 const std::vector<FileArchiviato> &fileArchiviati()
@@ -465,7 +621,4 @@ const std::vector<FileArchiviato> &fileArchiviati()
 
 std::string descrizioneServer(const std::string &url) { return Connessione::descrivi(url); }
 
-SoloCartella::SoloCartella() : m_prima(t_soloCartella) { t_soloCartella = true; }
-SoloCartella::~SoloCartella() { t_soloCartella = m_prima; }
-
-} // namespace pc::dati::archivio
+} // namespace pc::dati::centrale
