@@ -4,6 +4,7 @@ a port in use, SIGTERM."""
 
 import http.client
 import io
+import json
 import os
 import re
 import shutil
@@ -124,6 +125,40 @@ class Ufficio(unittest.TestCase):
                         corpo, atteso = senza_data(corpo), senza_data(atteso)
                     self.assertEqual(corpo, atteso, parametri)
 
+    def test_json_figures_are_the_analysis(self):
+        with tempfile.TemporaryDirectory() as d:
+            self.catena.comando(["analisi", "--dal", "01/03/2026", "--al", "15/03/2026", "--raggruppamento", "macro",
+                                 "--confronto", "--formato", "csv", "--uscita", "a.csv", "--archivio", self.catena.url,
+                                 "--struttura", "Hotel Roma"], cwd=d)
+            with open(os.path.join(d, "a.csv"), encoding="utf-8") as f:
+                csv = [r.split(";") for r in f.read().splitlines()]
+        campi = {"disponibili": 2, "vendute": 3, "occupazione": 4, "ricavo": 5, "adr": 6, "revpar": 7, "vendute_ap": 8,
+                 "occupazione_ap": 9, "ricavo_ap": 10, "adr_ap": 11, "revpar_ap": 12}
+
+        def uguali(cifre, riga):
+            for nome, i in campi.items():
+                atteso = riga[i].replace(",", ".")
+                v = cifre[nome]
+                self.assertEqual("" if v is None else "%g" % v, "" if atteso == "" else "%g" % float(atteso), (nome, riga))
+        stato, _, corpo = self.direttore.richiesta("/api/periodo", parametri={
+            "struttura": "Hotel Roma", "dal": "01/03/2026", "al": "15/03/2026", "raggruppamento": "macro"})
+        periodo = json.loads(corpo)
+        totali = [r for r in csv if r[0] == "TOTALE"]
+        self.assertEqual(len(periodo["colonne"]) + 1, len(totali))
+        for colonna, riga in zip(periodo["colonne"] + [periodo["totale"]], totali):
+            uguali(colonna, riga)
+        stato, _, corpo = self.direttore.richiesta("/api/giorni", parametri={
+            "struttura": "Hotel Roma", "dal": "01/03/2026", "al": "15/03/2026"})
+        giorni = json.loads(corpo)["giorni"]
+        albergo = [r for r in csv if r[1] == "Totale albergo" and r[0] != "TOTALE"]
+        self.assertEqual([g["data"] for g in giorni], [r[0] for r in albergo])
+        for g, riga in zip(giorni, albergo):
+            uguali(g, riga)
+        stato, _, corpo = self.direttore.richiesta("/api/catena", parametri={"giorno": "15/03/2026"})
+        catena = json.loads(corpo)
+        self.assertEqual([s["struttura"] for s in catena["strutture"]], sorted(["Hotel Roma", OSTILE]))
+        self.assertEqual(catena["totale"]["mese"]["ricavo"], 2 * catena["strutture"][0]["mese"]["ricavo"])
+
     def test_bad_parameters_are_refused_with_an_italian_page(self):
         buoni = {"struttura": "Hotel Roma", "dal": "01/03/2026", "al": "15/03/2026", "tipo": "vendite",
                  "raggruppamento": "tipi"}
@@ -170,6 +205,10 @@ class Ufficio(unittest.TestCase):
         self.assertEqual(stato, 200)
         self.assertNotIn("<script>alert", pagina)
         self.assertIn("&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt; &amp; &quot;Lido&quot;", pagina)
+        stato, _, corpo = self.direttore.richiesta("/struttura", parametri={"nome": OSTILE, "dal": "01/03/2026", "al": "15/03/2026"})
+        self.assertEqual(stato, 200)
+        self.assertNotIn("<script>alert", corpo.decode())
+        self.assertIn("<h1>&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt; &amp; &quot;Lido&quot;</h1>", corpo.decode())
         stato, _, corpo = self.direttore.richiesta("/api/strutture")
         self.assertIn('"\\u003cscript>alert(\'x\')\\u003c/script> & \\"Lido\\""', corpo.decode())
 
