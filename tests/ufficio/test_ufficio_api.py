@@ -125,6 +125,29 @@ class Ufficio(unittest.TestCase):
                         corpo, atteso = senza_data(corpo), senza_data(atteso)
                     self.assertEqual(corpo, atteso, parametri)
 
+    def test_users_command(self):
+        url = ["--archivio", self.catena.url]
+        casi = [
+            (["aggiungi", "ospite"] + url, "breve\n", 1, "troppo corta"),
+            (["aggiungi", "ospite"] + url, "", 1, "nessuna password"),
+            (["aggiungi", "ospite", "--struttura", "Hotel Roma", "--struttura", OSTILE] + url, "lunga-abbastanza\n", 0, "aggiunto"),
+            (["aggiungi", "ospite"] + url, "altra-password\r\n", 0, "aggiornato"),
+            (["elenco"] + url, "", 0, "ospite\t(tutte le strutture)"),
+            (["rimuovi", "ospite"] + url, "", 0, "rimosso"),
+            (["rimuovi", "ospite"] + url, "", 1, "non esiste"),
+            (["cambia", "ospite"] + url, "", 2, "uso:"),
+            (["aggiungi"] + url, "", 2, "uso:"),
+            (["elenco", "--struttura", "x"] + url, "", 2, "--struttura"),
+            (["elenco"], "", 2, "--archivio"),
+        ]
+        for argomenti, ingresso, codice, testo in casi:
+            r = self.catena.comando(["utenti"] + argomenti, ingresso=ingresso, controlla=False)
+            self.assertEqual(r.returncode, codice, (argomenti, r.stderr))
+            self.assertIn(testo, (r.stdout + r.stderr).decode(), argomenti)
+        self.assertIn("roma\tHotel Roma", self.catena.comando(["utenti", "elenco"] + url).stdout.decode())
+        # The user is gone: its password opens nothing.
+        self.assertEqual(Cliente(self.catena.base).accedi("ospite", "altra-password")[0], 401)
+
     def test_json_figures_are_the_analysis(self):
         with tempfile.TemporaryDirectory() as d:
             self.catena.comando(["analisi", "--dal", "01/03/2026", "--al", "15/03/2026", "--raggruppamento", "macro",
@@ -195,6 +218,9 @@ class Ufficio(unittest.TestCase):
         stato, _, corpo = self.direttore.richiesta("/api/stampa?struttura=a&struttura=b&dal=01/03/2026&al=02/03/2026&tipo=vendite")
         self.assertEqual(stato, 400)
         self.assertIn("pi\u00f9 volte", corpo.decode())
+        stato, _, corpo = self.direttore.richiesta("/login", {"utente": "x" * 20000, "password": "y"})
+        self.assertEqual(stato, 413)
+        self.assertIn("troppo grande", corpo.decode())
         stato, _, corpo = self.direttore.richiesta("/nulla")
         self.assertEqual(stato, 404)
         self.assertIn("Pagina non trovata", corpo.decode())
