@@ -168,8 +168,9 @@ std::string DatiUfficio::stampa(const std::string &struttura, const RichiestaRep
 
 std::string DatiUfficio::analisiFile(const std::string &struttura, const analisi::RichiestaAnalisi &r, const std::string &formato)
 {
-    return inLettura(struttura, [&](const std::shared_ptr<dati::Fonte> &fonte) {
-        controllaStruttura(struttura);
+    const bool catena = r.raggruppamento == Raggruppamento::Strutture;
+    return inLettura(catena ? std::string() : struttura, [&](const std::shared_ptr<dati::Fonte> &fonte) {
+        if (!catena) controllaStruttura(struttura);
         analisi::RichiestaAnalisi q = r;
         q.dati = fonte;
         const std::string nome = "analisi-" + std::to_string(++m_numero) + "." + formato;

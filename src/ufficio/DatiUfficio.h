@@ -64,7 +64,8 @@ public:
     // same request from the archive (struttura ignored for the chain's), or
     // with comeCsv of its spreadsheet copy as the command "csv" then writes it.
     std::string stampa(const std::string &struttura, const RichiestaReport &r, bool comeCsv);
-    // The bytes of the file "analisi --formato csv|xlsx" writes.
+    // The bytes of the file "analisi --formato csv|xlsx" writes (struttura
+    // ignored for the analysis by property).
     std::string analisiFile(const std::string &struttura, const analisi::RichiestaAnalisi &r, const std::string &formato);
 
 private:

@@ -333,7 +333,7 @@ private:
     }
 
     // dal/al (default: the 30 days up to yesterday), raggruppamento, confronto.
-    analisi::RichiestaAnalisi richiestaAnalisi(const Parametri &p, long massimo, bool sempreConfronto)
+    analisi::RichiestaAnalisi richiestaAnalisi(const Parametri &p, long massimo, bool sempreConfronto, bool catena = false)
     {
         analisi::RichiestaAnalisi r;
         if (const auto per = periodo(p, massimo)) {
@@ -343,7 +343,9 @@ private:
             r.alla = ieri();
             r.dalla = Giorno{r.alla.seriale - 29};
         }
-        r.raggruppamento = *analisi::raggruppamentoDaNome(p.scelta("raggruppamento", {"camere", "tipi", "macro"}).value_or("tipi"));
+        std::vector<std::string> gruppi = {"camere", "tipi", "macro"};
+        if (catena) gruppi.push_back("strutture");
+        r.raggruppamento = *analisi::raggruppamentoDaNome(p.scelta("raggruppamento", gruppi).value_or("tipi"));
         const auto confronto = p.scelta("confronto", {"data", "settimana"});
         if (confronto == "settimana")
             throw ParametroErrato{"Il confronto per giorno della settimana non \xC3\xA8 disponibile: usare confronto=data."};
@@ -385,9 +387,12 @@ private:
     {
         protetta(q, r, true, [&](const Sessione &s) {
             const Parametri p(q.params);
-            const std::string nome = struttura(p, "struttura", s);
             if (!p.data("dal") || !p.data("al")) throw ParametroErrato{"Indicare il periodo con i parametri \"dal\" e \"al\" (GG/MM/AAAA)."};
-            const auto richiesta = richiestaAnalisi(p, MassimoGiorniScaricati, false);
+            const auto richiesta = richiestaAnalisi(p, MassimoGiorniScaricati, false, true);
+            std::string nome;
+            if (richiesta.raggruppamento != Raggruppamento::Strutture) nome = struttura(p, "struttura", s);
+            else if (!s.strutture.empty())
+                throw Rifiuto{403, "L'analisi della catena \xC3\xA8 riservata agli utenti che vedono tutte le strutture."};
             const std::string formato = p.obbligatorio(p.scelta("formato", {"csv", "xlsx"}), "formato");
             const std::string byte = m_dati.analisiFile(nome, richiesta, formato);
             r.set_header("Content-Disposition", "attachment; filename=\"analisi-" + richiesta.dalla.aaaammgg() + "-" +
