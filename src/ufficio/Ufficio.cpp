@@ -304,7 +304,7 @@ private:
         try {
             const auto s = sessione(q);
             if (!s) {
-                if (!api && q.method == "GET" && q.path == "/") return reindirizza(r, "/login");
+                if (!api && q.method == "GET" && q.path.rfind("/static/", 0) != 0) return reindirizza(r, "/login");
                 return errore(r, 401, "Accedere con utente e password dalla pagina di accesso.");
             }
             r.set_header("Cache-Control", "no-store");
@@ -408,7 +408,8 @@ private:
         std::string percorso = q.path;
         if (!q.params.empty() && q.method == "GET") {
             std::string qs;
-            for (const auto &[k, v] : q.params) qs += (qs.empty() ? "?" : "&") + perUrl(k) + "=" + perUrl(v);
+            for (const auto &[k, v] : q.params)
+                qs += (qs.empty() ? "?" : "&") + perUrl(k) + "=" + (k == "password" ? std::string("***") : perUrl(v));
             percorso += qs;
         }
         char durata[32];

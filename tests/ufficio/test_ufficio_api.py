@@ -55,7 +55,7 @@ class Ufficio(unittest.TestCase):
 
     def test_every_page_and_api_needs_a_session(self):
         anonimo = Cliente(self.catena.base)
-        for percorso, atteso in [("/", 303), ("/api/catena", 401), ("/api/strutture", 401), ("/struttura", 401),
+        for percorso, atteso in [("/", 303), ("/api/catena", 401), ("/api/strutture", 401), ("/struttura", 303),
                                  ("/api/stampa", 401), ("/api/analisi", 401), ("/static/ufficio.js", 401)]:
             stato, intestazioni, corpo = anonimo.richiesta(percorso)
             self.assertEqual(stato, atteso, percorso)
