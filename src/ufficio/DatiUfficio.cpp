@@ -65,7 +65,16 @@ template <class F> auto DatiUfficio::inLettura(const std::string &struttura, F &
         std::counting_semaphore<1024> &s;
         ~Libera() { s.release(); }
     } libera{m_posti};
-    return f(catena::lettura(m_url, struttura));
+    try {
+        return f(catena::lettura(m_url, struttura));
+    } catch (const StrutturaSconosciuta &) {
+        throw;
+    } catch (const ErroreDati &) {
+        // A reading of its own only when the request failed: a property the
+        // archive does not hold is told apart from a failing server.
+        if (!struttura.empty()) controllaStruttura(struttura);
+        throw;
+    }
 }
 
 void DatiUfficio::controllaStruttura(const std::string &struttura)
@@ -142,7 +151,6 @@ Catena DatiUfficio::catena(Giorno giorno)
 analisi::Riepilogo DatiUfficio::riepilogo(const std::string &struttura, const analisi::RichiestaAnalisi &r)
 {
     return inLettura(struttura, [&](const std::shared_ptr<dati::Fonte> &fonte) {
-        controllaStruttura(struttura);
         analisi::RichiestaAnalisi q = r;
         q.dati = fonte;
         analisi::Riepilogo riepilogo;
@@ -154,7 +162,6 @@ analisi::Riepilogo DatiUfficio::riepilogo(const std::string &struttura, const an
 std::string DatiUfficio::stampa(const std::string &struttura, const RichiestaReport &r, bool comeCsv)
 {
     return inLettura(r.raggruppamento == Raggruppamento::Strutture ? std::string() : struttura, [&](const std::shared_ptr<dati::Fonte> &fonte) {
-        if (r.raggruppamento != Raggruppamento::Strutture) controllaStruttura(struttura);
         RichiestaReport q = r;
         q.dati = fonte;
         std::lock_guard lock(m_mutexStampa);
@@ -170,7 +177,6 @@ std::string DatiUfficio::analisiFile(const std::string &struttura, const analisi
 {
     const bool catena = r.raggruppamento == Raggruppamento::Strutture;
     return inLettura(catena ? std::string() : struttura, [&](const std::shared_ptr<dati::Fonte> &fonte) {
-        if (!catena) controllaStruttura(struttura);
         analisi::RichiestaAnalisi q = r;
         q.dati = fonte;
         const std::string nome = "analisi-" + std::to_string(++m_numero) + "." + formato;

@@ -69,8 +69,10 @@ public:
     std::string analisiFile(const std::string &struttura, const analisi::RichiestaAnalisi &r, const std::string &formato);
 
 private:
-    // f(fonte) with a reading of the property (empty: of the chain) taken for it.
+    // f(fonte) with a reading of the property (empty: of the chain) taken for
+    // it; a failure for a property the archive lacks becomes StrutturaSconosciuta.
     template <class F> auto inLettura(const std::string &struttura, F &&f);
+    // Throws StrutturaSconosciuta when the archive does not hold it.
     void controllaStruttura(const std::string &struttura);
     std::string leggiERimuovi(const std::string &nome);
 
