@@ -1,10 +1,14 @@
 // bench_archivio: the chain's central archive at scale. Generates a chain of
-// properties (default 20 x 150 rooms x 5 years) once into a folder, imports
-// each with "produzione-camere importa" into the archive URL, then times one
-// property's 1-year statement and the 1-year chain statement, each in its own
-// process: wall time and peak memory.
+// properties (default 20 x 150 rooms x 5 years; --variate: 20 to 200 rooms,
+// property by property) once into a folder, imports each with
+// "produzione-camere importa" into the archive URL (rows and day figures),
+// then times one property's 1-year statement, the 1-year chain statement and
+// the 1-year chain analysis, each in its own process, --volte times: the
+// median wall time and the largest peak memory. bench/catena.sh runs it on a
+// private server for the README's figures.
 //
-//   bench_archivio --archivio URL [--cartella DIR] [--strutture N] [--camere N] [--solo-report]
+//   bench_archivio --archivio URL [--cartella DIR] [--strutture N] [--camere N] [--anni N]
+//                  [--variate] [--volte N] [--solo-report]
 
 #include "GeneratoreAlbergo.h"
 
@@ -14,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +64,13 @@ Misura esegui(const std::vector<std::string> &argomenti, const fs::path &cartell
     return m;
 }
 
+double mediana(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
 long long righeArchivio(const std::string &url)
 {
     PGconn *c = PQconnectdb(url.c_str());
@@ -75,17 +87,21 @@ int main(int argc, char **argv)
 {
     std::string url = std::getenv("PC_ARCHIVIO") ? std::getenv("PC_ARCHIVIO") : "";
     fs::path cartella = "bench-catena";
-    int strutture = 20, camere = 150;
-    bool soloReport = false;
+    int strutture = 20, camere = 150, anni = 5, volte = 5;
+    bool soloReport = false, variate = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--archivio" && i + 1 < argc) url = argv[++i];
         else if (a == "--cartella" && i + 1 < argc) cartella = argv[++i];
         else if (a == "--strutture" && i + 1 < argc) strutture = std::atoi(argv[++i]);
         else if (a == "--camere" && i + 1 < argc) camere = std::atoi(argv[++i]);
+        else if (a == "--anni" && i + 1 < argc) anni = std::atoi(argv[++i]);
+        else if (a == "--volte" && i + 1 < argc) volte = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--variate") variate = true;
         else if (a == "--solo-report") soloReport = true;
         else {
-            std::cerr << "Uso: bench_archivio --archivio URL [--cartella DIR] [--strutture N] [--camere N] [--solo-report]\n";
+            std::cerr << "Uso: bench_archivio --archivio URL [--cartella DIR] [--strutture N] [--camere N] [--anni N] "
+                         "[--variate] [--volte N] [--solo-report]\n";
             return 2;
         }
     }
@@ -96,17 +112,20 @@ int main(int argc, char **argv)
     const std::string programma = PC_PROGRAMMA;
     auto nome = [](int i) {
         char b[16];
-        std::snprintf(b, sizeof b, "S%02d", i + 1);
+        std::snprintf(b, sizeof b, "S%03d", i + 1);
         return std::string(b);
     };
+    // Varied sizes: from 20 to 200 rooms, spread over the chain.
+    auto camereDi = [&](int i) { return variate ? 20 + (i * 67) % 181 : camere; };
     for (int i = 0; i < strutture; ++i) {
         const fs::path dir = fs::absolute(cartella / nome(i));
-        const std::string segno = "completa-" + std::to_string(camere);
+        const std::string segno = "completa-" + std::to_string(camereDi(i)) + "-" + std::to_string(anni);
         if (fs::exists(dir / segno)) continue;
+        fs::remove_all(dir);
         auto p = pc::strumenti::parametriGrande();
         p.seme = static_cast<std::uint64_t>(i + 1);
-        p.alberghi[0].camere = camere;
-        p.primoGiorno = "20210101";
+        p.alberghi[0].camere = camereDi(i);
+        p.primoGiorno = std::to_string(2026 - anni) + "0101";
         p.oggi = "20251231";
         pc::strumenti::generaAlbergo(p, dir.string());
         std::ofstream(dir / segno) << "ok\n";
@@ -124,18 +143,41 @@ int main(int argc, char **argv)
             picco = std::max(picco, m.piccoKb);
         }
         const long long righe = righeArchivio(url);
-        std::printf("importa: %d strutture, %lld righe in %.2f s = %.0f righe/s, picco %ld MB\n", strutture, righe, totale,
-                    righe / totale, picco / 1024);
+        std::printf("importa: %d strutture, %lld righe (con le cifre giornaliere) in %.2f s = %.0f righe/s, picco %ld MB\n",
+                    strutture, righe, totale, righe / totale, picco / 1024);
     }
     const fs::path uno = fs::absolute(cartella / nome(0));
-    for (const char *gruppo : {"camere", "strutture"}) {
-        for (const char *tipo : {"vendite", "produzione"}) {
-            const auto m = esegui({programma, "stampa", "--dal", "01/01/2025", "--al", "31/12/2025", "--tipo", tipo,
-                                   "--raggruppamento", gruppo, "--archivio", url, "--struttura", nome(0)},
-                                  uno);
-            std::printf("stampa 1 anno %-10s %-9s: %.3f s, picco %ld MB%s\n", tipo, gruppo, m.secondi, m.piccoKb / 1024,
-                        m.codice ? " (NON RIUSCITA)" : "");
+    struct Caso {
+        const char *nome;
+        std::vector<std::string> argomenti;
+    };
+    const std::vector<std::string> anno = {"--dal", "01/01/2025", "--al", "31/12/2025"};
+    auto con = [&](std::vector<std::string> a, bool struttura) {
+        a.insert(a.begin() + 2, anno.begin(), anno.end());
+        a.insert(a.end(), {"--archivio", url});
+        if (struttura) a.insert(a.end(), {"--struttura", nome(0)});
+        return a;
+    };
+    const std::vector<Caso> casi = {
+        {"stampa 1 anno vendite camere (una struttura)", con({programma, "stampa", "--tipo", "vendite", "--raggruppamento", "camere"}, true)},
+        {"stampa 1 anno vendite strutture", con({programma, "stampa", "--tipo", "vendite", "--raggruppamento", "strutture"}, false)},
+        {"stampa 1 anno produzione strutture", con({programma, "stampa", "--tipo", "produzione", "--raggruppamento", "strutture"}, false)},
+        {"analisi 1 anno strutture csv confronto",
+         con({programma, "analisi", "--raggruppamento", "strutture", "--confronto", "--formato", "csv", "--uscita", "analisi-catena.csv"}, false)},
+    };
+    for (const auto &caso : casi) {
+        std::vector<double> tempi;
+        long picco = 0;
+        bool riuscito = true;
+        for (int v = 0; v < volte; ++v) {
+            const auto m = esegui(caso.argomenti, uno);
+            tempi.push_back(m.secondi);
+            picco = std::max(picco, m.piccoKb);
+            riuscito = riuscito && m.codice == 0;
         }
+        std::printf("%-46s: mediana %.3f s su %d (min %.3f, max %.3f), picco %ld MB%s\n", caso.nome, mediana(tempi), volte,
+                    *std::min_element(tempi.begin(), tempi.end()), *std::max_element(tempi.begin(), tempi.end()), picco / 1024,
+                    riuscito ? "" : " (NON RIUSCITA)");
     }
     return 0;
 }

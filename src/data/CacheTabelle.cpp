@@ -57,6 +57,7 @@ ChiaveFile identifica(const std::string &percorso)
 
 std::shared_ptr<const Tabella> tabella(Sorgente &sorgente, const ChiaveFile &file, const std::string &nome)
 {
+    if (auto t = sorgente.tenuta(nome)) return t;
     auto &s = stato();
     const std::string chiave = testo::maiuscolo(nome);
     if (!file.canonico.empty()) {

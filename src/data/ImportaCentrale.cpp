@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <future>
 #include <optional>
 
 namespace pc::dati::centrale {
@@ -52,11 +53,11 @@ bool testoSicuro(const std::string &s)
 // V currency (bigint, the raw fixed-point value), T texts (text), N only
 // nulls (text), X cells of mixed kinds or texts the server cannot hold
 // (bytea, each cell tagged with its kind). Every cell comes back as it was.
-char tipoColonna(const Recordset &rs, int c)
+char tipoColonna(const Tabella &t, std::size_t c)
 {
     char k = 'N';
-    for (std::size_t i = 0; i < rs.size(); ++i) {
-        const Valore &v = rs.value(i, c);
+    for (std::size_t i = 0; i < t.righe.size(); ++i) {
+        const Valore &v = t.righe[i][c];
         char t;
         switch (v.tipo()) {
         case Valore::Tipo::Nullo: continue;
@@ -170,28 +171,92 @@ std::string impronta(const std::string &nome)
     return QCryptographicHash::hash(QByteArray::fromStdString(nome), QCryptographicHash::Sha1).toHex().left(16).toStdString();
 }
 
-// The files the import copies, found by name in the property's folder and
-// DIRKV as the archive finds them: the figures are computed from exactly
-// what is copied.
+// The tables the import copies, read once: the copy and the figures'
+// computation (in a thread of its own meanwhile) read them from memory. The
+// files are found by name as the archive finds them, so the figures are
+// computed from exactly what is copied.
 class FonteImportazione final : public Fonte {
 public:
+    struct Letta {
+        const FileArchiviato *file;
+        std::string nome;   // as named in the file
+        std::shared_ptr<const Tabella> tabella;
+    };
+
     FonteImportazione(std::string cartella, std::string storico) : m_cartella(std::move(cartella)), m_storico(std::move(storico)) {}
+
+    // Reads every table of the files the import copies; false when none of the files is there.
+    bool leggi()
+    {
+        bool qualcuno = false;
+        for (const auto &f : fileArchiviati()) {
+            auto risolto = Database::trova(percorsoDi(f));
+            if (!risolto) continue;
+            qualcuno = true;
+            auto s = dati::cartella()->apri(*risolto);
+            const auto presenti = s->tabelle();
+            for (const char *voluta : f.tabelle) {
+                std::string nome;
+                for (const auto &t : presenti)
+                    if (testo::ugualeNoCase(t, voluta)) nome = t;
+                if (!nome.empty()) m_lette.push_back({&f, nome, std::make_shared<const Tabella>(s->leggiTabella(nome))});
+            }
+        }
+        return qualcuno;
+    }
+    const std::vector<Letta> &lette() const { return m_lette; }
+
     std::unique_ptr<Sorgente> apri(const std::string &percorso) override
     {
         std::string nome = percorso;
         for (char &ch : nome)
             if (ch == '\\') ch = '/';
         nome = std::filesystem::path(nome).filename().string();
-        bool storico = false;
+        const FileArchiviato *file = nullptr;
         for (const auto &f : fileArchiviati())
-            if (testo::ugualeNoCase(f.file, nome)) storico = f.storico;
-        return cartella()->apri((storico ? m_storico : m_cartella) + "/" + nome);
+            if (testo::ugualeNoCase(f.file, nome)) file = &f;
+        if (!file) return dati::cartella()->apri(m_cartella + "/" + nome);
+        return std::make_unique<SorgenteLetta>(*this, *file);
     }
+    std::string identita(const std::string &percorso) override { return "importazione:" + percorso; }
     bool perNome() const override { return true; }
     std::string descrizione() const override { return "la cartella \"" + m_cartella + "\""; }
 
 private:
+    std::string percorsoDi(const FileArchiviato &f) const { return (f.storico ? m_storico : m_cartella) + "/" + f.file; }
+
+    class SorgenteLetta final : public Sorgente {
+    public:
+        SorgenteLetta(FonteImportazione &fonte, const FileArchiviato &file) : m_fonte(fonte), m_file(file), m_percorso(fonte.percorsoDi(file))
+        {
+            bool presente = false;
+            for (const auto &l : m_fonte.m_lette) presente = presente || l.file == &m_file;
+            if (!presente) throw ErroreDati("Archivio \"" + m_percorso + "\" non trovato.");
+        }
+        const std::string &percorso() const override { return m_percorso; }
+        std::vector<std::string> tabelle() override
+        {
+            std::vector<std::string> r;
+            for (const auto &l : m_fonte.m_lette)
+                if (l.file == &m_file) r.push_back(l.nome);
+            return r;
+        }
+        Tabella leggiTabella(const std::string &nome) override { return *tenuta(nome); }
+        std::shared_ptr<const Tabella> tenuta(const std::string &nome) override
+        {
+            for (const auto &l : m_fonte.m_lette)
+                if (l.file == &m_file && testo::ugualeNoCase(l.nome, nome)) return l.tabella;
+            throw ErroreDati("Tabella \"" + nome + "\" non trovata nell'archivio \"" + m_percorso + "\".");
+        }
+
+    private:
+        FonteImportazione &m_fonte;
+        const FileArchiviato &m_file;
+        std::string m_percorso;
+    };
+
     std::string m_cartella, m_storico;
+    std::vector<Letta> m_lette;
 };
 
 // The tables whose dates bound the days a record counts on.
@@ -271,28 +336,43 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
              "ricavo bigint[] NOT NULL, prenotate bigint[] NOT NULL, PRIMARY KEY (gruppo, giorno))");
     long primoGiorno = 0, ultimoGiorno = -1;   // the days the records' dates span
 
-    bool qualcuno = false;
+    // Every table read once; the figures are computed from them in a thread
+    // of its own while the rows go to the server.
+    const auto fonte = std::make_shared<FonteImportazione>(cartella, storico);
+    if (!fonte->leggi())
+        throw ErroreDati("Nessun archivio dell'albergo trovato nella cartella \"" + cartella + "\" n\xC3\xA9 in DIRKV (\"" + storico
+                         + "\"): eseguire l'importazione nella cartella dell'albergo.");
+    for (const auto &l : fonte->lette()) {
+        if (!tabellaConDate(l.nome)) continue;
+        const Tabella &t = *l.tabella;
+        for (std::size_t k = 0; k < t.colonne.size(); ++k) {
+            if (t.colonne[k].size() < 4 || !testo::ugualeNoCase(t.colonne[k].substr(0, 4), "Data")) continue;
+            for (std::size_t i = 0; i < t.righe.size(); ++i) {
+                const Valore &v = t.righe[i][k];
+                if (!v.eTesto()) continue;
+                const auto g = giornoDi(v.comeTesto());
+                if (!g) continue;
+                if (ultimoGiorno < primoGiorno) primoGiorno = ultimoGiorno = *g;
+                primoGiorno = std::min(primoGiorno, *g);
+                ultimoGiorno = std::max(ultimoGiorno, *g);
+            }
+        }
+    }
+    auto calcoloFigure = std::async(std::launch::async, [&] { return calcolo(fonte, primoGiorno, ultimoGiorno); });
+
     int numeroTabella = 0;
-    for (const auto &f : fileArchiviati()) {
-        const std::string percorso = (f.storico ? storico : cartella) + "/" + f.file;
-        auto risolto = Database::trova(percorso);
-        if (!risolto) continue;
-        qualcuno = true;
-        auto db = Database::open(*risolto, dati::cartella());
-        const auto presenti = db->tabelle();
-        for (const char *voluta : f.tabelle) {
-            std::string nomeTabella;
-            for (const auto &t : presenti)
-                if (testo::ugualeNoCase(t, voluta)) nomeTabella = t;
-            if (nomeTabella.empty()) continue;
-            auto rs = db->openRecordset(nomeTabella);
-            const auto &colonne = rs->colonne();
+    for (const auto &letta : fonte->lette()) {
+        {
+            const FileArchiviato &f = *letta.file;
+            const std::string &nomeTabella = letta.nome;
+            const Tabella &tabella = *letta.tabella;
+            const auto &colonne = tabella.colonne;
             const std::string nome = "t" + std::to_string(++numeroTabella);
             const std::string tabellaSql = nuovo + "." + c.identificatore(nome);
             const std::string cosa = "copia della tabella \"" + nomeTabella + "\" di \"" + f.file + "\"";
             std::string tipi, crea = "CREATE TABLE " + tabellaSql + " (r bigint NOT NULL", elenco = "r";
             for (std::size_t k = 0; k < colonne.size(); ++k) {
-                tipi += tipoColonna(*rs, static_cast<int>(k));
+                tipi += tipoColonna(tabella, k);
                 crea += ", c" + std::to_string(k) + " " + tipoSql(tipi.back());
                 elenco += ",c" + std::to_string(k);
             }
@@ -300,11 +380,11 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
 
             Copia copia(c, "COPY " + tabellaSql + " (" + elenco + ") FROM STDIN", cosa);
             std::string &b = copia.buffer();
-            for (std::size_t i = 0; i < rs->size(); ++i) {
+            for (std::size_t i = 0; i < tabella.righe.size(); ++i) {
                 numero(b, static_cast<std::int64_t>(i));
                 for (std::size_t k = 0; k < colonne.size(); ++k) {
                     b += '\t';
-                    const Valore &v = rs->value(i, static_cast<int>(k));
+                    const Valore &v = tabella.righe[i][k];
                     if (v.nullo()) {
                         b += "\\N";
                         continue;
@@ -321,25 +401,10 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
                 copia.forse();
             }
             copia.fine();
-            esito.righe += rs->size();
+            esito.righe += tabella.righe.size();
             ++esito.tabelle;
-            if (tabellaConDate(nomeTabella)) {
-                for (std::size_t k = 0; k < colonne.size(); ++k) {
-                    if (tipi[k] != 'T' || colonne[k].size() < 4 || !testo::ugualeNoCase(colonne[k].substr(0, 4), "Data")) continue;
-                    for (std::size_t i = 0; i < rs->size(); ++i) {
-                        const Valore &v = rs->value(i, static_cast<int>(k));
-                        if (!v.eTesto()) continue;
-                        const auto g = giornoDi(v.comeTesto());
-                        if (!g) continue;
-                        if (ultimoGiorno < primoGiorno) primoGiorno = ultimoGiorno = *g;
-                        primoGiorno = std::min(primoGiorno, *g);
-                        ultimoGiorno = std::max(ultimoGiorno, *g);
-                    }
-                }
-            }
-
             c.esegui("INSERT INTO " + nuovo + ".pc_tabelle (file, tabella, nome, tipi, righe) VALUES ($1, $2, $3, $4, $5)",
-                     {testo::maiuscolo(f.file), nomeTabella, nome, tipi, std::to_string(rs->size())}, cosa);
+                     {testo::maiuscolo(f.file), nomeTabella, nome, tipi, std::to_string(tabella.righe.size())}, cosa);
             for (std::size_t k = 0; k < colonne.size(); ++k)
                 c.esegui("INSERT INTO " + nuovo + ".pc_colonne (nome, posizione, colonna) VALUES ($1, $2, $3)",
                          {nome, std::to_string(k), colonne[k]}, cosa);
@@ -356,14 +421,11 @@ EsitoImportazione importa(const Contesto &contesto, const std::string &cartella,
             }
         }
     }
-    if (!qualcuno)
-        throw ErroreDati("Nessun archivio dell'albergo trovato nella cartella \"" + cartella + "\" n\xC3\xA9 in DIRKV (\"" + storico
-                         + "\"): eseguire l'importazione nella cartella dell'albergo.");
     // No ANALYZE: the index builds give the planner the tables' sizes, the
     // server's autovacuum gathers the rest, and the import stays shorter.
 
     // The figures, computed from the same files, in the same transaction.
-    std::vector<FigureSalvate> figure = calcolo(std::make_shared<FonteImportazione>(cartella, storico), primoGiorno, ultimoGiorno);
+    std::vector<FigureSalvate> figure = calcoloFigure.get();
     const Gruppo gruppi[] = {Gruppo::Camere, Gruppo::Tipi, Gruppo::Macro};
     if (figure.size() != 3) throw ErroreDati("Cifre giornaliere incomplete per la struttura \"" + contesto.struttura + "\".");
     const std::string cosaFigure = "cifre giornaliere della struttura \"" + contesto.struttura + "\"";

@@ -205,6 +205,10 @@ public:
     // "In (Select ...)" sub-select.
     using Sottoselezione = std::function<std::vector<Valore>(const dialetto::Query &)>;
     virtual std::optional<Tabella> interroga(const dialetto::Query &, const Sottoselezione &) { return std::nullopt; }
+
+    // A source that already holds a table in memory hands it out without a
+    // copy (nothing: read it with leggiTabella).
+    virtual std::shared_ptr<const Tabella> tenuta(const std::string &nome) { (void)nome; return nullptr; }
 };
 
 // The day figures a source keeps beside its tables (the central archive
