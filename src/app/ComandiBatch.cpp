@@ -45,7 +45,7 @@ const std::vector<Comando> &comandi()
          "      nella cartella corrente (o FILE); testo stampa il riepilogo del periodo sul terminale.\n"
          "      Senza --formato apre la finestra \"Analisi produzione camere\".",
          &comandoAnalisi, false, &analisiRichiedeGrafica},
-        {"ufficio", "ufficio --archivio URL [--indirizzo 127.0.0.1] [--porta 8080] [--certificato FILE --chiave FILE]",
+        {"ufficio", "ufficio --archivio URL [--indirizzo 127.0.0.1] [--porta 8080] [--certificato FILE --chiave FILE] [--lavoratori 64]",
          "Pagine web dell'ufficio della catena (situazione della catena, pagine delle strutture con grafico,\n"
          "      scaricamento di report e analisi, API JSON sotto /api/), in sola lettura dall'archivio centrale,\n"
          "      per gli utenti di \"utenti\". Con --certificato e --chiave (PEM) risponde in HTTPS. SIGTERM lo ferma.",

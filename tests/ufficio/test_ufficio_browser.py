@@ -78,6 +78,14 @@ class Browser(unittest.TestCase):
         b = self.b
         b.get(self.catena.base + "/?giorno=" + GIORNO)
         self.assertTrue(b.current_url.endswith("/login"))
+        # A wrong password: the login page again, with the reason, and no session.
+        b.find_element(By.ID, "utente").send_keys("direttore")
+        b.find_element(By.ID, "password").send_keys("sbagliata")
+        b.find_element(By.ID, "entra").click()
+        errore = WebDriverWait(b, 30).until(EC.presence_of_element_located((By.CSS_SELECTOR, "p.errore")))
+        self.assertEqual(errore.text, "Utente o password errati.")
+        self.assertEqual(b.get_cookies(), [])
+        b.find_element(By.ID, "utente").clear()
         b.find_element(By.ID, "utente").send_keys("direttore")
         b.find_element(By.ID, "password").send_keys(self.catena.password)
         b.find_element(By.ID, "entra").click()
