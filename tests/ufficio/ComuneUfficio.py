@@ -123,8 +123,12 @@ class Catena:
 
     def chiudi(self):
         if self.ufficio:
-            self.ufficio.kill()
-            self.ufficio.wait()
+            self.ufficio.terminate()
+            try:
+                self.ufficio.wait(timeout=60)
+            except subprocess.TimeoutExpired:
+                self.ufficio.kill()
+                self.ufficio.wait()
             self.registro.close()
             self.messaggi.close()
         if self.pg:

@@ -12,7 +12,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ComuneUfficio import SALTA, Catena, numero_csv, riga_csv, salta  # noqa: E402
 
 PROGRAMMA = os.environ.get("PC_PROGRAMMA", "")
-# Where the screenshots go (default: a temporary folder, named at the end).
+# Where the screenshots go (default: the working directory, named at the end).
 SCHERMATE = os.environ.get("PC_SCHERMATE", "")
 
 GIORNO = "15/03/2026"
@@ -50,13 +50,15 @@ class Browser(unittest.TestCase):
         except BaseException:
             cls.catena.chiudi()
             raise
-        cls.schermate = SCHERMATE or tempfile.mkdtemp(prefix="pc-schermate-")
+        cls.schermate = os.path.abspath(SCHERMATE or os.getcwd())
 
     @classmethod
     def tearDownClass(cls):
         cls.b.quit()
         shutil.rmtree(cls.profilo, ignore_errors=True)
+        codice = cls.catena.ferma_ufficio()
         cls.catena.chiudi()
+        assert codice == 0, codice
         print("schermate in " + cls.schermate)
 
     def csv_analisi(self, dal, al, gruppo="tipi"):
