@@ -6,6 +6,7 @@ import http.client
 import io
 import json
 import os
+import pty
 import re
 import shutil
 import ssl
@@ -146,6 +147,33 @@ class Ufficio(unittest.TestCase):
             self.assertEqual(r.returncode, codice, (argomenti, r.stderr))
             self.assertIn(testo, (r.stdout + r.stderr).decode(), argomenti)
         self.assertIn("roma\tHotel Roma", self.catena.comando(["utenti", "elenco"] + url).stdout.decode())
+        # On a terminal the password is asked twice, without echo.
+        for prima, seconda, codice in (("terminale-1", "terminale-2", 1), ("terminale-1", "terminale-1", 0)):
+            padrone, servo = pty.openpty()
+            p = subprocess.Popen([PROGRAMMA, "utenti", "aggiungi", "tty"] + url, stdin=servo, stdout=subprocess.PIPE,
+                                 stderr=servo, env=self.catena.ambiente())
+            os.close(servo)
+            letto = b""
+            for risposta in (prima, seconda):
+                while b"assword: " not in letto:
+                    letto += os.read(padrone, 1024)
+                letto = letto.split(b"assword: ", 1)[1]
+                os.write(padrone, (risposta + "\n").encode())
+            self.assertEqual(p.wait(timeout=60), codice)
+            resto = b""
+            try:
+                while True:
+                    parte = os.read(padrone, 1024)
+                    if not parte:
+                        break
+                    resto += parte
+            except OSError:
+                pass
+            os.close(padrone)
+            p.stdout.close()
+            self.assertNotIn(b"terminale-", letto + resto)   # never echoed
+        self.assertIn("tty\t", self.catena.comando(["utenti", "elenco"] + url).stdout.decode())
+        self.catena.comando(["utenti", "rimuovi", "tty"] + url)
         # The user is gone: its password opens nothing.
         self.assertEqual(Cliente(self.catena.base).accedi("ospite", "altra-password")[0], 401)
 
