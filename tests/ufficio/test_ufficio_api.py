@@ -13,6 +13,7 @@ import ssl
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import urllib.parse
 import unittest
@@ -126,6 +127,31 @@ class Ufficio(unittest.TestCase):
                         # Two runs of the command differ only in the workbook's creation time.
                         corpo, atteso = senza_data(corpo), senza_data(atteso)
                     self.assertEqual(corpo, atteso, parametri)
+
+    def test_requests_at_once_give_what_they_give_alone(self):
+        richieste = []
+        for nome in ("Hotel Roma", OSTILE):
+            for tipo in ("vendite", "produzione"):
+                richieste.append(("/api/stampa", {"struttura": nome, "dal": "01/01/2025", "al": "15/03/2026", "tipo": tipo,
+                                                  "raggruppamento": "camere"}))
+            richieste.append(("/api/analisi", {"struttura": nome, "dal": "01/01/2025", "al": "15/03/2026",
+                                               "raggruppamento": "tipi", "confronto": "data", "formato": "csv"}))
+            richieste.append(("/api/giorni", {"struttura": nome, "dal": "01/01/2026", "al": "15/03/2026"}))
+        richieste.append(("/api/stampa", {"dal": "01/01/2025", "al": "15/03/2026", "tipo": "produzione",
+                                          "raggruppamento": "strutture"}))
+        da_soli = [self.direttore.richiesta(p, parametri=q) for p, q in richieste]
+        insieme = [None] * len(richieste)
+
+        def esegui(i):
+            insieme[i] = self.direttore.richiesta(richieste[i][0], parametri=richieste[i][1])
+        fili = [threading.Thread(target=esegui, args=(i,)) for i in range(len(richieste))]
+        for f in fili:
+            f.start()
+        for f in fili:
+            f.join()
+        for (percorso, parametri), solo, con_altri in zip(richieste, da_soli, insieme):
+            self.assertEqual(solo[0], 200, (percorso, parametri))
+            self.assertEqual((con_altri[0], con_altri[2]), (200, solo[2]), (percorso, parametri))
 
     def test_users_command(self):
         url = ["--archivio", self.catena.url]
