@@ -330,7 +330,7 @@ const char *titoloRaggruppamento(Raggruppamento r)
     return "Macro categorie";
 }
 
-std::string nomeFileAnalisi(const std::string &estensione) { return "analisi" + variabileAmbiente("PCLocal") + estensione; }
+std::string nomeFileAnalisi(const std::string &estensione) { return "analisi" + postazione() + estensione; }
 
 std::string testoCifra(const std::optional<Valuta> &v, int decimali, char separatore)
 {

@@ -7,7 +7,8 @@
 
 #include "Analisi.h"
 
-#include <QSaveFile>
+#include "ScritturaFile.h"
+
 #include <QString>
 
 #include <memory>
@@ -30,7 +31,8 @@ private:
     void riga(std::string &dove, const std::string &data, const std::string &colonna, const Cifre &c) const;
     void svuota(bool sempre);
 
-    QSaveFile m_file;
+    std::string m_nome;
+    std::unique_ptr<FileProvvisorio> m_file;
     Intestazione m_i;
     std::vector<std::string> m_colonne;   // quoted where needed
     std::string m_blocco, m_albergo;
@@ -55,7 +57,14 @@ private:
     std::unique_ptr<Stato> m;
 };
 
-// Writes bytes to a file through QSaveFile, checking every step.
+// The limits of a workbook's sheet; a period or a grouping beyond them is
+// refused before anything is computed.
+constexpr long RigheMassimeXlsx = 1048576;
+constexpr long ColonneMassimeXlsx = 16384;
+// Why `giorni` days of `colonne` columns do not fit in a sheet; empty when they do.
+std::string fuoriLimitiXlsx(long giorni, std::size_t colonne);
+
+// Writes bytes to a file through the file writer (ScritturaFile.h).
 void scriviFile(const QString &nome, const std::string &contenuto);
 
 } // namespace pc::analisi

@@ -2,6 +2,8 @@
 
 #include "ErroreDati.h"
 
+#include <QFile>
+
 namespace pc::analisi {
 
 namespace {
@@ -32,31 +34,22 @@ void aggiungi(std::string &dove, const std::string &campo)
     dove += campo;
 }
 
-[[noreturn]] void erroreScrittura(const QSaveFile &f)
-{
-    throw ErroreDati("Impossibile scrivere il file \"" + f.fileName().toStdString() + "\": " + f.errorString().toStdString());
-}
-
 } // namespace
 
 void scriviFile(const QString &nome, const std::string &contenuto)
 {
-    QSaveFile f(nome);
-    if (!f.open(QIODevice::WriteOnly))
-        throw ErroreDati("Impossibile creare il file \"" + nome.toStdString() + "\": " + f.errorString().toStdString());
-    if (f.write(contenuto.data(), static_cast<qint64>(contenuto.size())) != static_cast<qint64>(contenuto.size()) ||
-        !f.flush() || !f.commit())
-        erroreScrittura(f);
+    scriviFileAtomico(QFile::encodeName(nome).toStdString(), contenuto, "il file dell'analisi");
 }
 
-ScrittoreCsv::ScrittoreCsv(const QString &nome) : m_file(nome) {}
+ScrittoreCsv::ScrittoreCsv(const QString &nome) : m_nome(QFile::encodeName(nome).toStdString())
+{
+    controllaDestinazione(m_nome, "il file dell'analisi");   // before any figure is computed
+}
 
 void ScrittoreCsv::inizio(const Intestazione &i)
 {
     m_i = i;
-    if (!m_file.open(QIODevice::WriteOnly))
-        throw ErroreDati("Impossibile creare il file \"" + m_file.fileName().toStdString() + "\": " +
-                         m_file.errorString().toStdString());
+    m_file = std::make_unique<FileProvvisorio>(m_nome, "il file dell'analisi");
     m_colonne.clear();
     for (const auto &c : i.colonne) m_colonne.push_back(virgolette(c));
     m_blocco = "Data;Colonna;Disponibili;Vendute;Occupazione;Ricavo;ADR;RevPAR";
@@ -87,8 +80,7 @@ void ScrittoreCsv::riga(std::string &dove, const std::string &data, const std::s
 void ScrittoreCsv::svuota(bool sempre)
 {
     if (!sempre && m_blocco.size() < (1u << 16)) return;
-    if (m_file.write(m_blocco.data(), static_cast<qint64>(m_blocco.size())) != static_cast<qint64>(m_blocco.size()))
-        erroreScrittura(m_file);
+    m_file->scrivi(m_blocco);
     m_blocco.clear();
 }
 
@@ -107,7 +99,7 @@ void ScrittoreCsv::fine(const Cifre *colonne, const Cifre &albergo)
     m_albergo.clear();
     riga(m_blocco, "TOTALE", "Totale albergo", albergo);
     svuota(true);
-    if (!m_file.flush() || !m_file.commit()) erroreScrittura(m_file);
+    m_file->conferma();
 }
 
 } // namespace pc::analisi

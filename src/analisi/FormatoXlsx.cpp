@@ -1,14 +1,14 @@
 #include "Formati.h"
 
 #include "ErroreDati.h"
+#include "SessioneMdb.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QTemporaryFile>
+#include <QFile>
 
 #include <xlsxwriter.h>
 
-#include <cstdio>
+#include <cerrno>
 
 namespace pc::analisi {
 
@@ -56,12 +56,50 @@ std::optional<double> valore(Misura m, bool ap, const Cifre &c)
     return numero(*v);
 }
 
+// libxlsxwriter prints its own English diagnostics on stderr, as libmdb
+// does: its calls run inside the same session, which hides them, and its
+// error codes become Italian messages here.
+using SilenzioLibreria = dati::SessioneMdb;
+
+std::string causaXlsx(lxw_error e, int numero)
+{
+    switch (e) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED: return "memoria insufficiente";
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_PARAMETER_ERROR:
+    case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+    case LXW_ERROR_ZIP_INTERNAL_ERROR:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        return numero != 0 ? causaSistema(numero)
+                           : std::string("errore di scrittura del file compresso (disco pieno o limite di dimensione dei file?)");
+    case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
+        return "il periodo o le colonne superano i limiti di un foglio elettronico (1.048.576 righe, 16.384 colonne)";
+    default: return "errore della libreria del foglio elettronico n. " + std::to_string(static_cast<int>(e));
+    }
+}
+
 } // namespace
+
+std::string fuoriLimitiXlsx(long giorni, std::size_t colonne)
+{
+    // A sheet per measure: the title row, the days, the totals; the date, the columns, the hotel.
+    if (giorni + 2 > RigheMassimeXlsx)
+        return "il periodo di " + std::to_string(giorni) + " giorni non sta in un foglio elettronico (al massimo " +
+               std::to_string(RigheMassimeXlsx - 2) + " giorni): scegliere un periodo pi\xC3\xB9 breve o il formato csv.";
+    if (colonne + 2 > static_cast<std::size_t>(ColonneMassimeXlsx))
+        return "le " + std::to_string(colonne) + " colonne non stanno in un foglio elettronico (al massimo " +
+               std::to_string(ColonneMassimeXlsx - 2) + "): scegliere un raggruppamento pi\xC3\xB9 ampio o il formato csv.";
+    return {};
+}
 
 struct ScrittoreXlsx::Stato {
     QString nome;
-    QTemporaryFile temporaneo;
-    std::string percorsoTemporaneo;
+    std::string percorso;
+    std::unique_ptr<FileProvvisorio> temporaneo;
     lxw_workbook *wb = nullptr;
     lxw_worksheet *riepilogo = nullptr;
     lxw_format *grassetto = nullptr, *data = nullptr, *euro = nullptr, *percento = nullptr, *intero = nullptr,
@@ -78,40 +116,44 @@ struct ScrittoreXlsx::Stato {
         default: return euro;
         }
     }
-    void controlla(lxw_error e) const
+    void controlla(lxw_error e, int numero = 0) const
     {
-        if (e != LXW_NO_ERROR)
-            throw ErroreDati("Impossibile scrivere il foglio elettronico \"" + nome.toStdString() + "\": " + lxw_strerror(e));
+        if (e == LXW_NO_ERROR) return;
+        if (temporaneo) temporaneo->fallita(causaXlsx(e, numero));
+        throw ErroreDati("Impossibile scrivere il foglio elettronico \"" + nome.toStdString() + "\": " + causaXlsx(e, numero) + ".");
     }
 };
 
 ScrittoreXlsx::ScrittoreXlsx(const QString &nome) : m(std::make_unique<Stato>())
 {
     m->nome = nome;
+    m->percorso = QFile::encodeName(nome).toStdString();
+    controllaDestinazione(m->percorso, "il foglio elettronico");   // before any figure is computed
 }
 
 ScrittoreXlsx::~ScrittoreXlsx()
 {
-    // An unfinished workbook is closed into the temporary file, which then goes.
-    if (m->wb) workbook_close(m->wb);
+    // An unfinished workbook is dropped without being written; the temporary file goes.
+    if (m->wb) {
+        SilenzioLibreria silenzio;
+        lxw_workbook_free(m->wb);
+    }
 }
 
 void ScrittoreXlsx::inizio(const Intestazione &i)
 {
+    SilenzioLibreria silenzio;
     m->i = i;
-    m->temporaneo.setFileTemplate(m->nome + QStringLiteral(".XXXXXX"));
-    if (!m->temporaneo.open())
-        throw ErroreDati("Impossibile creare il foglio elettronico \"" + m->nome.toStdString() + "\": " +
-                         m->temporaneo.errorString().toStdString());
-    m->temporaneo.close();
-    m->percorsoTemporaneo = QFile::encodeName(m->temporaneo.fileName()).toStdString();
+    const std::string limite = fuoriLimitiXlsx(i.giorni, i.colonne.size());
+    if (!limite.empty()) throw ErroreDati("Impossibile scrivere il foglio elettronico \"" + m->percorso + "\": " + limite);
+    m->temporaneo = std::make_unique<FileProvvisorio>(m->percorso, "il foglio elettronico");
     static std::string cartellaTemporanea;
     cartellaTemporanea = QFile::encodeName(QDir::tempPath()).toStdString();
     lxw_workbook_options opzioni = {};
     opzioni.constant_memory = LXW_TRUE;   // rows go to temporary files as they are written
     opzioni.tmpdir = cartellaTemporanea.data();
-    m->wb = workbook_new_opt(m->percorsoTemporaneo.c_str(), &opzioni);
-    if (!m->wb) throw ErroreDati("Impossibile creare il foglio elettronico \"" + m->nome.toStdString() + "\".");
+    m->wb = workbook_new_opt(m->temporaneo->percorso().c_str(), &opzioni);
+    if (!m->wb) m->temporaneo->fallita("memoria insufficiente per il foglio elettronico");
 
     auto *wb = m->wb;
     m->grassetto = workbook_add_format(wb);
@@ -149,6 +191,7 @@ void ScrittoreXlsx::inizio(const Intestazione &i)
 
 void ScrittoreXlsx::giorno(Giorno g, const Cifre *colonne, const Cifre &albergo)
 {
+    SilenzioLibreria silenzio;
     const std::size_t n = m->i.colonne.size();
     lxw_datetime d = {g.anno(), g.mese(), g.giorno(), 0, 0, 0};
     const auto r = static_cast<lxw_row_t>(m->riga);
@@ -165,6 +208,7 @@ void ScrittoreXlsx::giorno(Giorno g, const Cifre *colonne, const Cifre &albergo)
 
 void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
 {
+    SilenzioLibreria silenzio;
     const int n = static_cast<int>(m->i.colonne.size());
     const bool confronto = m->i.richiesta.confronto;
     const int primaRiga = 1, ultimaRiga = m->riga - 1, rigaTotali = m->riga;
@@ -278,12 +322,10 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
 
     lxw_workbook *wb = m->wb;
     m->wb = nullptr;
-    m->controlla(workbook_close(wb));
-    // The permissions of a file written directly (the temporary file is private).
-    m->temporaneo.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (std::rename(m->percorsoTemporaneo.c_str(), QFile::encodeName(m->nome).constData()) != 0)
-        throw ErroreDati("Impossibile sostituire il foglio elettronico \"" + m->nome.toStdString() + "\".");
-    m->temporaneo.setAutoRemove(false);
+    errno = 0;
+    const lxw_error chiusura = workbook_close(wb);
+    m->controlla(chiusura, errno);
+    m->temporaneo->conferma();
 }
 
 } // namespace pc::analisi

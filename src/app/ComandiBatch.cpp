@@ -71,7 +71,9 @@ void stampaAiuto()
                  "DIRKV (cartella degli archivi storici SchedaStoricoClienti.mdb e ContoStoricoClienti.mdb),\n"
                  "PC_ARCHIVIO e PC_STRUTTURA (archivio centrale e struttura, come --archivio e --struttura di stampa,\n"
                  "csv, stampante e analisi; con --archivio anche --raggruppamento strutture, il report della catena).\n"
-                 "Codice di uscita: 0 se riuscito, diverso da 0 in caso di errore (il messaggio va sullo standard error).\n";
+                 "Codice di uscita, uguale per tutti i comandi: 0 riuscito; 1 lavoro non riuscito (archivi, file, server);\n"
+                 "2 riga di comando errata (opzione o valore non valido, periodo con la data iniziale dopo la finale).\n"
+                 "In caso di errore il messaggio va sullo standard error e i file precedenti restano come erano.\n";
 }
 
 } // namespace

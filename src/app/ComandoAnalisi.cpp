@@ -5,6 +5,7 @@
 #include "FileReport.h"
 #include "Formati.h"
 #include "PaginaAnalisi.h"
+#include "ScritturaFile.h"
 
 #include <QFile>
 
@@ -87,8 +88,18 @@ int comandoAnalisi(const std::vector<std::string> &argomenti)
         scriviErrore("formato \"" + formato + "\" sconosciuto: usare csv, xlsx, pdf o testo.");
         return 2;
     }
-    const QString nome = QFile::decodeName(QByteArray::fromStdString(uscita.empty() ? analisi::nomeFileAnalisi(estensione) : uscita));
+    if (formato == "xlsx") {
+        const std::string limite = analisi::fuoriLimitiXlsx(r.alla.seriale - r.dalla.seriale + 1, 0);
+        if (!limite.empty()) {
+            scriviErrore(limite);
+            return 2;
+        }
+    }
+    QString nome;
     try {
+        nome = QFile::decodeName(QByteArray::fromStdString(uscita.empty() ? analisi::nomeFileAnalisi(estensione) : uscita));
+        // The target is checked before anything is computed.
+        if (formato != "testo" || !uscita.empty()) controllaDestinazione(QFile::encodeName(nome).toStdString(), "il file dell'analisi");
         if (formato == "csv") {
             analisi::ScrittoreCsv csv(nome);
             analisi::calcola(r, csv);

@@ -1,5 +1,6 @@
 #include "ComandiBatch.h"
 
+#include "DateReport.h"
 #include "Sorgente.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
@@ -25,6 +26,17 @@ int comandoStampa(const std::vector<std::string> &argomenti)
     const std::string *dal = o.valore("--dal"), *al = o.valore("--al");
     if (!dal || !al) {
         scriviErrore("indicare il periodo con --dal GG/MM/AAAA e --al GG/MM/AAAA.");
+        return 2;
+    }
+    // The dates are used as typed; a wrong date or a reversed period is a wrong command line.
+    const auto dalla = Giorno::leggi(*dal), alla = Giorno::leggi(*al);
+    if (!dalla || !alla) {
+        scriviErrore("la data \"" + (dalla ? *al : *dal) + "\" non \xC3\xA8 una data valida (gg/mm/aaaa).");
+        return 2;
+    }
+    if (*dalla > *alla) {
+        scriviErrore("la data iniziale " + dalla->ggmmaaaa() + " \xC3\xA8 successiva alla data finale " + alla->ggmmaaaa() +
+                     ". Il report precedente non \xC3\xA8 stato modificato.");
         return 2;
     }
     r.dalla = *dal;

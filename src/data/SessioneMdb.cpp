@@ -1,5 +1,7 @@
 #include "SessioneMdb.h"
 
+#include "ScritturaFile.h"
+
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -30,7 +32,7 @@ SessioneMdb::SessioneMdb() : m_blocco(bloccoMdb())
     ::flockfile(stderr);
     std::fflush(stdout);
     std::fflush(stderr);
-    const int nulla = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const int nulla = apriScaricoNullo();
     if (nulla < 0) return;
     for (int i = 0; i < 2; ++i) {
         m_salvati[i] = ::fcntl(kDescrittori[i], F_DUPFD_CLOEXEC, 3);

@@ -4,6 +4,11 @@
 
 namespace pc {
 
+// The workstation number PCLocal as file names use it ("" when unset). Throws
+// ErroreDati naming the value when it would lead out of the working folder
+// ("/", "\\", "..") or holds control characters.
+std::string postazione();
+
 // The one rule for the report text file's name, shared by its writer and
 // every reader: "fd" followed by the value of PCLocal ("fd" when unset), in
 // the working directory.

@@ -10,7 +10,6 @@
 #include "Testo.h"
 
 #include <QString>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -108,16 +107,13 @@ public:
         };
         if (m_temporaneo) {
             versaNelFile();
-            errno = 0;
-            if (!m_temporaneo->seek(0)) falliscoTemporaneo();
+            m_temporaneo->riavvolgi();
             std::string pezzo(1u << 20, '\0');
             std::size_t resto = 0;   // bytes of an incomplete line kept at the start of pezzo
             for (;;) {
-                errno = 0;
-                const qint64 letti = m_temporaneo->read(pezzo.data() + resto, static_cast<qint64>(pezzo.size() - resto));
-                if (letti < 0) falliscoTemporaneo();
+                const std::size_t letti = m_temporaneo->leggi(pezzo.data() + resto, pezzo.size() - resto);
                 if (letti == 0) break;
-                const std::size_t fine = resto + static_cast<std::size_t>(letti);
+                const std::size_t fine = resto + letti;
                 std::size_t completo = fine;
                 if (!uguali) {
                     // Only whole lines can be widened.
@@ -143,26 +139,10 @@ public:
 private:
     void versaNelFile()
     {
-        if (!m_temporaneo) {
-            m_temporaneo = std::make_unique<QTemporaryFile>(QString::fromStdString(m_nomeReport) + ".XXXXXX");
-            errno = 0;
-            if (!m_temporaneo->open())
-                throw ErroreDati("Impossibile creare il file temporaneo accanto al report \"" + m_nomeReport + "\": " +
-                                 causaFile(*m_temporaneo, errno) + ".");
-        }
-        errno = 0;
-        if (!m_buffer.empty() &&
-            m_temporaneo->write(m_buffer.data(), static_cast<qint64>(m_buffer.size())) != static_cast<qint64>(m_buffer.size()))
-            falliscoTemporaneo();
-        if (!m_temporaneo->flush()) falliscoTemporaneo();
+        // A scratch file beside the report, never confirmed: it goes when done.
+        if (!m_temporaneo) m_temporaneo = std::make_unique<FileProvvisorio>(m_nomeReport, "il file di lavoro del report");
+        m_temporaneo->scrivi(m_buffer);
         m_buffer.clear();
-    }
-
-    [[noreturn]] void falliscoTemporaneo()
-    {
-        const int numero = errno;
-        throw ErroreDati("Impossibile scrivere il file temporaneo del report \"" + m_temporaneo->fileName().toStdString() +
-                         "\": " + causaFile(*m_temporaneo, numero) + ".");
     }
 
     // Day lines rewritten at wider columns: the date cell keeps its width,
@@ -205,7 +185,7 @@ private:
     std::size_t m_limite;
     std::string m_nomeReport;
     std::string m_buffer;
-    std::unique_ptr<QTemporaryFile> m_temporaneo;
+    std::unique_ptr<FileProvvisorio> m_temporaneo;
 };
 
 // The day figures of a statement, block after block (day-major, one figure per column).
@@ -307,6 +287,7 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
 {
     const Giorno dalla = leggiDataRichiesta(richiesta.dalla, "iniziale");
     const Giorno alla = leggiDataRichiesta(richiesta.alla, "finale");
+    controllaDestinazione(nomeFileReport(), "il file del report");   // before any figure is computed
 
     if (richiesta.raggruppamento == Raggruppamento::Strutture) {
         // A few figures a day per property: the whole period is kept, handed

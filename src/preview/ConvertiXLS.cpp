@@ -199,6 +199,7 @@ private:
 void converti(const std::string &testo, char virgola)
 {
     const SeparatoriXLS sep = leggiSeparatoriXLS();
+    controllaFileDaLeggere(testo, "il file del report");   // a pipe or a device is never opened
     LettoreRighe in(testo);
     if (!in.aperto()) {
         throw ErroreDati("Impossibile leggere il file del report \"" + testo +

@@ -8,7 +8,7 @@
 
 namespace pc {
 
-std::string nomeFileEMail() { return "e-mail" + variabileAmbiente("PCLocal") + ".txt"; }
+std::string nomeFileEMail() { return "e-mail" + postazione() + ".txt"; }
 
 std::string contenutoFileEMail(const QString &testo)
 {

@@ -2,6 +2,7 @@
 
 #include "ConvertiBordi.h"
 #include "FileTesto.h"
+#include "ScritturaFile.h"
 
 #include <algorithm>
 #include <climits>
@@ -14,6 +15,7 @@ bool PaginaReport::apri()
 {
     chiudi();
     m_posizione = 0;
+    if (!naturaPercorso(m_file).empty()) return false;   // a pipe or a device is never opened: it could block
     return m_f.open(QIODevice::ReadOnly);
 }
 
@@ -25,7 +27,7 @@ void PaginaReport::chiudi()
 void PaginaReport::apriOppureErrore()
 {
     chiudi();
-    if (!m_f.open(QIODevice::ReadOnly)) {
+    if (!naturaPercorso(m_file).empty() || !m_f.open(QIODevice::ReadOnly)) {
         throw ErroreFileReport("Impossibile aprire il file del report \"" + m_file +
                                "\": il file non esiste pi\xC3\xB9 o non si pu\xC3\xB2 leggere.");
     }

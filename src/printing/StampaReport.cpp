@@ -183,11 +183,12 @@ void scriviSuDispositivo(const std::string &dispositivo, const std::string &byte
 {
     // A device, a port or a pipe is written in place; a file is replaced
     // only when complete.
-    scriviFileAtomico(dispositivo, byte, "sul dispositivo di stampa");
+    scriviDispositivo(dispositivo, byte, "sul dispositivo di stampa");
 }
 
 std::vector<std::string> leggiRigheReport(const std::string &file)
 {
+    controllaFileDaLeggere(file, "il file del report");
     std::ifstream f(file, std::ios::binary);
     if (!f)
         throw ErroreDati("Il file del report \"" + file +

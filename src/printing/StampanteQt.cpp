@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrinterInfo>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -78,7 +77,7 @@ void StampanteQt::annulla()
         m_printer.abort();
         m_painter.end();
     }
-    if (!m_pdfTemporaneo.empty()) std::remove(m_pdfTemporaneo.c_str());
+    m_pdfTemporaneo.reset();
     m_finito = true;
 }
 
@@ -87,22 +86,10 @@ void StampanteQt::scegliStampante(const std::string &nome)
     if (finisceConPdf(nome)) {
         // Written under a temporary name in the same folder and renamed at the
         // end, so an interrupted print never leaves a partial PDF behind.
-        const QFileInfo finale(q(nome));
-        if (!finale.absoluteDir().exists())
-            throw ErroreDati("Impossibile creare il file PDF \"" + nome + "\": la cartella non esiste.");
-        vietaArchivio(nome, "il file PDF");
-        const std::string natura = naturaPercorso(nome);
-        if (!natura.empty())
-            throw ErroreDati("Impossibile creare il file PDF \"" + nome + "\": non \xC3\xA8 un file ma " + natura + ".");
-        QTemporaryFile riserva(finale.absoluteFilePath() + QStringLiteral(".XXXXXX"));
-        riserva.setAutoRemove(false);
-        errno = 0;
-        if (!riserva.open()) throw ErroreDati("Impossibile creare il file PDF \"" + nome + "\": " + causaFile(riserva, errno) + ".");
-        m_pdfTemporaneo = riserva.fileName().toStdString();
-        riserva.close();
+        m_pdfTemporaneo = std::make_unique<FileProvvisorio>(nome, "il file PDF");
         m_pdfFinale = nome;
         m_printer.setOutputFormat(QPrinter::PdfFormat);
-        m_printer.setOutputFileName(riserva.fileName());
+        m_printer.setOutputFileName(m_pdfTemporaneo->percorsoQt());
         m_nomeUsato = nome;
         return;
     }
@@ -207,27 +194,20 @@ void StampanteQt::fineDocumento()
     const bool chiusa = m_painter.end();
     m_finito = true;
     if (!chiusa || m_printer.printerState() == QPrinter::Error) {
-        if (!m_pdfTemporaneo.empty()) {
-            std::remove(m_pdfTemporaneo.c_str());
+        if (m_pdfTemporaneo) {
+            m_pdfTemporaneo.reset();
             throw ErroreDati("Impossibile scrivere il file PDF \"" + m_pdfFinale +
                              "\": la scrittura non \xC3\xA8 riuscita (disco pieno o limite di dimensione dei file?). Nulla \xC3\xA8 stato stampato.");
         }
         throw ErroreDati("La stampa su \"" + m_nomeUsato + "\" non \xC3\xA8 riuscita.");
     }
-    if (!m_pdfTemporaneo.empty()) {
+    if (m_pdfTemporaneo) {
         // Qt does not tell when writing the PDF failed (a full disk, a size
         // limit): the file must be whole before it takes the final name.
-        const std::string temporaneo = std::move(m_pdfTemporaneo);
-        m_pdfTemporaneo.clear();
-        if (!pdfCompleto(temporaneo)) {
-            std::remove(temporaneo.c_str());
-            std::string esito;
-            std::error_code ec;
-            if (std::filesystem::exists(m_pdfFinale, ec)) esito = " Il file precedente non \xC3\xA8 stato modificato.";
-            throw ErroreDati("Impossibile scrivere il file PDF \"" + m_pdfFinale +
-                             "\": il file scritto \xC3\xA8 incompleto (disco pieno o limite di dimensione dei file?). Nulla \xC3\xA8 stato stampato." + esito);
-        }
-        sostituisciFile(temporaneo, m_pdfFinale, "il file PDF");
+        const std::unique_ptr<FileProvvisorio> temporaneo = std::move(m_pdfTemporaneo);
+        if (!pdfCompleto(temporaneo->percorso()))
+            temporaneo->fallita("il file scritto \xC3\xA8 incompleto (disco pieno o limite di dimensione dei file?). Nulla \xC3\xA8 stato stampato");
+        temporaneo->conferma();
     }
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "ScritturaFile.h"
+
+#include <memory>
+
 #include "OperazioniStampante.h"
 
 #include <QFont>
@@ -53,7 +57,7 @@ private:
     int m_pagine = 0;
     std::string m_nomeUsato;
     std::string m_pdfFinale;     // the PDF asked for; written beside it first, renamed when complete
-    std::string m_pdfTemporaneo;
+    std::unique_ptr<FileProvvisorio> m_pdfTemporaneo;
 };
 
 } // namespace pc

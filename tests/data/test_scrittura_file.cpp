@@ -6,10 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace pc::prova {
 namespace {
@@ -138,6 +146,185 @@ TEST(ScritturaFile, OgniEccezioneHaUnMessaggioItaliano)
         const std::string m = descriviEccezione(eccezione);
         EXPECT_NE(m.find(atteso), std::string::npos) << m;
     }
+}
+
+} // namespace
+} // namespace pc::prova
+
+namespace pc::prova {
+namespace {
+
+// The temporary files of the file writer left in a folder.
+std::vector<std::string> provvisori(const fs::path &cartella)
+{
+    std::vector<std::string> nomi;
+    for (const auto &e : fs::directory_iterator(cartella))
+        if (e.path().filename().string().find(".pc-tmp.") != std::string::npos) nomi.push_back(e.path().filename().string());
+    return nomi;
+}
+
+std::string tipo(const fs::path &p)
+{
+    std::error_code ec;
+    const auto s = fs::symlink_status(p, ec);
+    if (fs::is_symlink(s)) return "link:" + fs::read_symlink(p).string();
+    if (fs::is_regular_file(s)) return "file:" + contenuto(p);
+    return std::to_string(static_cast<int>(s.type()));
+}
+
+TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
+{
+    CartellaTemporanea c;
+    const fs::path t = c.p() / "t", sub = c.p() / "sub";
+    // A device of our own when we may make one: a faulty writer run as root
+    // would replace it, not the system's /dev/null.
+    const fs::path dispositivo =
+        geteuid() == 0 && mknod((c.p() / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? c.p() / "null" : fs::path("/dev/null");
+    fs::create_directory(sub);
+    std::ofstream(sub / "altro.txt") << "vecchio";
+    {
+        std::ofstream(c.p() / "db.mdb", std::ios::binary) << std::string("SQLite format 3\0", 16) << std::string(2000, 'd');
+    }
+    struct Caso {
+        const char *nome;
+        std::function<fs::path()> prepara;   // makes the thing at t; returns the target to write
+        const char *errore;                  // what the message says; nullptr: written
+        fs::path scritto;                    // where the new bytes go when written
+    };
+    const std::vector<Caso> casi = {
+        {"pipe", [&] { mkfifo(t.c_str(), 0600); return t; }, "una pipe (FIFO)", {}},
+        {"socket",
+         [&] {
+             const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un a{};
+             a.sun_family = AF_UNIX;
+             std::strncpy(a.sun_path, t.c_str(), sizeof a.sun_path - 1);
+             bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
+             close(s);
+             return t;
+         },
+         "un socket", {}},
+        {"collegamento a un dispositivo", [&] { fs::create_symlink(dispositivo, t); return t; }, "un dispositivo a caratteri", {}},
+        {"cartella", [&] { fs::create_directory(t); return t; }, "\xC3\xA8 una cartella", {}},
+        {"collegamento a una cartella", [&] { fs::create_symlink(sub, t); return t; }, "\xC3\xA8 una cartella", {}},
+        {"collegamento circolare", [&] { fs::create_symlink("t2", t); fs::create_symlink("t", c.p() / "t2"); return t; },
+         "collegamenti simbolici", {}},
+        {"file di lavoro di un archivio", [&] { return c.p() / "db.mdb-wal"; }, "file di lavoro dell'archivio SQLite", {}},
+        {"collegamento a un file", [&] { fs::create_symlink("sub/altro.txt", t); return t; }, nullptr, sub / "altro.txt"},
+        {"collegamento a un file che manca", [&] { fs::create_symlink(sub / "nuovo.txt", t); return t; }, nullptr, sub / "nuovo.txt"},
+        {"file nuovo", [&] { return t; }, nullptr, t},
+    };
+    using Scrittura = std::function<void(const std::string &)>;
+    const std::vector<std::pair<const char *, Scrittura>> scritture = {
+        {"byte", [](const std::string &f) { scriviFileAtomico(f, "nuovo"); }},
+        {"scrittore esterno",
+         [](const std::string &f) {
+             FileProvvisorio p(f, "il file");
+             std::ofstream(p.percorso(), std::ios::binary) << "nuovo";
+             p.conferma();
+         }},
+    };
+    for (const auto &[modo, scrivi] : scritture)
+        for (const Caso &caso : casi) {
+            SCOPED_TRACE(std::string(modo) + ", " + caso.nome);
+            const fs::path bersaglio = caso.prepara();
+            const std::string prima = tipo(bersaglio), dbPrima = contenuto(c.p() / "db.mdb");
+            try {
+                scrivi(bersaglio.string());
+                EXPECT_EQ(caso.errore, nullptr) << "scritto";
+                EXPECT_EQ(contenuto(caso.scritto), "nuovo");
+                if (caso.scritto != bersaglio) EXPECT_EQ(tipo(bersaglio), prima);   // the link stays
+            } catch (const ErroreDati &e) {
+                ASSERT_NE(caso.errore, nullptr) << e.what();
+                EXPECT_NE(std::string(e.what()).find(caso.errore), std::string::npos) << e.what();
+                EXPECT_EQ(tipo(bersaglio), prima);
+            }
+            EXPECT_EQ(contenuto(c.p() / "db.mdb"), dbPrima);
+            EXPECT_TRUE(fs::is_character_file(dispositivo));
+            EXPECT_TRUE(provvisori(c.p()).empty());
+            EXPECT_TRUE(provvisori(sub).empty());
+            std::error_code ec;
+            for (const char *n : {"t", "t2"}) fs::remove_all(c.p() / n, ec);
+            fs::remove(sub / "nuovo.txt", ec);
+            std::ofstream(sub / "altro.txt") << "vecchio";
+        }
+
+    // A replaced file keeps its permissions.
+    std::ofstream(t) << "x";
+    fs::permissions(t, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    scriviFileAtomico(t.string(), "y");
+    EXPECT_EQ(fs::status(t).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// Writes, then ends by the signal: the temporary file must be gone.
+TEST(ScritturaFile, UnSegnaleNonLasciaFileProvvisori)
+{
+    CartellaTemporanea c;
+    std::ofstream(c.p() / "out") << "vecchio";
+    for (const int segnale : {SIGTERM, SIGINT, SIGHUP, SIGXFSZ}) {
+        for (const bool esterno : {false, true}) {
+            SCOPED_TRACE(std::to_string(segnale) + (esterno ? " scrittore esterno" : " byte"));
+            std::fflush(nullptr);
+            const pid_t figlio = fork();
+            if (figlio == 0) {
+                std::signal(segnale, SIG_DFL);
+                FileProvvisorio f((c.p() / "out").string());
+                const std::string blocco(8192, 'x');
+                if (segnale == SIGXFSZ) {
+                    const rlimit r{4096, 4096};
+                    setrlimit(RLIMIT_FSIZE, &r);   // the next write past 4 KB raises SIGXFSZ
+                }
+                if (esterno) std::ofstream(f.percorso(), std::ios::binary) << blocco << std::flush;
+                else f.scrivi(blocco);
+                raise(segnale);
+                _exit(0);
+            }
+            int stato = 0;
+            waitpid(figlio, &stato, 0);
+            EXPECT_TRUE(WIFSIGNALED(stato) && WTERMSIG(stato) == segnale) << stato;
+            EXPECT_TRUE(provvisori(c.p()).empty()) << provvisori(c.p()).front();
+            EXPECT_EQ(contenuto(c.p() / "out"), "vecchio");
+        }
+    }
+}
+
+// What a SIGKILL leaves is removed by a later write beside it only when its
+// process is gone and it comes from this host.
+TEST(ScritturaFile, ResiduiRimossiSoloSeOrfaniDiQuestaPostazione)
+{
+    CartellaTemporanea c;
+    int canale[2];
+    ASSERT_EQ(pipe(canale), 0);
+    std::fflush(nullptr);
+    const pid_t figlio = fork();
+    if (figlio == 0) {
+        FileProvvisorio f((c.p() / "report").string());
+        f.scrivi("mezzo report");
+        const std::string nome = fs::path(f.percorso()).filename().string();
+        (void)!write(canale[1], nome.c_str(), nome.size());
+        close(canale[1]);
+        for (;;) pause();
+    }
+    close(canale[1]);
+    char buffer[512] = {};
+    ASSERT_GT(read(canale[0], buffer, sizeof buffer - 1), 0);
+    close(canale[0]);
+    kill(figlio, SIGKILL);
+    waitpid(figlio, nullptr, 0);
+    const std::string orfano = buffer;   // ".report.pc-tmp.HOST.PID.RANDOM"
+    ASSERT_TRUE(fs::exists(c.p() / orfano));
+
+    const auto marca = orfano.find(".pc-tmp.") + 8;
+    const auto punto1 = orfano.find('.', marca), punto2 = orfano.find('.', punto1 + 1);
+    const std::string testa = orfano.substr(0, marca), host = orfano.substr(marca, punto1 - marca);
+    const std::string altraPostazione = testa + "altra-postazione" + orfano.substr(punto1);
+    const std::string vivo = testa + host + ".1" + orfano.substr(punto2);   // process 1 is always alive
+    for (const auto &n : {altraPostazione, vivo}) std::ofstream(c.p() / n) << "in corso";
+
+    scriviFileAtomico((c.p() / "altro").string(), "x");
+    EXPECT_FALSE(fs::exists(c.p() / orfano));
+    EXPECT_TRUE(fs::exists(c.p() / altraPostazione));
+    EXPECT_TRUE(fs::exists(c.p() / vivo));
 }
 
 } // namespace

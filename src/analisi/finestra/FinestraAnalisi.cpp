@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -337,16 +338,28 @@ bool FinestraAnalisi::salvaXlsx(const QString &nome)
 {
     const auto r = richiesta();
     if (!r) return false;
-    ScrittoreXlsx xlsx(nome);
-    return esegui(*r, xlsx);
+    std::unique_ptr<ScrittoreXlsx> xlsx;
+    try {
+        xlsx = std::make_unique<ScrittoreXlsx>(nome);   // the target is checked before computing
+    } catch (const ErroreDati &e) {
+        errore(QStringLiteral("Foglio elettronico non scritto"), QString::fromStdString(e.what()));
+        return false;
+    }
+    return esegui(*r, *xlsx);
 }
 
 bool FinestraAnalisi::salvaCsv(const QString &nome)
 {
     const auto r = richiesta();
     if (!r) return false;
-    ScrittoreCsv csv(nome);
-    return esegui(*r, csv);
+    std::unique_ptr<ScrittoreCsv> csv;
+    try {
+        csv = std::make_unique<ScrittoreCsv>(nome);
+    } catch (const ErroreDati &e) {
+        errore(QStringLiteral("File csv non scritto"), QString::fromStdString(e.what()));
+        return false;
+    }
+    return esegui(*r, *csv);
 }
 
 bool FinestraAnalisi::salvaPdf(const QString &nome)
@@ -378,7 +391,18 @@ void FinestraAnalisi::stampa()
     dialogo.setWindowTitle(QStringLiteral("Stampa l'analisi"));
     if (dialogo.exec() != QDialog::Accepted) return;
     try {
+        // "Print to file": the file chosen in the dialog is written through the file writer.
+        std::unique_ptr<FileProvvisorio> file;
+        if (!stampante.outputFileName().isEmpty()) {
+            file = std::make_unique<FileProvvisorio>(QFile::encodeName(stampante.outputFileName()).toStdString(), "il file di stampa");
+            stampante.setOutputFileName(file->percorsoQt());
+        }
         disegnaAnalisi(*riepilogo_, stampante);
+        if (file) {
+            if (stampante.outputFormat() == QPrinter::PdfFormat && !fileTerminaCon(file->percorso(), "%%EOF"))
+                file->fallita("il file scritto \xC3\xA8 incompleto (disco pieno o limite di dimensione dei file?)");
+            file->conferma();
+        }
     } catch (const ErroreDati &e) {
         errore(QStringLiteral("Stampa non eseguita"), QString::fromStdString(e.what()));
     }
