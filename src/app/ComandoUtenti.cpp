@@ -19,11 +19,12 @@ bool leggiPassword(const char *domanda, std::string &password)
     const bool terminale = isatty(STDIN_FILENO);
     termios prima{};
     if (terminale) {
-        std::cerr << domanda << std::flush;
+        // Echo off before the question: nothing typed after it is shown.
         tcgetattr(STDIN_FILENO, &prima);
         termios senzaEco = prima;
         senzaEco.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(STDIN_FILENO, TCSANOW, &senzaEco);
+        std::cerr << domanda << std::flush;
     }
     const bool letta = static_cast<bool>(std::getline(std::cin, password));
     if (terminale) {
