@@ -60,7 +60,7 @@ Misura esegui(const std::vector<std::string> &argomenti, const fs::path &cartell
     Misura m;
     m.secondi = std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
     m.piccoKb = uso.ru_maxrss;
-    m.codice = WIFEXITED(stato) ? WEXITSTATUS(stato) : 128;
+    m.codice = WIFEXITED(stato) ? WEXITSTATUS(stato) : 128 + (WIFSIGNALED(stato) ? WTERMSIG(stato) : 0);
     return m;
 }
 
@@ -136,7 +136,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < strutture; ++i) {
             const auto m = esegui({programma, "importa", "--archivio", url, "--struttura", nome(i)}, fs::absolute(cartella / nome(i)));
             if (m.codice != 0) {
-                std::cerr << "bench_archivio: importazione di " << nome(i) << " non riuscita\n";
+                std::cerr << "bench_archivio: importazione di " << nome(i) << " non riuscita (codice " << m.codice << ")\n";
                 return 1;
             }
             totale += m.secondi;

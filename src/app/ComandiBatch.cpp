@@ -34,11 +34,12 @@ const std::vector<Comando> &comandi()
          "      come il tasto di stampa del menu di stampa con le scelte indicate.", &comandoStampante, true},
         {"importa", "importa --archivio URL --struttura NOME",
          "Copia nell'archivio centrale PostgreSQL URL, sotto il nome NOME, le tabelle dell'albergo della cartella corrente\n"
-         "      (e quelle storiche da DIRKV) lette da report, menu di stampa e stampa. La copia precedente della struttura\n"
-         "      resta visibile finch\xC3\xA9 la nuova non \xC3\xA8 completa. La password viene da ~/.pgpass o PGPASSWORD.",
+         "      (e quelle storiche da DIRKV) lette da report, menu di stampa e stampa, con le cifre giornaliere calcolate\n"
+         "      per il report e l'analisi della catena. La copia precedente della struttura resta visibile finch\xC3\xA9 la\n"
+         "      nuova non \xC3\xA8 completa. La password viene da ~/.pgpass o PGPASSWORD.",
          &comandoImporta},
         {"analisi",
-         "analisi --dal GG/MM/AAAA --al GG/MM/AAAA --raggruppamento camere|tipi|macro [--confronto] --formato csv|xlsx|pdf|testo\n"
+         "analisi --dal GG/MM/AAAA --al GG/MM/AAAA --raggruppamento camere|tipi|macro|strutture [--confronto] --formato csv|xlsx|pdf|testo\n"
          "      [--uscita FILE] [--archivio URL --struttura NOME]",
          "Occupazione, ADR e RevPAR per giorno e per colonna (camere vendute e ricavo come nel report),\n"
          "      con --confronto anche gli stessi giorni dell'anno precedente. Scrive \"analisi\" + PCLocal + estensione\n"
@@ -70,7 +71,7 @@ void stampaAiuto()
     std::cout << "Variabili d'ambiente: PCLocal (numero della postazione, d\xC3\xA0 il nome dei file \"fd\" + PCLocal),\n"
                  "DIRKV (cartella degli archivi storici SchedaStoricoClienti.mdb e ContoStoricoClienti.mdb),\n"
                  "PC_ARCHIVIO e PC_STRUTTURA (archivio centrale e struttura, come --archivio e --struttura di stampa,\n"
-                 "csv, stampante e analisi; con --archivio anche --raggruppamento strutture, il report della catena).\n"
+                 "csv, stampante e analisi; con --archivio anche --raggruppamento strutture, report e analisi della catena).\n"
                  "Codice di uscita, uguale per tutti i comandi: 0 riuscito; 1 lavoro non riuscito (archivi, file, server);\n"
                  "2 riga di comando errata (opzione o valore non valido, periodo con la data iniziale dopo la finale).\n"
                  "In caso di errore il messaggio va sullo standard error e i file precedenti restano come erano.\n";

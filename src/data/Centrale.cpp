@@ -435,16 +435,15 @@ FigureSalvate figureStruttura(Stato &s, Gruppo gruppo, long dal, long al)
     dimensiona(f);
     if (f.giorni == 0 || f.chiavi.empty()) return f;
     const std::size_t n = f.chiavi.size();
-    Risultato r = c.esegui("SELECT giorno, vendute, ricavo, prenotate FROM " + schema
-                               + ".pc_figure WHERE gruppo = $1 AND giorno BETWEEN $2 AND $3",
-                           {g, std::to_string(dal), std::to_string(al)}, "le cifre della struttura \"" + s.struttura + "\"");
-    for (int i = 0; i < PQntuples(r.get()); ++i) {
-        const long giorno = std::atol(PQgetvalue(r.get(), i, 0));
-        const std::size_t base = static_cast<std::size_t>(giorno - dal) * n;
-        leggiVettore(PQgetvalue(r.get(), i, 1), n, f.vendute.data() + base);
-        leggiVettore(PQgetvalue(r.get(), i, 2), n, f.ricavo.data() + base);
-        leggiVettore(PQgetvalue(r.get(), i, 3), n, f.prenotate.data() + base);
-    }
+    c.perRiga("SELECT giorno, vendute, ricavo, prenotate FROM " + schema + ".pc_figure WHERE gruppo = $1 AND giorno BETWEEN $2 AND $3",
+              {g, std::to_string(dal), std::to_string(al)}, "le cifre della struttura \"" + s.struttura + "\"",
+              [&](const PGresult *p) {
+                  const long giorno = std::atol(PQgetvalue(p, 0, 0));
+                  const std::size_t base = static_cast<std::size_t>(giorno - dal) * n;
+                  leggiVettore(PQgetvalue(p, 0, 1), n, f.vendute.data() + base);
+                  leggiVettore(PQgetvalue(p, 0, 2), n, f.ricavo.data() + base);
+                  leggiVettore(PQgetvalue(p, 0, 3), n, f.prenotate.data() + base);
+              });
     return f;
 }
 
@@ -472,19 +471,18 @@ FigureSalvate figureCatena(Stato &s, long dal, long al)
     std::map<std::string, std::size_t> indice;
     for (std::size_t k = 0; k < f.chiavi.size(); ++k) indice.emplace(f.chiavi[k], k);
     const std::size_t n = f.chiavi.size();
-    Risultato r = c.esegui("SELECT struttura, giorno, vendute, ricavo, prenotate FROM pc_archivio.figure_catena "
-                           "WHERE giorno BETWEEN $1 AND $2",
-                           {std::to_string(dal), std::to_string(al)}, "le cifre della catena");
-    PGresult *p = r.get();
-    for (int i = 0; i < PQntuples(p); ++i) {
-        const auto it = indice.find(PQgetvalue(p, i, 0));
-        if (it == indice.end()) continue;
-        const std::size_t j = static_cast<std::size_t>(std::atol(PQgetvalue(p, i, 1)) - dal) * n + it->second;
-        auto cifra = [&](int col) { return Valuta::daGrezzo(intero(PQgetvalue(p, i, col), static_cast<std::size_t>(PQgetlength(p, i, col)))); };
-        f.vendute[j] = cifra(2);
-        f.ricavo[j] = cifra(3);
-        f.prenotate[j] = cifra(4);
-    }
+    c.perRiga("SELECT struttura, giorno, vendute, ricavo, prenotate FROM pc_archivio.figure_catena WHERE giorno BETWEEN $1 AND $2",
+              {std::to_string(dal), std::to_string(al)}, "le cifre della catena", [&](const PGresult *p) {
+                  const auto it = indice.find(PQgetvalue(p, 0, 0));
+                  if (it == indice.end()) return;
+                  const std::size_t j = static_cast<std::size_t>(std::atol(PQgetvalue(p, 0, 1)) - dal) * n + it->second;
+                  auto cifra = [&](int col) {
+                      return Valuta::daGrezzo(intero(PQgetvalue(p, 0, col), static_cast<std::size_t>(PQgetlength(p, 0, col))));
+                  };
+                  f.vendute[j] = cifra(2);
+                  f.ricavo[j] = cifra(3);
+                  f.prenotate[j] = cifra(4);
+              });
     return f;
 }
 

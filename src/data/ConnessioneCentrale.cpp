@@ -117,6 +117,37 @@ Risultato Connessione::esegui(const std::string &sql, const std::vector<std::str
     return r;
 }
 
+void Connessione::perRiga(const std::string &sql, const std::vector<std::string> &parametri, const std::string &cosa,
+                          const std::function<void(const PGresult *)> &riga)
+{
+    std::vector<const char *> valori;
+    valori.reserve(parametri.size());
+    for (const auto &p : parametri) valori.push_back(p.c_str());
+    if (!PQsendQueryParams(m_conn, sql.c_str(), static_cast<int>(valori.size()), nullptr, valori.data(), nullptr, nullptr, 0))
+        errore(nullptr, cosa);
+    PQsetSingleRowMode(m_conn);
+    Risultato fallito;
+    bool interrotto = false;
+    while (PGresult *p = PQgetResult(m_conn)) {
+        Risultato r(p);
+        const auto s = PQresultStatus(p);
+        if (fallito || interrotto) continue;   // the rest is drained, the connection stays usable
+        if (s == PGRES_SINGLE_TUPLE) {
+            try {
+                riga(p);
+            } catch (...) {
+                interrotto = true;
+                PQrequestCancel(m_conn);
+                while (PGresult *altro = PQgetResult(m_conn)) PQclear(altro);
+                throw;
+            }
+        } else if (s != PGRES_TUPLES_OK) {
+            fallito = std::move(r);
+        }
+    }
+    if (fallito) errore(fallito.get(), cosa);
+}
+
 void Connessione::errore(const PGresult *r, const std::string &cosa) const
 {
     const std::string dove = cosa.empty() ? std::string() : " (" + cosa + ")";

@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,10 @@ public:
     // Runs one statement; values only as parameters. cosa names what was
     // being read or written, for the message of a failure.
     Risultato esegui(const std::string &sql, const std::vector<std::string> &parametri = {}, const std::string &cosa = {});
+    // A query whose rows are handed to riga one at a time (row 0 of the
+    // result given), so that memory does not grow with the rows.
+    void perRiga(const std::string &sql, const std::vector<std::string> &parametri, const std::string &cosa,
+                 const std::function<void(const PGresult *)> &riga);
     [[noreturn]] void errore(const PGresult *r, const std::string &cosa) const;
     [[noreturn]] void erroreLayout(int versione) const;
 

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <random>
 #include <set>
 #include <sys/stat.h>
@@ -347,6 +348,10 @@ void controlla(const std::string &percorso, const Bersaglio &b, const std::strin
     }
     if (!b.esiste) return;
     if (S_ISREG(b.st.st_mode)) {
+        // A file that cannot be read cannot be told from a database: it is not replaced.
+        if (::access(b.finale.c_str(), R_OK) != 0)
+            throw ErroreDati(inizio + "il file esistente non si pu\xC3\xB2 leggere (" + causaSistema(errno) +
+                             ") e non si pu\xC3\xB2 verificare che non sia un archivio dell'albergo. Il file non \xC3\xA8 stato modificato.");
         const dati::TipoArchivio tipo = dati::riconosciArchivio(b.finale);
         if (tipo == dati::TipoArchivio::Nessuno) return;
         throw ErroreDati(inizio + "\xC3\xA8 un archivio " + (tipo == dati::TipoArchivio::Sqlite ? "SQLite" : "Jet/Access") +
@@ -413,10 +418,9 @@ FileProvvisorio::FileProvvisorio(const std::string &destinazione, std::string de
         m_inode = st.st_ino;
     }
     if (b.esiste) {
-        // The new file keeps the old one's permissions (and, for root, its owner).
-        if (::geteuid() == 0 && ::fchown(m_fd, b.st.st_uid, b.st.st_gid) != 0) {
-        }
-        ::fchmod(m_fd, b.st.st_mode & 0777);
+        m_modo = b.st.st_mode & 0777;
+        m_proprietario = b.st.st_uid;
+        m_gruppo = b.st.st_gid;
     }
 }
 
@@ -482,6 +486,14 @@ void FileProvvisorio::conferma()
     if (::lstat(m_temporaneo.c_str(), &st) != 0) fallitaSistema(errno);
     if (!S_ISREG(st.st_mode) || st.st_dev != m_dispositivo || st.st_ino != m_inode)
         fallita("il file provvisorio \"" + m_temporaneo + "\" \xC3\xA8 stato sostituito durante la scrittura");
+    if (m_modo) {
+        // The new file keeps the old one's permissions (and, when root writes, its owner);
+        // set only now, so that a writer may still open a file that was read-only.
+        if (::geteuid() == 0 && ::fchown(m_fd, *m_proprietario, *m_gruppo) != 0) {
+            // not fatal: the file then belongs to root, as a new one would
+        }
+        ::fchmod(m_fd, *m_modo);
+    }
     if (::fdatasync(m_fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) fallitaSistema(errno);
     const int fd = m_fd;
     m_fd = -1;

@@ -28,6 +28,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -101,6 +102,9 @@ private:
     int m_posto = -1;
     dev_t m_dispositivo = 0;
     ino_t m_inode = 0;
+    std::optional<mode_t> m_modo;   // the old file's, given to the new one
+    std::optional<uid_t> m_proprietario;
+    std::optional<gid_t> m_gruppo;
     bool m_chiuso = false;
 };
 

@@ -239,7 +239,7 @@ void scriviStatement(const RichiestaReport &richiesta, Giorno dalla, const std::
     std::vector<std::string> chiavi;
     for (const std::string &chiave : chiaviColonne) chiavi.push_back(testo::utf8InCp1252(chiave));
 
-    const std::string nome = nomeFileReport();
+    const std::string nome = richiesta.uscita.empty() ? nomeFileReport() : richiesta.uscita;
     RigheGiornaliere righe(larghezzeIniziali(primaData, chiavi), formato, limiti.righeInMemoria, nome);
     scriviGiorni(prossimoBlocco, chiavi.size(), righe, dalla, primaData);
     const std::vector<Valuta> totaliColonne = totali();
@@ -287,7 +287,7 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
 {
     const Giorno dalla = leggiDataRichiesta(richiesta.dalla, "iniziale");
     const Giorno alla = leggiDataRichiesta(richiesta.alla, "finale");
-    controllaDestinazione(nomeFileReport(), "il file del report");   // before any figure is computed
+    controllaDestinazione(richiesta.uscita.empty() ? nomeFileReport() : richiesta.uscita, "il file del report");   // before any figure is computed
 
     if (richiesta.raggruppamento == Raggruppamento::Strutture) {
         // A few figures a day per property: the whole period is kept, handed

@@ -64,10 +64,22 @@ def senza_commenti(testo):
     fuori = re.sub(r"/\*.*?\*/", lambda m: "\n" * m.group(0).count("\n"), testo, flags=re.S)
     return re.sub(r"//[^\n]*", "", fuori)
 
+def righe_logiche(pulito):
+    """Lines, a call spread over several lines joined into its first one."""
+    righe = pulito.split("\n")
+    i = 0
+    while i < len(righe):
+        inizio, riga = i, righe[i]
+        while riga.count("(") > riga.count(")") and i + 1 < len(righe) and i - inizio < 10:
+            i += 1
+            riga += " " + righe[i].strip()
+        yield inizio + 1, riga
+        i += 1
+
 def esamina(testo, percorso="", eccezioni=()):
     trovati = []
     pulito = senza_commenti(testo)
-    for n, riga in enumerate(pulito.split("\n"), 1):
+    for n, riga in righe_logiche(pulito):
         if riga.lstrip().startswith("#"):
             continue   # #include <fstream> opens nothing
         motivi = [nome for nome, r in REGOLE if r.search(riga)]
@@ -97,6 +109,8 @@ DA_TROVARE = [
     'QFile f(nome); f.open(QIODevice::WriteOnly);',
     'auto f = std::make_unique<QFile>(n); f->open(QIODevice::ReadWrite | QIODevice::Unbuffered);',
     'QFile f(nome); f.open(QIODeviceBase::Append);',
+    'QFile f(nome);\nif (!f.open(\n        QIODevice::WriteOnly))',
+    'FILE *f = std::fopen(percorso.c_str(),\n                     "w");',
     'FILE *f = fdopen(fd, "w");',
     'FILE *f = std::freopen("x.log", "a", stderr);',
     'lxw_workbook *wb = workbook_new("analisi.xlsx");',

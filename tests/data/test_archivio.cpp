@@ -504,7 +504,7 @@ TEST_F(Archivio, AnArchiveWithoutFiguresIsRefusedUntilImportedAgain)
 }
 
 // Two properties read at once from two threads, each through its own
-// reading, get their own figures every time.
+// reading, get their own figures and statements every time.
 TEST_F(Archivio, TwoPropertiesReadFromTwoThreadsGetTheirOwnFigures)
 {
     server.sql("CREATE DATABASE thread");
@@ -516,6 +516,23 @@ TEST_F(Archivio, TwoPropertiesReadFromTwoThreadsGetTheirOwnFigures)
         importa({server.url("thread"), nome}, dir + "/" + nome, dir + "/" + nome + "/storico");
     }
     const Giorno g = *Giorno::leggi("01/03/2026");
+    auto leggiFile = [](const std::string &nome) {
+        std::ifstream f(nome, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    };
+    // Each thread's statement in a file of its own, against the one made alone.
+    std::vector<RichiestaReport> richieste;
+    std::vector<std::string> attesi;
+    for (const auto &[nome, importo] : proprieta) {
+        RichiestaReport r{"01/03/2026", "02/03/2026", TipoReport::Produzione, Raggruppamento::NumeriCamere};
+        r.uscita = dir + "/report-" + nome;
+        r.dati = lettura({server.url("thread"), nome});
+        StampaProduzione(r);
+        attesi.push_back(leggiFile(r.uscita));
+        r.dati.reset();
+        richieste.push_back(r);
+    }
+    ASSERT_NE(attesi[0], attesi[1]);
     std::vector<std::string> errori(2);
     std::vector<std::thread> fili;
     for (std::size_t p = 0; p < 2; ++p)
@@ -528,6 +545,10 @@ TEST_F(Archivio, TwoPropertiesReadFromTwoThreadsGetTheirOwnFigures)
                     const auto righe = figureDelMotore(TipoReport::Produzione, Raggruppamento::TipiCamere, g, g, fonte);
                     if (f.ricavo != righe || f.ricavo.size() != 2 || f.ricavo[1] != atteso)
                         errori[p] = std::string("cifre di un'altra struttura per ") + proprieta[p].first;
+                    RichiestaReport r = richieste[p];
+                    r.dati = fonte;
+                    StampaProduzione(r);
+                    if (leggiFile(r.uscita) != attesi[p]) errori[p] = std::string("report diverso per ") + proprieta[p].first;
                 } catch (const ErroreDati &e) {
                     errori[p] = e.what();
                 }

@@ -249,11 +249,17 @@ TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
             std::ofstream(sub / "altro.txt") << "vecchio";
         }
 
-    // A replaced file keeps its permissions.
-    std::ofstream(t) << "x";
-    fs::permissions(t, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    scriviFileAtomico(t.string(), "y");
-    EXPECT_EQ(fs::status(t).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // A replaced file keeps its permissions, read-only ones too.
+    for (const auto &[modo, scrivi] : scritture) {
+        SCOPED_TRACE(modo);
+        std::ofstream(t) << "x";
+        const fs::perms permessi = fs::perms::owner_read | fs::perms::group_read;
+        fs::permissions(t, permessi);
+        scrivi(t.string());
+        EXPECT_EQ(contenuto(t), "nuovo");
+        EXPECT_EQ(fs::status(t).permissions() & fs::perms::all, permessi);
+        fs::remove(t);
+    }
 }
 
 // Writes, then ends by the signal: the temporary file must be gone.
