@@ -23,6 +23,13 @@ public:
         if (!t) return std::nullopt;
         return senzaRighe(std::move(*t));
     }
+    // A table held in memory by the source: only its columns are taken.
+    std::shared_ptr<const dati::Tabella> tenuta(const std::string &nome) override
+    {
+        auto t = m_s->tenuta(nome);
+        if (!t) return nullptr;
+        return std::make_shared<const dati::Tabella>(dati::Tabella{t->nome, t->colonne, dati::RigheTabella(t->colonne.size())});
+    }
 
 private:
     static dati::Tabella senzaRighe(dati::Tabella t)

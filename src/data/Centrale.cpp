@@ -378,7 +378,8 @@ private:
 // ---------------------------------------------------------------------------
 // Figures.
 
-// A bigint[] in text form ("{1,2,3}") into n amounts (raw values).
+// A bigint[] in text form ("{1,2,3}") into n amounts (raw values); the empty
+// array leaves them at zero.
 void leggiVettore(const char *p, std::size_t n, Valuta *dest)
 {
     if (*p == '{') ++p;

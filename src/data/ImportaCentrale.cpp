@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -276,9 +277,14 @@ std::optional<long> giornoDi(const std::string &t)
     return calendario::seriale(a, m, g);
 }
 
-// A vector of amounts as a bigint[] in COPY's text format.
+// A vector of amounts as a bigint[] in COPY's text format; all zeros (a day
+// without bookings, a day to come) as the empty array.
 void vettore(std::string &b, const Valuta *v, std::size_t n)
 {
+    if (std::all_of(v, v + n, [](Valuta x) { return x.zero(); })) {
+        b += "{}";
+        return;
+    }
     b += '{';
     for (std::size_t k = 0; k < n; ++k) {
         if (k) b += ',';
