@@ -1,6 +1,7 @@
 // Benchmark of the batch command "analisi" on the large hotel of bench_report
 // (300 bedrooms, ten years of history): the whole process, from start to exit,
-// for one year by room type with the comparison year, as csv. Not a test: it
+// for one year by room type with the comparison year and a line per month, as
+// csv. Not a test: it
 // prints figures, it checks nothing.
 //
 //   bench_analisi [--cartella DIR] [--volte N]
@@ -39,8 +40,8 @@ int main(int argc, char **argv)
     }
     cartella = fs::absolute(cartella);
     const char *argomenti[] = {PC_PROGRAMMA, "analisi", "--dal", "01/01/2025", "--al", "31/12/2025", "--raggruppamento", "tipi",
-                               "--confronto", "--formato", "csv", nullptr};
-    std::cout << "analisi 2025 per tipo, --confronto, csv (" << volte << " volte)\n";
+                               "--confronto", "--periodicita", "mese", "--formato", "csv", nullptr};
+    std::cout << "analisi 2025 per tipo, --confronto, --periodicita mese, csv (" << volte << " volte)\n";
     std::vector<double> tempi;
     long picco = 0;
     for (int v = 0; v < volte; ++v) {

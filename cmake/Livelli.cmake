@@ -1,20 +1,34 @@
 # The layers of the program and what each may use, checked when the project is
-# configured: a library that links or includes a layer it may not use, a
-# library outside the windows' layers that links Qt Widgets, or a library under
-# src/ that belongs to no layer stops the configuration with a message.
+# configured. The configuration stops with a message naming the file or the link
+# when a library
+#   - links a layer it may not use, directly or through another target, generator
+#     expressions included ($<BUILD_INTERFACE:...>, $<LINK_ONLY:...>);
+#   - includes a header of a layer it may not use, in quotes or angle brackets,
+#     directly or through other headers (project headers are followed);
+#   - sits outside the windows' layers and links Qt Widgets or a Qt module that
+#     brings it (Qt Print Support, Qt Charts, ...), or includes a Qt widget header
+#     (<QDialog>, <QtWidgets/QWidget>, ...);
+#   - lies under src/ and belongs to no layer.
 #
 # To add a module: add its library to the table below, in the layer it belongs
 # to, or add a layer (name, libraries, the layers it USES, WIDGETS if it may
-# link Qt Widgets). A layer always uses its own libraries.
+# link Qt Widgets, STAMPA if it prints on the system printers). A layer always
+# uses its own libraries.
+#
+# STAMPA: Qt's only way to the system printers is QPrinter, in Qt Print Support,
+# and that library depends on the Qt Widgets library. A STAMPA layer may link Qt
+# Print Support (and so carries the Widgets library in its link), but it still
+# includes no widget header (no print dialog either) and never opens a window.
 
 set(PC_LIVELLI "")
 
 function(pc_livello nome)
-  cmake_parse_arguments(L "WIDGETS" "" "LIBRERIE;USA" ${ARGN})
+  cmake_parse_arguments(L "WIDGETS;STAMPA" "" "LIBRERIE;USA" ${ARGN})
   set(PC_LIVELLI ${PC_LIVELLI} ${nome} PARENT_SCOPE)
   set(PC_LIVELLO_${nome}_LIBRERIE ${L_LIBRERIE} PARENT_SCOPE)
   set(PC_LIVELLO_${nome}_USA ${L_USA} PARENT_SCOPE)
   set(PC_LIVELLO_${nome}_WIDGETS ${L_WIDGETS} PARENT_SCOPE)
+  set(PC_LIVELLO_${nome}_STAMPA ${L_STAMPA} PARENT_SCOPE)
 endfunction()
 
 # Bottom to top.
@@ -25,12 +39,15 @@ pc_livello(routine     LIBRERIE pc_routine                       USA dati motore
 pc_livello(analisi     LIBRERIE pc_analisi                       USA dati motore)
 pc_livello(catena      LIBRERIE pc_catena                        USA dati motore analisi)
 pc_livello(conversioni LIBRERIE pc_preview_core pc_printing_core pc_analisi_pdf
-                       USA dati motore analisi routine)
+                       USA dati motore analisi routine STAMPA)
+pc_livello(posta       LIBRERIE pc_posta                         USA dati motore analisi conversioni)
 pc_livello(ufficio     LIBRERIE pc_ufficio                       USA dati motore analisi catena routine conversioni)
 pc_livello(desktop     LIBRERIE pc_platform                      USA dati WIDGETS)
 pc_livello(finestre    LIBRERIE pc_dialogs pc_preview_gui pc_menu_stampa pc_finestra pc_analisi_finestra
-                       USA dati motore analisi routine conversioni desktop WIDGETS)
-pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi catena routine conversioni ufficio)
+                                pc_posta_finestra
+                       USA dati motore analisi routine conversioni posta desktop WIDGETS)
+pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi catena routine conversioni posta ufficio STAMPA)
+
 # The executable (src/app) puts everything together and is not checked.
 
 # All library targets defined under a folder, recursively.
@@ -51,6 +68,46 @@ function(pc_librerie_sotto cartella risultato)
   set(${risultato} ${librerie} PARENT_SCOPE)
 endfunction()
 
+# Qt modules that are, or bring, Qt Widgets.
+set(PC_MODULI_WIDGETS Widgets PrintSupport Charts OpenGLWidgets SvgWidgets MultimediaWidgets QuickWidgets
+    WebEngineWidgets DataVisualization UiTools Designer Help)
+
+# The targets named by one link item: a plain name or any generator expression
+# ($<BUILD_INTERFACE:a>, $<LINK_ONLY:b>, $<$<CONFIG:Debug>:c>, ...), aliases
+# resolved, Qt::X spelled Qt6::X. Qt names are kept even where the target is
+# not visible from here (a module found in a subfolder).
+function(pc__obiettivi voce risultato)
+  string(REGEX MATCHALL "[A-Za-z0-9_.+-]+(::[A-Za-z0-9_.+-]+)*" parole "${voce}")
+  set(r "")
+  foreach(p IN LISTS parole)
+    string(REGEX REPLACE "^Qt::" "Qt6::" p "${p}")
+    if(TARGET ${p})
+      get_target_property(vero ${p} ALIASED_TARGET)
+      if(vero)
+        set(p ${vero})
+      endif()
+      list(APPEND r ${p})
+    elseif(p MATCHES "^Qt6::")
+      list(APPEND r ${p})
+    endif()
+  endforeach()
+  set(${risultato} ${r} PARENT_SCOPE)
+endfunction()
+
+# The project headers and Qt headers a file includes, in either form (read once).
+macro(pc__inclusioni file)
+  string(MAKE_C_IDENTIFIER "${file}" _id)
+  if(NOT DEFINED pc__inc_${_id})
+    file(STRINGS ${file} _righe REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    set(pc__inc_${_id} "")
+    foreach(_riga IN LISTS _righe)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*$" "\\1" _incluso "${_riga}")
+      list(APPEND pc__inc_${_id} "${_incluso}")
+    endforeach()
+  endif()
+  set(inclusioni ${pc__inc_${_id}})
+endmacro()
+
 function(pc_controlla_livelli cartella)
   set(errori "")
   # Library -> layer.
@@ -59,7 +116,13 @@ function(pc_controlla_livelli cartella)
       set(livello_${lib} ${l})
     endforeach()
   endforeach()
-  # Header file name -> library that owns it.
+  # Project headers: file name -> paths; path -> the library that lists it.
+  file(GLOB_RECURSE intestazioni ${cartella}/*.h)
+  foreach(h IN LISTS intestazioni)
+    get_filename_component(nome ${h} NAME)
+    string(MAKE_C_IDENTIFIER "${nome}" id)
+    list(APPEND percorsi_${id} ${h})
+  endforeach()
   pc_librerie_sotto(${cartella} librerie)
   foreach(lib IN LISTS librerie)
     if(NOT DEFINED livello_${lib})
@@ -67,12 +130,38 @@ function(pc_controlla_livelli cartella)
       continue()
     endif()
     get_target_property(sorgenti ${lib} SOURCES)
+    get_target_property(dirSorgenti ${lib} SOURCE_DIR)
+    set(file_${lib} "")
     foreach(f IN LISTS sorgenti)
-      if(f MATCHES "\\.h$")
-        get_filename_component(nomeFile ${f} NAME)
-        list(APPEND proprietario_${nomeFile} ${lib})
+      if(f MATCHES "\\$<" OR NOT f MATCHES "\\.(h|cpp)$")
+        continue()
       endif()
+      get_filename_component(f ${f} ABSOLUTE BASE_DIR ${dirSorgenti})
+      list(APPEND file_${lib} ${f})
+      string(MAKE_C_IDENTIFIER "${f}" id)
+      set(proprietario_${id} ${lib})
     endforeach()
+  endforeach()
+  # Qt widget headers: every name in the include folder of a widget module
+  # (but the few that Qt Gui or Qt Core also has), and the module folders.
+  get_target_property(incQt Qt6::Core INTERFACE_INCLUDE_DIRECTORIES)
+  set(radiceQt "")
+  foreach(d IN LISTS incQt)
+    if(d MATCHES "^(.*)/QtCore$")
+      set(radiceQt ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+  foreach(m IN LISTS PC_MODULI_WIDGETS)
+    set(moduloWidgets_Qt${m} TRUE)
+    if(radiceQt AND IS_DIRECTORY ${radiceQt}/Qt${m})
+      file(GLOB nomi RELATIVE ${radiceQt}/Qt${m} ${radiceQt}/Qt${m}/*)
+      foreach(n IN LISTS nomi)
+        if(NOT EXISTS ${radiceQt}/QtGui/${n} AND NOT EXISTS ${radiceQt}/QtCore/${n})
+          string(MAKE_C_IDENTIFIER "${n}" id)
+          set(qtWidgets_${id} Qt${m})
+        endif()
+      endforeach()
+    endif()
   endforeach()
 
   foreach(lib IN LISTS librerie)
@@ -84,51 +173,148 @@ function(pc_controlla_livelli cartella)
     foreach(u IN LISTS PC_LIVELLO_${livello}_USA)
       list(APPEND ammesse ${PC_LIVELLO_${u}_LIBRERIE})
     endforeach()
+    set(widgets ${PC_LIVELLO_${livello}_WIDGETS})
+    set(stampa ${PC_LIVELLO_${livello}_STAMPA})
 
-    # What it links, directly.
-    get_target_property(collegate ${lib} LINK_LIBRARIES)
+    # What it links, directly or through other targets. Each reached target
+    # remembers the one that brought it; a link is reported where it is made
+    # (a library in between reports its own).
+    get_target_property(dirette ${lib} LINK_LIBRARIES)
     get_target_property(interfaccia ${lib} INTERFACE_LINK_LIBRARIES)
-    set(tutte "")
-    foreach(c IN LISTS collegate interfaccia)
-      string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" c "${c}")
-      list(APPEND tutte "${c}")
-    endforeach()
-    list(REMOVE_DUPLICATES tutte)
-    foreach(c IN LISTS tutte)
-      if(c STREQUAL "Qt6::Widgets" AND NOT PC_LIVELLO_${livello}_WIDGETS)
-        string(APPEND errori "  ${lib} (${livello}) collega Qt6::Widgets: le finestre vanno in una libreria del livello finestre\n")
-      elseif(DEFINED livello_${c} AND NOT c IN_LIST ammesse)
-        string(APPEND errori "  ${lib} (${livello}) collega ${c} (${livello_${c}})\n")
-      endif()
-    endforeach()
-
-    # What its files include by name.
-    get_target_property(dirSorgenti ${lib} SOURCE_DIR)
-    get_target_property(sorgenti ${lib} SOURCES)
-    foreach(f IN LISTS sorgenti)
-      if(NOT f MATCHES "\\.(h|cpp)$")
-        continue()
-      endif()
-      if(NOT IS_ABSOLUTE ${f})
-        set(f ${dirSorgenti}/${f})
-      endif()
-      file(STRINGS ${f} inclusioni REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
-      foreach(riga IN LISTS inclusioni)
-        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" incluso "${riga}")
-        get_filename_component(incluso ${incluso} NAME)
-        # A name two libraries share is fine when either may be used.
-        set(ammesso FALSE)
-        foreach(p IN LISTS proprietario_${incluso})
-          if(p IN_LIST ammesse)
-            set(ammesso TRUE)
-          endif()
-        endforeach()
-        if(DEFINED proprietario_${incluso} AND NOT ammesso)
-          file(RELATIVE_PATH relativo ${PROJECT_SOURCE_DIR} ${f})
-          string(APPEND errori "  ${relativo} (${lib}, ${livello}) include ${incluso} di ${proprietario_${incluso}}\n")
+    set(coda "")
+    set(raggiunte "")
+    foreach(v IN LISTS dirette interfaccia)
+      pc__obiettivi("${v}" obiettivi)
+      foreach(o IN LISTS obiettivi)
+        if(NOT o IN_LIST coda)
+          list(APPEND coda ${o})
+          string(MAKE_C_IDENTIFIER "${o}" id)
+          set(via_${id} ${lib})
         endif()
       endforeach()
     endforeach()
+    while(coda)
+      list(POP_FRONT coda t)
+      list(APPEND raggiunte ${t})
+      string(MAKE_C_IDENTIFIER "${t}" idT)
+      set(da ${via_${idT}})
+      string(REGEX REPLACE "^Qt6::" "Qt" modulo "${t}")
+      # Where the link was made here: by this library or by a target outside the table.
+      set(qui FALSE)
+      if(da STREQUAL lib OR NOT DEFINED livello_${da})
+        set(qui TRUE)
+      endif()
+      set(attraverso "")
+      if(NOT da STREQUAL lib)
+        set(attraverso " attraverso ${da}")
+      endif()
+      if(DEFINED livello_${t} AND NOT t IN_LIST ammesse)
+        if(qui)
+          string(APPEND errori "  ${lib} (${livello}) collega ${t} (${livello_${t}})${attraverso}\n")
+        endif()
+        continue()
+      endif()
+      if(NOT widgets AND moduloWidgets_${modulo})
+        string(REGEX REPLACE "^Qt6::" "Qt" modDa "${da}")
+        if(stampa AND t STREQUAL "Qt6::PrintSupport")
+          continue()   # the system printers; Widgets comes only with it
+        elseif(qui AND NOT moduloWidgets_${modDa})
+          if(t STREQUAL "Qt6::Widgets")
+            string(APPEND errori "  ${lib} (${livello}) collega Qt6::Widgets${attraverso}: le finestre vanno in una libreria del livello finestre\n")
+          else()
+            string(APPEND errori "  ${lib} (${livello}) collega ${t}${attraverso}, che porta Qt6::Widgets: le finestre vanno in una libreria del livello finestre\n")
+          endif()
+        endif()
+      endif()
+      if(TARGET ${t})
+        get_target_property(altre ${t} INTERFACE_LINK_LIBRARIES)
+        foreach(v IN LISTS altre)
+          pc__obiettivi("${v}" obiettivi)
+          foreach(o IN LISTS obiettivi)
+            if(NOT o IN_LIST coda AND NOT o IN_LIST raggiunte AND NOT o STREQUAL lib)
+              list(APPEND coda ${o})
+              string(MAKE_C_IDENTIFIER "${o}" id)
+              set(via_${id} ${t})
+            endif()
+          endforeach()
+        endforeach()
+      endif()
+    endwhile()
+
+    # What its files include, following project headers that no other library
+    # lists (another library's headers are checked with that library).
+    set(coda ${file_${lib}})
+    set(visti ${file_${lib}})
+    foreach(f IN LISTS coda)
+      string(MAKE_C_IDENTIFIER "${f}" id)
+      file(RELATIVE_PATH origine_${id} ${PROJECT_SOURCE_DIR} ${f})
+      set(catena_${id} "")
+    endforeach()
+    while(coda)
+      list(POP_FRONT coda f)
+      string(MAKE_C_IDENTIFIER "${f}" idF)
+      set(attraverso "")
+      if(catena_${idF})
+        string(REPLACE ";" ", " attraverso "${catena_${idF}}")
+        set(attraverso " attraverso ${attraverso}")
+      endif()
+      set(chi "${origine_${idF}} (${lib}, ${livello}) include")
+      get_filename_component(dirF ${f} DIRECTORY)
+      pc__inclusioni(${f})
+      foreach(incluso IN LISTS inclusioni)
+        get_filename_component(nome "${incluso}" NAME)
+        string(MAKE_C_IDENTIFIER "${nome}" idN)
+        # Qt widget headers.
+        if(NOT widgets)
+          set(moduloQt "")
+          if(incluso MATCHES "^(Qt[A-Za-z]+)(/|$)" AND moduloWidgets_${CMAKE_MATCH_1})
+            set(moduloQt ${CMAKE_MATCH_1})
+          elseif(DEFINED qtWidgets_${idN} AND NOT DEFINED percorsi_${idN})
+            set(moduloQt ${qtWidgets_${idN}})
+          endif()
+          if(moduloQt AND NOT (stampa AND moduloQt STREQUAL "QtPrintSupport" AND NOT nome MATCHES "[Dd]ialog|[Ww]idget|^QtPrintSupport$"))
+            string(APPEND errori "  ${chi} <${incluso}> di ${moduloQt}${attraverso}: le finestre vanno in una libreria del livello finestre\n")
+            continue()
+          endif()
+        endif()
+        # Project headers: beside the file, else by name anywhere under src/.
+        if(EXISTS ${dirF}/${incluso} AND NOT IS_DIRECTORY ${dirF}/${incluso})
+          get_filename_component(candidati ${dirF}/${incluso} ABSOLUTE)
+        elseif(DEFINED percorsi_${idN})
+          set(candidati ${percorsi_${idN}})
+        else()
+          continue()
+        endif()
+        # A name two libraries share is fine when either may be used.
+        set(ammessi "")
+        set(padroni "")
+        foreach(c IN LISTS candidati)
+          string(MAKE_C_IDENTIFIER "${c}" idC)
+          set(p "${proprietario_${idC}}")
+          if(NOT p OR p IN_LIST ammesse)
+            list(APPEND ammessi ${c})
+          else()
+            list(APPEND padroni ${p})
+          endif()
+        endforeach()
+        if(NOT ammessi)
+          list(REMOVE_DUPLICATES padroni)
+          string(APPEND errori "  ${chi} ${nome} di ${padroni}${attraverso}\n")
+          continue()
+        endif()
+        foreach(c IN LISTS ammessi)
+          string(MAKE_C_IDENTIFIER "${c}" idC)
+          set(p "${proprietario_${idC}}")
+          if((NOT p OR p STREQUAL lib) AND NOT c IN_LIST visti)
+            list(APPEND visti ${c})
+            list(APPEND coda ${c})
+            set(origine_${idC} ${origine_${idF}})
+            file(RELATIVE_PATH relC ${PROJECT_SOURCE_DIR} ${c})
+            set(catena_${idC} ${catena_${idF}} ${relC})
+          endif()
+        endforeach()
+      endforeach()
+    endwhile()
   endforeach()
 
   if(errori)

@@ -11,23 +11,30 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <memory>
 #include <string>
 
 namespace pc::analisi {
 
 // "Data;Colonna;Disponibili;Vendute;Occupazione;Ricavo;ADR;RevPAR" (with the
-// comparison: ";Vendute_AP;Occupazione_AP;Ricavo_AP;ADR_AP;RevPAR_AP"), UTF-8,
-// decimal comma: the days of every column, the columns' totals ("TOTALE"),
-// then the hotel's days and total ("Totale albergo").
+// comparison: ";Vendute_AP;Occupazione_AP;Ricavo_AP;ADR_AP;RevPAR_AP"), then
+// ";Prenotate" (";Prenotate_AP"), and with a budget by month or year
+// ";Budget_Vendute;Budget_Ricavo;Scost_Vendute;Scost_Ricavo"; UTF-8, decimal
+// comma: the lines (days "gg/mm/aaaa", months "mm/aaaa" or years "aaaa") of
+// every column, the columns' totals ("TOTALE"), then the hotel's lines and
+// total ("Totale albergo").
 class ScrittoreCsv : public Destinatario {
 public:
     explicit ScrittoreCsv(const QString &nome);
     void inizio(const Intestazione &i) override;
     void giorno(Giorno g, const Cifre *colonne, const Cifre &albergo) override;
+    void periodo(Periodicita p, const Periodo &periodo, const Cifre *colonne, const Cifre &albergo) override;
     void fine(const Cifre *colonne, const Cifre &albergo) override;
 
 private:
+    bool conBudget() const;
     void riga(std::string &dove, const std::string &data, const std::string &colonna, const Cifre &c) const;
     void svuota(bool sempre);
 
@@ -38,18 +45,25 @@ private:
     std::string m_blocco, m_albergo;
 };
 
-// The period summary table for a terminal (UTF-8), one line per column and
-// the hotel's; with the comparison, last year's figures and the differences.
+// The period summary table for a terminal (UTF-8, at most 100 columns wide:
+// the fields go over as many blocks as needed), one line per column and the
+// hotel's; with the comparison, last year's figures and the differences; by
+// month or year, the hotel's lines after it. Amounts with thousands separators.
 std::string testoRiepilogo(const Riepilogo &r, char separatore);
+// "1234567,50" -> "1.234.567,50" (with '.' as the decimal separator, "1,234,567.50").
+std::string conMigliaia(const std::string &numero, char separatoreDecimale);
 
-// The spreadsheet: a summary sheet, one sheet per measure (days down, columns
-// across, totals as formulas) and a chart of occupancy and RevPAR per day.
+// The spreadsheet: a summary sheet and the ratio sheets as formulas over the
+// day sheets (sold, booked, revenue and available rooms: days down, columns
+// across, totals as formulas), a sheet of the month lines (with the budget),
+// charts of occupancy and RevPAR per day; pages set up for printing.
 class ScrittoreXlsx : public Destinatario {
 public:
     explicit ScrittoreXlsx(const QString &nome);
     ~ScrittoreXlsx() override;
     void inizio(const Intestazione &i) override;
     void giorno(Giorno g, const Cifre *colonne, const Cifre &albergo) override;
+    void periodo(Periodicita p, const Periodo &periodo, const Cifre *colonne, const Cifre &albergo) override;
     void fine(const Cifre *colonne, const Cifre &albergo) override;
 
 private:

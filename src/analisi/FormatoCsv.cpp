@@ -54,6 +54,9 @@ void ScrittoreCsv::inizio(const Intestazione &i)
     for (const auto &c : i.colonne) m_colonne.push_back(virgolette(c));
     m_blocco = "Data;Colonna;Disponibili;Vendute;Occupazione;Ricavo;ADR;RevPAR";
     if (i.richiesta.confronto) m_blocco += ";Vendute_AP;Occupazione_AP;Ricavo_AP;ADR_AP;RevPAR_AP";
+    m_blocco += ";Prenotate";
+    if (i.richiesta.confronto) m_blocco += ";Prenotate_AP";
+    if (conBudget()) m_blocco += ";Budget_Vendute;Budget_Ricavo;Scost_Vendute;Scost_Ricavo";
     m_blocco += "\r\n";
 }
 
@@ -69,10 +72,18 @@ void ScrittoreCsv::riga(std::string &dove, const std::string &data, const std::s
     aggiungi(dove, testoCifra(revpar(c.ricavo, c.disponibili), 2, ','));
     if (m_i.richiesta.confronto) {
         aggiungi(dove, quantita(c.venduteAP));
-        aggiungi(dove, testoCifra(occupazione(c.venduteAP, c.disponibili), 1, ','));
+        aggiungi(dove, testoCifra(occupazione(c.venduteAP, c.disponibiliAP), 1, ','));
         aggiungi(dove, c.ricavoAP.formatta(2, ','));
         aggiungi(dove, testoCifra(adr(c.ricavoAP, c.venduteAP), 2, ','));
-        aggiungi(dove, testoCifra(revpar(c.ricavoAP, c.disponibili), 2, ','));
+        aggiungi(dove, testoCifra(revpar(c.ricavoAP, c.disponibiliAP), 2, ','));
+    }
+    aggiungi(dove, quantita(c.prenotate));
+    if (m_i.richiesta.confronto) aggiungi(dove, quantita(c.prenotateAP));
+    if (conBudget()) {
+        aggiungi(dove, c.budget ? quantita(c.budget->vendute) : std::string());
+        aggiungi(dove, c.budget ? c.budget->ricavo.formatta(2, ',') : std::string());
+        aggiungi(dove, c.budget ? quantita(*scostamentoVendute(c)) : std::string());
+        aggiungi(dove, testoCifra(scostamentoRicavo(c), 2, ','));
     }
     dove += "\r\n";
 }
@@ -84,8 +95,23 @@ void ScrittoreCsv::svuota(bool sempre)
     m_blocco.clear();
 }
 
+bool ScrittoreCsv::conBudget() const
+{
+    return m_i.richiesta.budget && m_i.richiesta.periodicita != Periodicita::Giorno;
+}
+
+void ScrittoreCsv::periodo(Periodicita p, const Periodo &periodo, const Cifre *colonne, const Cifre &albergo)
+{
+    if (p != m_i.richiesta.periodicita) return;
+    const std::string data = etichetta(p, periodo);
+    for (std::size_t c = 0; c < m_colonne.size(); ++c) riga(m_blocco, data, m_colonne[c], colonne[c]);
+    riga(m_albergo, data, "Totale albergo", albergo);
+    svuota(false);
+}
+
 void ScrittoreCsv::giorno(Giorno g, const Cifre *colonne, const Cifre &albergo)
 {
+    if (m_i.richiesta.periodicita != Periodicita::Giorno) return;
     const std::string data = g.ggmmaaaa();
     for (std::size_t c = 0; c < m_colonne.size(); ++c) riga(m_blocco, data, m_colonne[c], colonne[c]);
     riga(m_albergo, data, "Totale albergo", albergo);

@@ -39,13 +39,32 @@ const std::vector<Comando> &comandi()
          "      nuova non \xC3\xA8 completa. La password viene da ~/.pgpass o PGPASSWORD.",
          &comandoImporta},
         {"analisi",
-         "analisi --dal GG/MM/AAAA --al GG/MM/AAAA --raggruppamento camere|tipi|macro|strutture [--confronto] --formato csv|xlsx|pdf|testo\n"
+         "analisi --dal GG/MM/AAAA --al GG/MM/AAAA --raggruppamento camere|tipi|macro|strutture [--confronto [data|settimana]]\n"
+         "      [--periodicita giorno|mese|anno] [--budget FILE.csv] --formato csv|xlsx|pdf|testo\n"
          "      [--uscita FILE] [--archivio URL --struttura NOME]",
-         "Occupazione, ADR e RevPAR per giorno e per colonna (camere vendute e ricavo come nel report),\n"
-         "      con --confronto anche gli stessi giorni dell'anno precedente. Scrive \"analisi\" + PCLocal + estensione\n"
+         "Occupazione, ADR e RevPAR per giorno, mese o anno e per colonna (camere vendute e ricavo come nel report,\n"
+         "      con la parte di camere prenotate e non ancora arrivate); --confronto con l'anno precedente per data\n"
+         "      o, con settimana, 364 giorni prima (stesso giorno della settimana); --budget (Mese;Colonna;Vendute;Ricavo)\n"
+         "      con --periodicita mese o anno aggiunge budget e scostamenti. Scrive \"analisi\" + PCLocal + estensione\n"
          "      nella cartella corrente (o FILE); testo stampa il riepilogo del periodo sul terminale.\n"
          "      Senza --formato apre la finestra \"Analisi produzione camere\".",
          &comandoAnalisi, false, &analisiRichiedeGrafica},
+        {"riepilogo",
+         "riepilogo [--giorno GG/MM/AAAA] [--raggruppamento camere|tipi|macro] [--formato csv|testo|html] [--uscita FILE]\n"
+         "      [--archivio URL --struttura NOME]",
+         "Il riepilogo di un giorno (per difetto ieri): il giorno, il mese e l'anno fino a quel giorno, ciascuno con lo stesso\n"
+         "      periodo dell'anno precedente (camere disponibili e vendute, occupazione, ricavo, ADR, RevPAR).\n"
+         "      csv: una riga per periodo per l'albergo e, con --raggruppamento, per ogni colonna.",
+         &comandoRiepilogo},
+        {"invia", "invia --configurazione FILE [--giorno GG/MM/AAAA] [--forza] [--prova INDIRIZZO]",
+         "Invia per posta (SMTP) il riepilogo di ieri, e dei giorni mancati fino a una settimana prima, ai destinatari\n"
+         "      della configurazione, con il riepilogo csv e l'analisi del mese in PDF e xlsx. Un giorno gi\xC3\xA0 inviato non\n"
+         "      parte una seconda volta (salvo --forza); --prova invia soltanto all'INDIRIZZO e non registra nulla.",
+         &comandoInvia, true},
+        {"pianifica", "pianifica --configurazione FILE --ora HH:MM | pianifica --rimuovi",
+         "Invia ogni giorno all'ora data con un timer systemd dell'utente (se il computer era spento, all'avvio);\n"
+         "      senza systemd dell'utente scrive la riga da aggiungere al crontab. --rimuovi toglie il timer.",
+         &comandoPianifica},
         {"ufficio", "ufficio --archivio URL [--indirizzo 127.0.0.1] [--porta 8080] [--certificato FILE --chiave FILE] [--lavoratori 64]",
          "Pagine web dell'ufficio della catena (situazione della catena, pagine delle strutture con grafico,\n"
          "      scaricamento di report e analisi, API JSON sotto /api/), in sola lettura dall'archivio centrale,\n"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DateReport.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,16 +47,22 @@ int comandoCsv(const std::vector<std::string> &argomenti);      // ComandoCsv.cp
 int comandoStampante(const std::vector<std::string> &argomenti); // ComandoStampante.cpp
 int comandoImporta(const std::vector<std::string> &argomenti);   // ComandoImporta.cpp
 int comandoAnalisi(const std::vector<std::string> &argomenti);   // ComandoAnalisi.cpp
+int comandoRiepilogo(const std::vector<std::string> &argomenti); // ComandoRiepilogo.cpp
+int comandoInvia(const std::vector<std::string> &argomenti);     // ComandoInvia.cpp
+int comandoPianifica(const std::vector<std::string> &argomenti); // ComandoInvia.cpp
 int comandoUfficio(const std::vector<std::string> &argomenti);   // ComandoUfficio.cpp
 int comandoUtenti(const std::vector<std::string> &argomenti);    // ComandoUtenti.cpp
+// Today, or the day PC_OGGI names (GG/MM/AAAA).
+Giorno giornoDiOggi();
 bool analisiRichiedeGrafica(const std::vector<std::string> &argomenti);
 // "analisi" with no --formato opens the analysis window instead.
 bool analisiApreFinestra(const std::vector<std::string> &argomenti);
 // True when argv is "analisi" meant for the window (no --formato).
 bool apreFinestraAnalisi(int argc, char **argv);
-// Reads the options of "analisi"; false after a message when they are wrong.
+// Reads the options of "analisi"; false after a message when they are wrong
+// (codice 2) or the budget file cannot be read (codice 1).
 bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::RichiestaAnalisi &r, std::string &formato,
-                           std::string &uscita, bool periodoObbligatorio);
+                           std::string &uscita, bool periodoObbligatorio, int *codice = nullptr);
 
 // Small helpers shared by the subcommands.
 void scriviErrore(const std::string &messaggio);   // "produzione-camere: " + messaggio on stderr

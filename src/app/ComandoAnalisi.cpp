@@ -15,7 +15,8 @@ namespace pc::batch {
 
 namespace {
 
-const std::vector<std::string> kConValore = {"--dal", "--al", "--raggruppamento", "--formato", "--uscita"};
+const std::vector<std::string> kConValore = {"--dal", "--al", "--raggruppamento", "--formato", "--uscita", "--periodicita",
+                                             "--budget"};
 const std::vector<std::string> kSenzaValore = {"--confronto"};
 
 std::string formatoRichiesto(const std::vector<std::string> &argomenti)
@@ -39,10 +40,29 @@ bool analisiApreFinestra(const std::vector<std::string> &argomenti)
 }
 
 bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::RichiestaAnalisi &r, std::string &formato,
-                           std::string &uscita, bool periodoObbligatorio)
+                           std::string &uscita, bool periodoObbligatorio, int *codice)
 {
+    if (codice) *codice = 2;
+    // "--confronto" alone, or followed by how: "data" (the default) or "settimana".
+    std::vector<std::string> lista;
+    std::optional<std::string> modo;
+    for (std::size_t k = 0; k < argomenti.size(); ++k) {
+        const std::string &a = argomenti[k];
+        if (a == "--confronto" && k + 1 < argomenti.size() && (argomenti[k + 1] == "data" || argomenti[k + 1] == "settimana"))
+            modo = argomenti[++k];
+        else if (a.rfind("--confronto=", 0) == 0) modo = a.substr(12);
+        else {
+            lista.push_back(a);
+            continue;
+        }
+        lista.push_back("--confronto");
+    }
+    if (modo && *modo != "data" && *modo != "settimana") {
+        scriviErrore("confronto \"" + *modo + "\" sconosciuto: usare data o settimana.");
+        return false;
+    }
     Opzioni o;
-    if (!leggiOpzioni(argomenti, conOpzioniArchivio(kConValore), kSenzaValore, o)) return false;
+    if (!leggiOpzioni(lista, conOpzioniArchivio(kConValore), kSenzaValore, o)) return false;
     if (!senzaPosizionali(o)) return false;
     const bool catena = o.valore("--raggruppamento") && *o.valore("--raggruppamento") == "strutture";
     if (!leggiFonte(o, r.dati, catena)) return false;
@@ -65,13 +85,34 @@ bool leggiRichiestaAnalisi(const std::vector<std::string> &argomenti, analisi::R
         r.alla = *a;
     }
     const std::string gruppo = o.valore("--raggruppamento") ? *o.valore("--raggruppamento") : "camere";
-    const auto g = analisi::raggruppamentoDaNome(gruppo);
-    if (!g || (*g == Raggruppamento::Strutture && !r.dati)) {
+    const auto g = gruppo == "strutture" && r.dati ? std::optional<Raggruppamento>(Raggruppamento::Strutture) : raggruppamentoDaNome(gruppo);
+    if (!g) {
         scriviErrore("raggruppamento \"" + gruppo + "\" sconosciuto: usare camere, tipi, macro o (con --archivio) strutture.");
         return false;
     }
     r.raggruppamento = *g;
     r.confronto = o.interruttore("--confronto");
+    r.modoConfronto = modo == "settimana" ? analisi::ModoConfronto::Settimana : analisi::ModoConfronto::Data;
+    const std::string periodicita = o.valore("--periodicita") ? *o.valore("--periodicita") : "giorno";
+    const auto p = analisi::periodicitaDaNome(periodicita);
+    if (!p) {
+        scriviErrore("periodicit\xC3\xA0 \"" + periodicita + "\" sconosciuta: usare giorno, mese o anno.");
+        return false;
+    }
+    r.periodicita = *p;
+    if (const std::string *budget = o.valore("--budget")) {
+        if (r.periodicita == analisi::Periodicita::Giorno) {
+            scriviErrore("il budget \xC3\xA8 mensile: con --budget indicare --periodicita mese o anno.");
+            return false;
+        }
+        try {
+            r.budget = std::make_shared<analisi::Budget>(analisi::Budget::leggiFile(*budget));
+        } catch (const ErroreDati &e) {
+            scriviErrore(e.what());
+            if (codice) *codice = 1;   // the command line was right, the file is not
+            return false;
+        }
+    }
     formato = o.valore("--formato") ? *o.valore("--formato") : std::string();
     uscita = o.valore("--uscita") ? *o.valore("--uscita") : std::string();
     return true;
@@ -81,7 +122,8 @@ int comandoAnalisi(const std::vector<std::string> &argomenti)
 {
     analisi::RichiestaAnalisi r;
     std::string formato, uscita;
-    if (!leggiRichiestaAnalisi(argomenti, r, formato, uscita, true)) return 2;
+    int codice = 2;
+    if (!leggiRichiestaAnalisi(argomenti, r, formato, uscita, true, &codice)) return codice;
     std::string estensione;
     if (formato == "csv" || formato == "xlsx" || formato == "pdf") estensione = "." + formato;
     else if (formato != "testo") {

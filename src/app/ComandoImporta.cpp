@@ -20,12 +20,17 @@ int comandoImporta(const std::vector<std::string> &argomenti)
         scriviErrore("indicare l'archivio centrale con --archivio URL e la struttura con --struttura NOME.");
         return 2;
     }
-    std::string storico = variabileAmbiente("DIRKV");
-    if (storico.empty()) {
-        scriviErrore("la variabile d'ambiente DIRKV (cartella degli archivi storici) non \xC3\xA8 impostata.");
+    if (const std::string motivo = dati::centrale::nomeStrutturaNonValido(archivio->second); !motivo.empty()) {
+        scriviErrore("il nome della struttura indicato con --struttura " + motivo + ".");
         return 2;
     }
-    while (storico.size() > 1 && (storico.back() == '/' || storico.back() == '\\')) storico.pop_back();
+    std::string storico;
+    try {
+        storico = cartellaStorico();
+    } catch (const ErroreDati &e) {
+        scriviErrore(e.what());
+        return 2;
+    }
     try {
         const auto inizio = std::chrono::steady_clock::now();
         const auto esito = catena::importa(archivio->first, archivio->second, ".", storico);

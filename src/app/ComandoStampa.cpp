@@ -3,6 +3,7 @@
 #include "DateReport.h"
 #include "Sorgente.h"
 #include "ErroreDati.h"
+#include "Raggruppamenti.h"
 #include "FileReport.h"
 #include "StampaProduzione.h"
 #include "TestoReport.h"
@@ -49,9 +50,7 @@ int comandoStampa(const std::vector<std::string> &argomenti)
         return 2;
     }
     const std::string gruppo = o.valore("--raggruppamento") ? *o.valore("--raggruppamento") : "camere";
-    if (gruppo == "camere") r.raggruppamento = Raggruppamento::NumeriCamere;
-    else if (gruppo == "tipi") r.raggruppamento = Raggruppamento::TipiCamere;
-    else if (gruppo == "macro") r.raggruppamento = Raggruppamento::MacroCategorie;
+    if (const auto g = raggruppamentoDaNome(gruppo)) r.raggruppamento = *g;
     else if (gruppo == "strutture" && fonte) r.raggruppamento = Raggruppamento::Strutture;
     else if (gruppo == "strutture") {
         scriviErrore("il raggruppamento strutture (report della catena) richiede l'archivio centrale: --archivio URL (o PC_ARCHIVIO).");

@@ -4,6 +4,7 @@
 #include "Caratteri.h"
 #include "ImmagineEsci.h"
 #include "ErroreDati.h"
+#include "Raggruppamenti.h"
 #include "Protezione.h"
 #include "ScritturaFile.h"
 #include "TavoRoutine.h"
@@ -205,10 +206,9 @@ void TavoDesktop::creaDate(const QFont &corbel)
 
 void TavoDesktop::creaRaggruppamenti(const QFont &corbel)
 {
-    const char *raggruppamenti[3] = {"Numeri camere", "Tipi camere", "Macro categorie"};
     gruppoRaggruppamento_ = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
-        auto *opzione = new QRadioButton(QString::fromLatin1(raggruppamenti[i]), this);
+        auto *opzione = new QRadioButton(QString::fromLatin1(titoloRaggruppamento(static_cast<Raggruppamento>(i + 1))), this);
         opzione->setObjectName(QStringLiteral("Opt_%1").arg(i));
         opzione->setFont(corbel);
         opzione->setGeometry(px(3120), px(120 + 480 * i), px(2175), px(375));

@@ -1,4 +1,5 @@
 #include "ComandiBatch.h"
+#include "DialogoInvio.h"
 #include "FinestraAnalisi.h"
 #include "MenuStampa.h"
 #include "TavoDesktop.h"
@@ -42,7 +43,9 @@ int finestraAnalisi(int argc, char **argv)
 {
     pc::analisi::RichiestaAnalisi r;
     std::string formato, uscita;
-    if (!pc::batch::leggiRichiestaAnalisi(std::vector<std::string>(argv + 2, argv + argc), r, formato, uscita, false)) return 2;
+    int codice = 2;
+    if (!pc::batch::leggiRichiestaAnalisi(std::vector<std::string>(argv + 2, argv + argc), r, formato, uscita, false, &codice))
+        return codice;
     QApplication app(argc, argv);
     QTranslator traduzioneQt;
     preparaApplicazione(traduzioneQt);
@@ -84,6 +87,7 @@ int main(int argc, char **argv)
     // Every successful report ends in the modal print menu.
     finestra.impostaDopoReport(&pc::MenuStampa::mostra);
     pc::analisi::collegaAFinestraPrincipale(&finestra);
+    pc::posta::collegaAFinestraPrincipale(&finestra);
     finestra.show();
     return app.exec();
 }

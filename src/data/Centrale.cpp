@@ -609,9 +609,9 @@ const std::vector<FileArchiviato> &fileArchiviati()
         {"Conto_Cliente.mdb", {"Conto_Cliente"}, false},
         {"Arrangiamento.mdb", {"Arrangiamento"}, false},
         {"VociFattura.mdb", {"VociFattura"}, false},
-        {"AnagraficaHotels.mdb", {"AnagraficaHotels"}, false},
-        {"Stampanti.mdb", {"Stampanti", "SetStampa"}, false},
-        {"Contatori.mdb", {"Contatori"}, false},
+        {"AnagraficaHotels.mdb", {"AnagraficaHotels"}, false, false},
+        {"Stampanti.mdb", {"Stampanti", "SetStampa"}, false, false},
+        {"Contatori.mdb", {"Contatori"}, false, false},
         {"SchedaStoricoClienti.mdb", {"Scheda_Cliente"}, true},
         {"ContoStoricoClienti.mdb", {"Conto_Cliente"}, true},
     };

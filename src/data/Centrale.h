@@ -44,11 +44,14 @@ std::vector<std::string> strutture(const std::string &url);
 std::string firma(const std::string &url);
 
 // The hotel files copied by the import, with their tables; the history files
-// are looked for in DIRKV.
+// are looked for in DIRKV. `prospetto`: the statement reads these tables (of
+// one kind or the other), so an import without any of them is refused; the
+// print menu's files may be absent.
 struct FileArchiviato {
     const char *file;
     std::vector<const char *> tabelle;
     bool storico;
+    bool prospetto = true;
 };
 const std::vector<FileArchiviato> &fileArchiviati();
 
@@ -57,6 +60,10 @@ struct EsitoImportazione {
     std::size_t righe = 0;
     std::size_t giorni = 0;   // days of figures stored
 };
+
+// Why a property name cannot be used (empty, only blanks, control
+// characters, not UTF-8); empty when it can.
+std::string nomeStrutturaNonValido(const std::string &struttura);
 
 // Computes the property's figures for the days [primo, ultimo] (serial) from
 // the Fonte given, for Camere, Tipi and Macro in this order. The import's
@@ -68,7 +75,9 @@ using CalcoloFigure = std::function<std::vector<FigureSalvate>(std::shared_ptr<F
 // the archive under contesto.struttura with the figures calcolo gives for the
 // days its records span, atomically replacing its previous copy in one
 // transaction. Creates the archive's own tables on first use and brings an
-// archive of an older layout up to this one. Throws ErroreDati.
+// archive of an older layout up to this one. Throws ErroreDati; an import
+// that would lack a table the statement reads is refused before anything is
+// replaced, naming what is missing.
 EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico,
                           const CalcoloFigure &calcolo);
 

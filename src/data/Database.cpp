@@ -9,11 +9,14 @@
 #include "Valutatore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <filesystem>
 #include <list>
 #include <mutex>
 #include <unordered_map>
+
+#include <unistd.h>
 
 namespace pc::dati {
 
@@ -75,6 +78,28 @@ std::optional<std::string> cercaPercorso(const std::string &percorso)
     return std::nullopt;
 }
 
+// The folder on the way to `percorso` that this user may not search (or,
+// for the file's own folder, list: a name in another case is looked for
+// there); nothing when the path is hidden by no permission.
+std::optional<std::string> cartellaNegata(const std::string &percorso)
+{
+    std::string s = percorso;
+    std::replace(s.begin(), s.end(), '\\', '/');
+    const fs::path p(s);
+    std::vector<fs::path> cartelle;
+    for (fs::path c = p.parent_path(); !c.empty(); c = c.parent_path()) {
+        cartelle.push_back(c);
+        if (c == c.parent_path()) break;
+    }
+    if (cartelle.empty()) cartelle.push_back(".");
+    for (auto it = cartelle.rbegin(); it != cartelle.rend(); ++it) {
+        const bool propria = it == cartelle.rend() - 1;
+        if (::access(it->c_str(), F_OK) != 0 && errno != EACCES) return std::nullopt;   // really missing
+        if (::access(it->c_str(), propria ? (X_OK | R_OK) : X_OK) != 0 && errno == EACCES) return it->string();
+    }
+    return std::nullopt;
+}
+
 std::string risolviPercorso(const std::string &percorso)
 {
     if (auto p = cercaPercorso(percorso)) return *p;
@@ -84,6 +109,8 @@ std::string risolviPercorso(const std::string &percorso)
         throw ErroreDati("\"" + percorso + "\" non \xC3\xA8 un archivio ma " + (natura.empty() ? "un file speciale" : natura) +
                          " (non un file regolare).");
     }
+    if (auto cartella = cartellaNegata(percorso))
+        throw ErroreDati("Archivio \"" + percorso + "\" non leggibile: permesso negato sulla cartella \"" + *cartella + "\".");
     throw ErroreDati("Archivio \"" + percorso + "\" non trovato.");
 }
 
@@ -188,6 +215,9 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
     rs->m_tabellaNome = tabella->nome.empty() ? q.tabella : tabella->nome;
     rs->m_descrizione = "tabella \"" + rs->m_tabellaNome + "\" dell'archivio \"" + nomeFile(percorso) + "\"";
     const std::string archivio = nomeFile(percorso);
+    // Every record's dates, whichever way the Where is evaluated: a backend
+    // that evaluates it also hands back the records whose dates are not dates.
+    verificaDate(*tabella, archivio, rs->m_tabellaNome);
 
     std::vector<std::pair<int, bool>> chiavi;
     for (const auto &k : q.ordine) {

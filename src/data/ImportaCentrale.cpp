@@ -172,6 +172,37 @@ std::string impronta(const std::string &nome)
     return QCryptographicHash::hash(QByteArray::fromStdString(nome), QCryptographicHash::Sha1).toHex().left(16).toStdString();
 }
 
+// Every table the statement reads is there, before anything is copied; else
+// the import is refused naming each missing file (absent, unreadable, a FIFO
+// or a folder in its place: never opened) or table.
+void verificaCompletezza(const std::string &cartella, const std::string &storico)
+{
+    std::string mancanze;
+    bool storicoMancante = false;
+    for (const auto &f : fileArchiviati()) {
+        if (!f.prospetto) continue;
+        const std::string percorso = (f.storico ? storico : cartella) + "/" + f.file;
+        try {
+            auto db = Database::open(percorso, dati::cartella());
+            const auto presenti = db->tabelle();
+            for (const char *voluta : f.tabelle)
+                if (std::none_of(presenti.begin(), presenti.end(), [&](const std::string &t) { return testo::ugualeNoCase(t, voluta); }))
+                    mancanze += std::string(" Tabella \"") + voluta + "\" assente nell'archivio \"" + percorso + "\".";
+        } catch (const ErroreDati &e) {
+            mancanze += std::string(" ") + e.what();
+            storicoMancante = storicoMancante || f.storico;
+        }
+    }
+    if (mancanze.empty()) return;
+    std::error_code ec;
+    if (storicoMancante && !std::filesystem::exists(storico, ec) && !ec)
+        mancanze += " La cartella DIRKV \"" + storico + "\" non esiste.";
+    else if (storicoMancante && std::filesystem::is_empty(storico, ec) && !ec)
+        mancanze += " La cartella DIRKV \"" + storico + "\" \xC3\xA8 vuota: forse il disco non \xC3\xA8 montato.";
+    throw ErroreDati("Importazione rifiutata: mancano dati che il prospetto legge, e la copia precedente della struttura resta "
+                     "com'era." + mancanze);
+}
+
 // The tables the import copies, read once: the copy and the figures'
 // computation (in a thread of its own meanwhile) read them from memory. The
 // files are found by name as the archive finds them, so the figures are
@@ -192,6 +223,8 @@ public:
         bool qualcuno = false;
         for (const auto &f : fileArchiviati()) {
             auto risolto = Database::trova(percorsoDi(f));
+            if (!risolto && f.prospetto)
+                throw ErroreDati("Importazione interrotta: l'archivio \"" + percorsoDi(f) + "\" non si trova pi\xC3\xB9.");
             if (!risolto) continue;
             qualcuno = true;
             auto s = dati::cartella()->apri(*risolto);
@@ -200,6 +233,9 @@ public:
                 std::string nome;
                 for (const auto &t : presenti)
                     if (testo::ugualeNoCase(t, voluta)) nome = t;
+                if (nome.empty() && f.prospetto)
+                    throw ErroreDati(std::string("Importazione interrotta: tabella \"") + voluta + "\" assente nell'archivio \""
+                                     + percorsoDi(f) + "\".");
                 if (!nome.empty()) m_lette.push_back({&f, nome, std::make_shared<const Tabella>(s->leggiTabella(nome))});
             }
         }
@@ -295,11 +331,29 @@ void vettore(std::string &b, const Valuta *v, std::size_t n)
 
 } // namespace
 
+std::string nomeStrutturaNonValido(const std::string &struttura)
+{
+    if (!testoSicuro(struttura)) return "non \xC3\xA8 un testo UTF-8 valido";
+    bool soloSpazi = true;
+    for (std::size_t i = 0; i < struttura.size(); ++i) {
+        const auto c = static_cast<unsigned char>(struttura[i]);
+        const auto dopo = i + 1 < struttura.size() ? static_cast<unsigned char>(struttura[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F || (c == 0xC2 && dopo >= 0x80 && dopo <= 0x9F))
+            return "contiene caratteri di controllo (a capo, tabulazione o simili)";
+        if (c == 0xC2 && dopo == 0xA0) ++i;   // a no-break space
+        else if (c != ' ') soloSpazi = false;
+    }
+    if (soloSpazi) return "\xC3\xA8 vuoto o fatto di soli spazi";
+    return {};
+}
+
 EsitoImportazione importa(const Contesto &contesto, const std::string &cartella, const std::string &storico,
                           const CalcoloFigure &calcolo)
 {
-    if (contesto.struttura.empty() || contesto.struttura.find('\0') != std::string::npos)
-        throw ErroreDati("Indicare il nome della struttura con --struttura NOME.");
+    if (contesto.struttura.empty()) throw ErroreDati("Indicare il nome della struttura con --struttura NOME.");
+    if (const std::string motivo = nomeStrutturaNonValido(contesto.struttura); !motivo.empty())
+        throw ErroreDati("Il nome della struttura " + motivo + ".");
+    verificaCompletezza(cartella, storico);
     Connessione c(contesto.url);
     EsitoImportazione esito;
 

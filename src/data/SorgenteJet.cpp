@@ -408,6 +408,7 @@ private:
             corto(17);
             return numerico(col, p);
         case MDB_BINARY:
+            if (campoCifra(col->name)) return Valore::testo(binarioInCampoCifra(p, static_cast<std::size_t>(dim)));
             return Valore::testo(esadecimale(p, static_cast<std::size_t>(dim)));
         case MDB_TEXT:
             return Valore::testo(decodifica(p, dim));
@@ -417,6 +418,7 @@ private:
         }
         case MDB_OLE: {
             const std::vector<unsigned char> dati = datiLunghi(tabella, col, p, dim);
+            if (campoCifra(col->name)) return Valore::testo(binarioInCampoCifra(dati.data(), dati.size()));
             return Valore::testo(esadecimale(dati.data(), dati.size()));
         }
         default:

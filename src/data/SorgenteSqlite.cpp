@@ -158,7 +158,8 @@ Valore valoreSqlite(sqlite3_value *v)
 
 // Column i of the current row into a cell, texts copied straight from
 // SQLite's buffer. False when SQLite could not give the value (memory).
-bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
+// `cifra`: an amount or quantity field, where a blob is kept apart from texts.
+bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella, bool cifra)
 {
     switch (sqlite3_column_type(st, i)) {
     case SQLITE_INTEGER: cella = Valore::intero(sqlite3_column_int64(st, i)); return true;
@@ -173,11 +174,39 @@ bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella)
         const auto *p = static_cast<const char *>(sqlite3_column_blob(st, i));
         const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
         if (!p && n > 0) return false;
-        cella.assegnaTesto(p ? p : "", p ? n : 0);
+        if (cifra) cella = Valore::testo(binarioInCampoCifra(reinterpret_cast<const unsigned char *>(p), p ? n : 0));
+        else cella.assegnaTesto(p ? p : "", p ? n : 0);
         return true;
     }
     default: return true;   // the cell stays null
     }
+}
+
+// 1 when one of the values is one that a date field may not hold
+// (dataValida), read as the rows are.
+void funzioneDataErrata(sqlite3_context *ctx, int n, sqlite3_value **argv)
+{
+    for (int a = 0; a < n; ++a) {
+        sqlite3_value *v = argv[a];
+        const int tipo = sqlite3_value_type(v);
+        if (tipo == SQLITE_NULL) continue;
+        if (tipo == SQLITE_TEXT) {
+            // The usual case without a copy: eight digits of a day from the 1st to the 28th.
+            const auto *p = sqlite3_value_text(v);
+            if (p && sqlite3_value_bytes(v) == 8) {
+                bool cifre = true;
+                for (int i = 0; i < 8 && cifre; ++i) cifre = p[i] >= '0' && p[i] <= '9';
+                const int mese = (p[4] - '0') * 10 + (p[5] - '0'), giorno = (p[6] - '0') * 10 + (p[7] - '0');
+                const bool anno = p[0] != '0' || p[1] != '0' || p[2] != '0' || p[3] != '0';
+                if (cifre && anno && mese >= 1 && mese <= 12 && giorno >= 1 && giorno <= 28) continue;
+            }
+        }
+        if (!dataValida(valoreSqlite(v))) {
+            sqlite3_result_int(ctx, 1);
+            return;
+        }
+    }
+    sqlite3_result_int(ctx, 0);
 }
 
 // The comparisons the in-memory evaluation makes, offered to SQLite so that
@@ -569,7 +598,13 @@ public:
         if (q.where) {
             auto w = tr.condizione(*q.where);
             if (!w) return std::nullopt;
-            sql += " WHERE " + *w;
+            sql += " WHERE (" + *w + ")";
+            // Records whose dates are not dates come too, for the caller's check
+            // (one call for all of a record's dates).
+            std::string date;
+            for (const auto &c : colonne)
+                if (campoData(t.nome, c)) date += (date.empty() ? "" : ",") + identificatore(c);
+            if (!date.empty()) sql += " OR pc_data_errata(" + date + ")";
         }
         sql += " ORDER BY rowid";
         sqlite3_stmt *st = nullptr;
@@ -676,12 +711,17 @@ private:
         sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, 32 << 20);
         // Map the file instead of reading it a page at a time: a report scans
         // whole history tables, and the page-by-page reads cost more than the scan.
-        sqlite3_exec(m_db, "PRAGMA mmap_size=1073741824;", nullptr, nullptr, nullptr);
+        // A mapped page is not checked as a page read into the cache is: have
+        // SQLite check every page's cells as it reads it, so that damage it can
+        // see (cell pointers, cell sizes) stops the reading instead of giving
+        // wrong rows.
+        sqlite3_exec(m_db, "PRAGMA mmap_size=1073741824; PRAGMA cell_size_check=ON;", nullptr, nullptr, nullptr);
         sqlite3_create_collation(m_db, "PC_NOCASE", SQLITE_UTF8, nullptr, collazioneNoCase);
         const int flag = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
         sqlite3_create_function(m_db, "pc_cmp", 2, flag, nullptr, funzioneConfronta, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_cmpv", 2, flag, nullptr, funzioneConfrontaValuta, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_left", 2, flag, nullptr, funzioneLeft, nullptr, nullptr);
+        sqlite3_create_function(m_db, "pc_data_errata", -1, flag, nullptr, funzioneDataErrata, nullptr, nullptr);
         return m_db;
     }
 
@@ -730,10 +770,12 @@ private:
             t.colonne.push_back(nome);
         }
         t.righe.impostaColonne(static_cast<std::size_t>(n));
+        std::vector<char> cifre(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) cifre[static_cast<std::size_t>(i)] = campoCifra(t.colonne[static_cast<std::size_t>(i)]);
         while (st.passo()) {
             Valore *riga = t.righe.aggiungiRiga();
             for (int i = 0; i < n; ++i)
-                if (!colonnaSqlite(st.st, i, riga[i])) errore(t.nome);
+                if (!colonnaSqlite(st.st, i, riga[i], cifre[static_cast<std::size_t>(i)])) errore(t.nome);
         }
     }
 

@@ -3,6 +3,8 @@
 #include "Sorgente.h"
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace pc::dati {
 
@@ -20,5 +22,25 @@ void impostaAttesaBloccoSqlite(int millisecondi);
 void impostaTraduzioneSql(bool attiva);
 bool traduzioneSql();
 std::size_t interrogazioniTradotte();
+
+// A field the statement adds as an amount or a quantity (Importo,
+// ImportoTotale, QuantitàCamere). A binary value there (an SQLite blob, a Jet
+// binary or OLE field) is kept as the text "0x" + hexadecimal digits, which
+// no reading takes for a number.
+bool campoCifra(std::string_view nome);
+std::string binarioInCampoCifra(const unsigned char *p, std::size_t n);
+
+// A date field of the hotel tables the statement walks by date (DataArrivo,
+// DataPartenza, DataPartenzaReale, DataAddebito, DataInizio, DataFine of
+// Scheda_Cliente, Camere_Prenotazione, Conto_Cliente, Arrangiamento),
+// compared by the criteria as a text yyyymmdd.
+bool campoData(std::string_view tabella, std::string_view campo);
+// A value such a field may hold: null, an empty or blank text (no date), or
+// eight digits that are a real day ("20240301"). Anything else would make
+// its record fall out of, or into, a period in silence.
+bool dataValida(const Valore &v);
+// Throws ErroreDati naming the file, table, field, value and room of the
+// first record of `t` whose date field does not hold a date.
+void verificaDate(const Tabella &t, const std::string &archivio, const std::string &tabella);
 
 } // namespace pc::dati

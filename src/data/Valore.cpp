@@ -47,22 +47,40 @@ std::optional<Valuta> Valore::inValuta() const
     return std::nullopt;
 }
 
-bool Valore::leggiCifra(std::optional<Valuta> &cifra) const
+bool Valore::leggiCifra(std::optional<Valuta> &cifra, bool intero) const
 {
     cifra.reset();
     if (tipo() != Tipo::Testo) {
         if (nullo()) return true;
         cifra = inValuta();
-        return cifra.has_value();
+        return cifra.has_value() && (!intero || cifra->grezzo() % Valuta::Scala == 0);
     }
     std::string t = comeTesto();
+    // Only a plain number: blanks around it, a sign, digits and one decimal
+    // mark with at most four decimals (no exponent, no other sign).
+    {
+        std::size_t i = 0, n = t.size();
+        while (i < n && (t[i] == ' ' || t[i] == '\t')) ++i;
+        while (n > i && (t[n - 1] == ' ' || t[n - 1] == '\t')) --n;
+        if (i < n && (t[i] == '+' || t[i] == '-')) ++i;
+        std::size_t cifre = 0, decimali = 0, segni = 0;
+        for (; i < n; ++i) {
+            if (t[i] >= '0' && t[i] <= '9') {
+                ++cifre;
+                if (segni) ++decimali;
+            } else if ((t[i] == '.' || t[i] == ',') && segni == 0) {
+                ++segni;
+            } else {
+                return false;
+            }
+        }
+        if (cifre == 0 || decimali > 4) return false;
+    }
     const auto virgola = t.find(','), punto = t.find('.');
     const auto segno = virgola != std::string::npos ? virgola : punto;
     if (segno != std::string::npos) {
-        // One decimal mark only, and not one that an Italian text would use
-        // for thousands: exactly three digits after it and nothing else.
-        if (virgola != std::string::npos && punto != std::string::npos) return false;
-        if (t.find(t[segno], segno + 1) != std::string::npos) return false;
+        // Not a mark that an Italian text would use for thousands: exactly
+        // three digits after it and nothing else.
         std::size_t fine = segno + 1;
         while (fine < t.size() && t[fine] >= '0' && t[fine] <= '9') ++fine;
         std::size_t resto = fine;
@@ -75,7 +93,7 @@ bool Valore::leggiCifra(std::optional<Valuta> &cifra) const
         t[segno] = '.';
     }
     cifra = Valuta::daTesto(t);
-    return cifra.has_value();
+    return cifra.has_value() && (!intero || cifra->grezzo() % Valuta::Scala == 0);
 }
 
 } // namespace pc

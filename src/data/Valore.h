@@ -41,10 +41,11 @@ public:
     // The value as an amount or a quantity of a hotel table. Null gives
     // nothing; a number in the currency range, or a text of one with '.' or
     // ',' as its decimal mark ("162.00", "162,00", "-3"), gives its value.
-    // Returns false for anything else: a text that is not such a number, one
-    // with thousands marks ("1.234,50") or that could be read both ways
-    // ("1.234"), a number beyond the range.
-    bool leggiCifra(std::optional<Valuta> &cifra) const;
+    // Returns false for anything else: a text that is not such a number (an
+    // exponent as in "1e2", more than four decimals), one with thousands
+    // marks ("1.234,50") or that could be read both ways ("1.234"), a number
+    // beyond the range; with `intero`, any value that is not a whole number.
+    bool leggiCifra(std::optional<Valuta> &cifra, bool intero = false) const;
 
     friend bool operator==(const Valore &, const Valore &) = default;
 

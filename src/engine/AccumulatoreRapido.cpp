@@ -81,7 +81,7 @@ public:
     }
 
     // Adds the figures of days [inizio, inizio + quanti) to cifre; blocks come in day order.
-    void blocco(long inizio, long quanti, SommaEsatta *cifre)
+    void blocco(long inizio, long quanti, SommaEsatta *cifre, SommaEsatta *terza)
     {
         const Valuta uno = Valuta::daIntero(1);
         for (long d = inizio; d < inizio + quanti; ++d) {
@@ -106,6 +106,9 @@ public:
             for (; prossimoPunto < punti.size() && punti[prossimoPunto].giorno <= d; ++prossimoPunto)
                 giorno[punti[prossimoPunto].k] += punti[prossimoPunto].q;
             for (std::size_t k = 0; k < n; ++k) giorno[k] += corrente[k];
+            // The runs of days are the third source's records alone.
+            if (terza)
+                for (std::size_t k = 0; k < n; ++k) terza[static_cast<std::size_t>(d - inizio) * n + k] += corrente[k];
         }
     }
 
@@ -357,9 +360,9 @@ AccumulatoreRapido::AccumulatoreRapido(MotoreReport &m, Giorno dalla, long giorn
 
 AccumulatoreRapido::~AccumulatoreRapido() = default;
 
-void AccumulatoreRapido::blocco(long inizio, long quanti, SommaEsatta *cifre)
+void AccumulatoreRapido::blocco(long inizio, long quanti, SommaEsatta *cifre, SommaEsatta *terza)
 {
-    m_calcolo->blocco(inizio, quanti, cifre);
+    m_calcolo->blocco(inizio, quanti, cifre, terza);
 }
 
 } // namespace pc

@@ -30,8 +30,10 @@ public:
 
     // Adds the figures of days [inizio, inizio + quanti) (indexes from the
     // first day of the period) to cifre, quanti x N, day-major. Blocks must
-    // follow one another from day 0.
-    void blocco(long inizio, long quanti, SommaEsatta *cifre);
+    // follow one another from day 0. When terza is given, the part of the
+    // figures that comes from the third source (bookings for sales,
+    // arrangements for production) is added to it too, laid out alike.
+    void blocco(long inizio, long quanti, SommaEsatta *cifre, SommaEsatta *terza = nullptr);
 
 private:
     class Calcolo;

@@ -5,6 +5,7 @@
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "MotoreReport.h"
+#include "Raggruppamenti.h"
 #include "Testo.h"
 
 #include <algorithm>
@@ -23,10 +24,7 @@ TabellaRaggruppamento tabellaDi(Raggruppamento r)
 {
     switch (r) {
     case Raggruppamento::NumeriCamere:
-        return {"NumeriCamere.mdb",
-                "Select * From NumeriCamere Where NumeroHotel = 1 and TipoCamera In (Select Sigla From TipiCamere In "
-                "'TipiCamere.mdb' Where NumeroHotel = 1 and Tipologia = 'C') Order by NumeroCamera;",
-                "NumeroCamera"};
+        return {"NumeriCamere.mdb", queryElencoCamere(), "NumeroCamera"};
     case Raggruppamento::TipiCamere:
         return {"TipiCamere.mdb", "Select * From TipiCamere Where NumeroHotel = 1 and Tipologia = 'C' Order by Sigla;", "Sigla"};
     case Raggruppamento::MacroCategorie:
@@ -52,21 +50,12 @@ std::vector<std::string> leggiChiavi(Raggruppamento r, const std::shared_ptr<dat
     return chiavi;
 }
 
-std::string cartellaStorico()
-{
-    std::string dirkv = variabileAmbiente("DIRKV");
-    if (dirkv.empty())
-        throw ErroreDati("La variabile d'ambiente DIRKV (cartella degli archivi storici) non \xC3\xA8 impostata.");
-    while (dirkv.size() > 1 && (dirkv.back() == '/' || dirkv.back() == '\\')) dirkv.pop_back();
-    return dirkv + "/";
-}
-
 // Opens the three data sources of the kind for the period [D, A] (yyyymmdd).
 void apriSorgenti(MotoreReport &m, TipoReport tipo, const std::string &D, const std::string &A)
 {
     const auto &f = m.Dati;
     // A source that finds the files by name needs no DIRKV.
-    const std::string storico = f->perNome() ? std::string() : cartellaStorico();
+    const std::string storico = f->perNome() ? std::string() : cartellaStorico() + "/";
     const std::string a = quotaCriterio(A), d = quotaCriterio(D);
     if (tipo == TipoReport::Vendite) {
         m.RsCorrente = dati::Database::open("Scheda_Cliente.mdb", f)->openRecordset(
@@ -111,6 +100,8 @@ struct FigureGiornaliere::Stato {
     long fatti = 0;                  // days handed out so far
     std::vector<SommaEsatta> somme;  // the block being computed
     std::vector<Valuta> cifre;       // the block handed out last
+    std::vector<SommaEsatta> somme3; // the third source's part of the block
+    std::vector<Valuta> cifre3;
     std::vector<SommaEsatta> somme_totali;
     std::vector<Valuta> totali;
 
@@ -131,7 +122,8 @@ struct FigureGiornaliere::Stato {
                 rapido = std::make_unique<AccumulatoreRapido>(m, dalla, giorni, tipo, raggruppamento);
                 chiudiSorgenti();   // what the sweep needs is now read
             }
-            rapido->blocco(primo.seriale - dalla.seriale, quanti, somme.data());
+            somme3.assign(somme.size(), SommaEsatta());
+            rapido->blocco(primo.seriale - dalla.seriale, quanti, somme.data(), somme3.data());
             return;
         }
         for (long i = 0; i < quanti; ++i) {
@@ -166,6 +158,7 @@ FigureGiornaliere::FigureGiornaliere(TipoReport tipo, Raggruppamento raggruppame
 FigureGiornaliere::~FigureGiornaliere() = default;
 
 const std::vector<std::string> &FigureGiornaliere::chiavi() const { return d->m.CodiciRiga; }
+const std::vector<Valuta> &FigureGiornaliere::terzaFonte() const { return d->cifre3; }
 const std::vector<Valuta> &FigureGiornaliere::totali() const { return d->totali; }
 void FigureGiornaliere::impostaAvanzamento(AvanzamentoReport a) { d->avanzamento = std::move(a); }
 long FigureGiornaliere::giorniTotali() const { return d->giorni; }
@@ -188,6 +181,11 @@ bool FigureGiornaliere::prossimoBlocco(Giorno &primo, long &giorni, const Valuta
         d->somme_totali[k] += d->somme[i];
         const Giorno g{primo.seriale + static_cast<long>(i / n)};
         d->cifre[i] = cifraInIntervallo(d->somme[i], chiavi[k], &g);
+    }
+    d->cifre3.resize(d->somme3.size());
+    for (std::size_t i = 0; i < d->somme3.size(); ++i) {
+        const Giorno g{primo.seriale + static_cast<long>(i / n)};
+        d->cifre3[i] = cifraInIntervallo(d->somme3[i], chiavi[i % n], &g);
     }
     d->fatti += giorni;
     if (d->fatti >= d->giorni)

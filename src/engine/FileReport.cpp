@@ -14,6 +14,15 @@ std::string variabileAmbiente(const char *nome)
     return v ? std::string(v) : std::string();
 }
 
+std::string cartellaStorico()
+{
+    std::string dirkv = variabileAmbiente("DIRKV");
+    if (dirkv.empty())
+        throw ErroreDati("La variabile d'ambiente DIRKV (cartella degli archivi storici) non \xC3\xA8 impostata.");
+    while (dirkv.size() > 1 && (dirkv.back() == '/' || dirkv.back() == '\\')) dirkv.pop_back();
+    return dirkv;
+}
+
 std::string postazione()
 {
     const std::string valore = variabileAmbiente("PCLocal");

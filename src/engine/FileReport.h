@@ -17,6 +17,10 @@ std::string nomeFileReport();
 // Value of an environment variable, empty when unset.
 std::string variabileAmbiente(const char *nome);
 
+// The folder of the history databases: DIRKV, without a trailing separator.
+// Throws ErroreDati with an Italian message when DIRKV is unset or empty.
+std::string cartellaStorico();
+
 // The decimal separator of the user's locale (',' under Italian settings),
 // the one the report's amounts are written with.
 char separatoreDecimale();

@@ -53,14 +53,15 @@ std::optional<Valuta> cifraDelRecord(const dati::Recordset &rs, std::string_view
                                      const Valore &data, const Valore &camera)
 {
     std::optional<Valuta> cifra;
-    if (valore.leggiCifra(cifra)) return cifra;
     const bool quantita = campo.find("Quantit") != std::string_view::npos;
+    if (valore.leggiCifra(cifra, quantita)) return cifra;
     throw ErroreDati("Nel campo \"" + std::string(campo) + "\" della " + rs.descrizione() + " il valore "
                      + mostraValore(valore) + (quantita ? " non \xC3\xA8 una quantit\xC3\xA0" : " non \xC3\xA8 un importo")
                      + " leggibile (record del " + mostraData(data) + ", camera "
                      + (camera.nullo() ? std::string("non indicata") : mostraValore(Valore::testo(camera.inTesto())))
-                     + "). Sono ammessi numeri come 162.00 o 162,00, senza separatori delle migliaia, "
-                       "entro \xC2\xB1" "922337203685477,5807.");
+                     + (quantita ? "). Una quantit\xC3\xA0 di camere \xC3\xA8 un numero intero, come 2 o 2,00."
+                                 : "). Sono ammessi numeri come 162.00 o 162,00, con al pi\xC3\xB9 quattro decimali, senza "
+                                   "separatori delle migliaia n\xC3\xA9 esponenti, entro \xC2\xB1" "922337203685477,5807."));
 }
 
 bool quantitaPositiva(const Valore &valore, Valuta q)

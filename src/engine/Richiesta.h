@@ -23,10 +23,10 @@ struct RichiestaReport {
     Raggruppamento raggruppamento = Raggruppamento::NumeriCamere;
     // Where the hotel is read: the working directory's files, a property of
     // the central archive (dati::centrale::apri); null: dati::fontePredefinita().
-    std::shared_ptr<dati::Fonte> dati;
+    std::shared_ptr<dati::Fonte> dati{};
     // The report file; empty: nomeFileReport() in the working directory. A
     // server running requests side by side gives each its own.
-    std::string uscita;
+    std::string uscita{};
 };
 
 // Progress of a running report: days done and days in all. Called on the

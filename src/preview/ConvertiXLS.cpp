@@ -66,7 +66,27 @@ SeparatoriXLS leggiSeparatoriXLS(const std::string &file)
     return s;
 }
 
-std::string convertiRigaXLS(const std::string &riga, const SeparatoriXLS &sep, char virgola)
+std::optional<std::vector<bool>> corniceDellaRiga(const std::string &riga)
+{
+    if (riga.empty()) return std::nullopt;
+    const auto primo = static_cast<unsigned char>(riga[0]);
+    if (primo != 218 && primo != 195 && primo != 192) return std::nullopt;
+    std::vector<bool> cornice(riga.size(), false);
+    bool regola = false;
+    for (std::size_t i = 0; i < riga.size(); ++i) {
+        switch (static_cast<unsigned char>(riga[i])) {
+        case 196: regola = true; break;
+        case 218: case 194: case 191: case 195: case 197: case 180: case 192: case 193: case 217:
+            cornice[i] = true;
+            break;
+        default: return std::nullopt;
+        }
+    }
+    if (!regola) return std::nullopt;
+    return cornice;
+}
+
+std::string convertiRigaXLS(const std::string &riga, const SeparatoriXLS &sep, char virgola, const std::vector<bool> *cornice)
 {
     const char migliaia = virgola == '.' ? ',' : '.';
     std::string uscita;
@@ -74,7 +94,8 @@ std::string convertiRigaXLS(const std::string &riga, const SeparatoriXLS &sep, c
     const std::size_t n = riga.size();
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char c = static_cast<unsigned char>(riga[i]);
-        switch (c) {
+        const bool suCornice = !cornice || (i < cornice->size() && (*cornice)[i]);
+        switch (suCornice ? c : 0) {
         case 217: case 197: case 194: case 195: case 192: case 193: case 179: case 191: case 218:
         case '|': case '+':
             uscita += sep.campo;
@@ -194,6 +215,24 @@ private:
     bool m_finito = false;
 };
 
+// A line of the table the frame was read from: as wide as its border lines,
+// with a frame character at each frame position. Any other line is converted
+// without it.
+bool nellaCornice(const std::string &riga, const std::vector<bool> &cornice)
+{
+    if (riga.size() != cornice.size()) return false;
+    for (std::size_t i = 0; i < riga.size(); ++i) {
+        if (!cornice[i]) continue;
+        switch (static_cast<unsigned char>(riga[i])) {
+        case 217: case 197: case 194: case 195: case 192: case 193: case 179: case 191: case 218: case 180:
+        case '|': case '+':
+            break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
 // Converts `testo` into the spreadsheet file; `virgola` '\0' means "the
 // report's own mark", read from its first lines of figures.
 void converti(const std::string &testo, char virgola)
@@ -207,8 +246,15 @@ void converti(const std::string &testo, char virgola)
     }
     ScritturaFile out(nomeFileCsv(), "il file per il foglio elettronico");
     std::string uscita;
+    // The frame of the table being read, from its last border line.
+    std::optional<std::vector<bool>> cornice;
     auto scrivi = [&](const std::string &riga) {
-        uscita += convertiRigaXLS(riga, sep, virgola);
+        if (auto bordo = corniceDellaRiga(riga)) {
+            uscita += convertiRigaXLS(riga, sep, virgola);
+            cornice = std::move(bordo);
+        } else {
+            uscita += convertiRigaXLS(riga, sep, virgola, cornice && nellaCornice(riga, *cornice) ? &*cornice : nullptr);
+        }
         uscita += "\r\n";
         if (uscita.size() >= (std::size_t{1} << 20)) {
             out.scrivi(uscita);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace pc {
 
@@ -26,7 +28,19 @@ SeparatoriXLS leggiSeparatoriXLS(const std::string &file = FileSeparatoriXLS);
 // were written with: a `virgola` between a digit and two more digits is a
 // decimal mark; the other one of ',' and '.' in the same place is a
 // thousands mark and is dropped.
-std::string convertiRigaXLS(const std::string &riga, const SeparatoriXLS &separatori, char virgola = ',');
+//
+// `cornice` is the frame of the table the line belongs to (cornice[i] true
+// where the table's border lines put a frame character): then a
+// box-drawing byte, '|' or '+' is a field separator only at a frame position,
+// and anywhere else it is the Windows-1252 letter or sign it also is ("CITT\xC0"
+// keeps its 192). Without a frame every such byte is a separator.
+std::string convertiRigaXLS(const std::string &riga, const SeparatoriXLS &separatori, char virgola = ',',
+                            const std::vector<bool> *cornice = nullptr);
+
+// The frame positions of a border line of a report's table ("\xDA\xC4\xC2...\xBF",
+// the one between heading and days, the bottom one): the positions of its
+// corners and tees. Nothing for any other line.
+std::optional<std::vector<bool>> corniceDellaRiga(const std::string &riga);
 
 // Name of the spreadsheet file: the report file's name followed by ".csv".
 std::string nomeFileCsv();

@@ -43,11 +43,11 @@ struct Misura {
 
 const Misura Misure[] = {
     {"occupazione", 1, " %", [](const Cifre &c) { return analisi::occupazione(c.vendute, c.disponibili); },
-     [](const Cifre &c) { return analisi::occupazione(c.venduteAP, c.disponibili); }},
+     [](const Cifre &c) { return analisi::occupazione(c.venduteAP, c.disponibiliAP); }},
     {"adr", 2, " \xE2\x82\xAC", [](const Cifre &c) { return analisi::adr(c.ricavo, c.vendute); },
      [](const Cifre &c) { return analisi::adr(c.ricavoAP, c.venduteAP); }},
     {"revpar", 2, " \xE2\x82\xAC", [](const Cifre &c) { return analisi::revpar(c.ricavo, c.disponibili); },
-     [](const Cifre &c) { return analisi::revpar(c.ricavoAP, c.disponibili); }},
+     [](const Cifre &c) { return analisi::revpar(c.ricavoAP, c.disponibiliAP); }},
     {"ricavo", 2, " \xE2\x82\xAC", [](const Cifre &c) { return std::optional<Valuta>(c.ricavo); },
      [](const Cifre &c) { return std::optional<Valuta>(c.ricavoAP); }},
 };
@@ -76,7 +76,8 @@ std::string rigaCatena(const RigaCatena &r, const Giorno &giorno, bool totale)
 
 std::string jsonCifre(const Cifre &c)
 {
-    std::string t = "{\"disponibili\":" + std::to_string(c.disponibili) + ",\"vendute\":" + numero(c.vendute, 0) +
+    std::string t = "{\"disponibili\":" + std::to_string(c.disponibili) + ",\"disponibili_ap\":" + std::to_string(c.disponibiliAP) +
+                    ",\"vendute\":" + numero(c.vendute, 0) +
                     ",\"vendute_ap\":" + numero(c.venduteAP, 0);
     for (const auto &m : Misure)
         t += ",\"" + std::string(m.nome) + "\":" + numero(m.ora(c), m.decimali) + ",\"" + m.nome + "_ap\":" + numero(m.prima(c), m.decimali);
@@ -164,7 +165,7 @@ std::string paginaCatena(const Catena &catena, const Contorno &c)
 std::string paginaStruttura(const std::string &struttura, const analisi::Riepilogo &r, const Contorno &c)
 {
     const auto &q = r.intestazione.richiesta;
-    const std::string dal = q.dalla.ggmmaaaa(), al = q.alla.ggmmaaaa(), gruppo = analisi::nomeRaggruppamento(q.raggruppamento);
+    const std::string dal = q.dalla.ggmmaaaa(), al = q.alla.ggmmaaaa(), gruppo = nomeRaggruppamento(q.raggruppamento);
     std::string corpo = "<h1>" + html(struttura) + "</h1>\n<form class=\"scelta\" method=\"get\" action=\"/struttura\">"
                         "<input type=\"hidden\" name=\"nome\" value=\"" + html(struttura) + "\">"
                         "<label>Dal <input name=\"dal\" value=\"" + dal + "\" size=\"10\" pattern=\"\\d{2}/\\d{2}/\\d{4}\"></label>"
@@ -172,13 +173,13 @@ std::string paginaStruttura(const std::string &struttura, const analisi::Riepilo
                         "<label>Raggruppamento <select name=\"raggruppamento\">";
     for (const char *g : {"tipi", "macro", "camere"})
         corpo += "<option value=\"" + std::string(g) + "\"" + (gruppo == g ? " selected" : "") + ">" +
-                 analisi::titoloRaggruppamento(*analisi::raggruppamentoDaNome(g)) + "</option>";
+                 titoloRaggruppamento(*raggruppamentoDaNome(g)) + "</option>";
     corpo += "</select></label><button type=\"submit\">Mostra</button></form>\n";
     const std::string api = "/api/giorni" + query({{"struttura", struttura}, {"dal", dal}, {"al", al}});
     corpo += "<h2>Occupazione e RevPAR per giorno, " + periodoTesto(r) + "</h2>\n"
              "<div class=\"grafico\"><canvas id=\"grafico\" role=\"img\" aria-label=\"Occupazione e RevPAR per giorno\" data-api=\"" +
              html(api) + "\"></canvas></div>\n<p class=\"nota\">Tratteggio: stessi giorni dell'anno precedente.</p>\n";
-    corpo += "<h2>Periodo " + periodoTesto(r) + " per " + html(analisi::titoloRaggruppamento(q.raggruppamento)) +
+    corpo += "<h2>Periodo " + periodoTesto(r) + " per " + html(titoloRaggruppamento(q.raggruppamento)) +
              "</h2>\n<div class=\"scorri\"><table id=\"periodo\" class=\"ordinabile\"><thead><tr><th scope=\"col\">Colonna</th>"
              "<th scope=\"col\">Disponibili</th><th scope=\"col\">Vendute</th><th scope=\"col\">Occupazione</th><th scope=\"col\">ADR</th>"
              "<th scope=\"col\">RevPAR</th><th scope=\"col\">Ricavo</th><th scope=\"col\">Vendute a.p.</th><th scope=\"col\">Occupazione a.p.</th>"
@@ -232,7 +233,7 @@ std::string jsonPeriodo(const std::string &struttura, const analisi::Riepilogo &
 {
     const auto &q = r.intestazione.richiesta;
     std::string t = "{\"struttura\":" + json(struttura) + ",\"dal\":" + json(q.dalla.ggmmaaaa()) + ",\"al\":" + json(q.alla.ggmmaaaa()) +
-                    ",\"raggruppamento\":" + json(analisi::nomeRaggruppamento(q.raggruppamento)) + ",\"colonne\":[";
+                    ",\"raggruppamento\":" + json(nomeRaggruppamento(q.raggruppamento)) + ",\"colonne\":[";
     for (std::size_t i = 0; i < r.totaliColonne.size() && i < r.intestazione.colonne.size(); ++i)
         t += std::string(i ? "," : "") + "{\"colonna\":" + json(r.intestazione.colonne[i]) + "," + jsonCifre(r.totaliColonne[i]).substr(1);
     return t + "],\"totale\":" + jsonCifre(r.totaleAlbergo) + "}\n";

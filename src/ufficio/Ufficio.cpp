@@ -345,11 +345,11 @@ private:
         }
         std::vector<std::string> gruppi = {"camere", "tipi", "macro"};
         if (catena) gruppi.push_back("strutture");
-        r.raggruppamento = *analisi::raggruppamentoDaNome(p.scelta("raggruppamento", gruppi).value_or("tipi"));
+        const std::string gruppo = p.scelta("raggruppamento", gruppi).value_or("tipi");
+        r.raggruppamento = gruppo == "strutture" ? Raggruppamento::Strutture : *raggruppamentoDaNome(gruppo);
         const auto confronto = p.scelta("confronto", {"data", "settimana"});
-        if (confronto == "settimana")
-            throw ParametroErrato{"Il confronto per giorno della settimana non \xC3\xA8 disponibile: usare confronto=data."};
         r.confronto = sempreConfronto || confronto.has_value();
+        if (confronto == "settimana") r.modoConfronto = analisi::ModoConfronto::Settimana;
         return r;
     }
 
@@ -373,7 +373,7 @@ private:
                 rr.raggruppamento = Raggruppamento::Strutture;
             } else {
                 nome = struttura(p, "struttura", s);
-                rr.raggruppamento = *analisi::raggruppamentoDaNome(gruppo);
+                rr.raggruppamento = *raggruppamentoDaNome(gruppo);
             }
             const std::string byte = m_dati.stampa(nome, rr, csv);
             const std::string file = "produzione-" + std::string(rr.tipo == TipoReport::Vendite ? "vendite" : "produzione") + "-" +

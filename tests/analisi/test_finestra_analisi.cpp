@@ -26,7 +26,7 @@ namespace {
 
 TEST(FinestraAnalisi, GraficoTabellaEPdf)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoAnalisi().scrivi(c.percorso());
     FinestraAnalisi w;
     w.impostaRichiesta({Giorno::da(2024, 2, 28), Giorno::da(2024, 3, 1), Raggruppamento::TipiCamere, true});
@@ -72,6 +72,56 @@ TEST(FinestraAnalisi, GraficoTabellaEPdf)
         EXPECT_TRUE(testo.contains(QStringLiteral("116,67")));
         EXPECT_TRUE(testo.contains(QStringLiteral("Occupazione % per giorno")));
     }
+}
+
+// What is shown and what is saved are one computation: another period given
+// by the main window clears the figures, and saving computes what it shows.
+// Dates are typed as in the main window ("280224").
+TEST(FinestraAnalisi, MaiCifreVecchieEDateComeNellaFinestraPrincipale)
+{
+    CartellaProva c(perIlReport);
+    albergoAnalisi().scrivi(c.percorso());
+    FinestraAnalisi w;
+    w.impostaRichiesta({Giorno::da(2024, 2, 28), Giorno::da(2024, 3, 1), Raggruppamento::TipiCamere, true});
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(w.calcola());
+    auto *tabella = w.findChild<QTableWidget *>(QStringLiteral("Tabella"));
+    w.impostaPeriodo(Giorno::da(2024, 2, 28), Giorno::da(2024, 3, 1));   // the same: kept
+    EXPECT_NE(w.riepilogo(), nullptr);
+    w.impostaPeriodo(Giorno::da(2024, 3, 4), Giorno::da(2024, 3, 5));
+    EXPECT_EQ(w.riepilogo(), nullptr);
+    EXPECT_EQ(tabella->rowCount(), 0);
+    EXPECT_TRUE(w.grafico()->series().isEmpty());
+
+    struct Caso {
+        const char *dalla, *alla, *totale;
+    };
+    const Caso casi[] = {
+        {"280224", "010324", "350,00"},
+        {"04032024", "05-03-2024", "580,00"},
+    };
+    for (const auto &caso : casi) {
+        auto *dalla = w.findChild<QLineEdit *>(QStringLiteral("Dalla")), *alla = w.findChild<QLineEdit *>(QStringLiteral("Alla"));
+        dalla->setText(QString::fromLatin1(caso.dalla));
+        alla->setText(QString::fromLatin1(caso.alla));
+        const QString csv = c.percorso() + QStringLiteral("/a.csv");
+        ASSERT_TRUE(w.richiesta(false).has_value()) << caso.dalla;   // else a message would wait
+        ASSERT_TRUE(w.salvaCsv(csv)) << caso.dalla;
+        ASSERT_NE(w.riepilogo(), nullptr);
+        EXPECT_EQ(tabella->item(tabella->rowCount() - 1, 4)->text(), QString::fromLatin1(caso.totale));
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll().contains(QByteArray("TOTALE;Totale albergo;") + "6;" + "5;")
+                    == (std::string(caso.totale) == "580,00"));
+    }
+    // Choosing a row shows its chart: SIN, sold on 04/03 only.
+    w.scegliRiga(1);
+    auto *occupazione = qobject_cast<QLineSeries *>(w.grafico()->series().front());
+    ASSERT_NE(occupazione, nullptr);
+    std::vector<double> y;
+    for (const QPointF &p : occupazione->points()) y.push_back(p.y());
+    EXPECT_EQ(y, (std::vector<double>{100, 0}));
 }
 
 TEST(FinestraAnalisi, DallaFinestraPrincipaleConF2ConIlSuoPeriodo)

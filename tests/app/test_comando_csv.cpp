@@ -1,37 +1,17 @@
+#include "CartellaProva.h"
 #include "ComandiBatch.h"
 #include "FileReport.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
+namespace pc::prova {
+
 namespace {
-
-// An empty working directory with PCLocal set to 4 while the object lives.
-class Cartella {
-public:
-    Cartella() : m_prima(QDir::currentPath()), m_pcLocal(qgetenv("PCLocal")), m_aveva(qEnvironmentVariableIsSet("PCLocal"))
-    {
-        qputenv("PCLocal", "4");
-        QDir::setCurrent(m_dir.path());
-    }
-    ~Cartella()
-    {
-        QDir::setCurrent(m_prima);
-        if (m_aveva) qputenv("PCLocal", m_pcLocal);
-        else qunsetenv("PCLocal");
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_prima;
-    QByteArray m_pcLocal;
-    bool m_aveva;
-};
 
 int esegui(std::vector<std::string> argomenti)
 {
@@ -43,7 +23,7 @@ int esegui(std::vector<std::string> argomenti)
 
 TEST(ComandoCsv, ConverteIlReportCorrenteEScriveIlNomeDelFile)
 {
-    Cartella c;
+    CartellaProva c({.pcLocal = "4"});
     {
         QFile f(QStringLiteral("fd4"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -62,7 +42,7 @@ TEST(ComandoCsv, ConverteIlReportCorrenteEScriveIlNomeDelFile)
 
 TEST(ComandoCsv, ReportMancanteMessaggioEUscitaDiversaDaZero)
 {
-    Cartella c;
+    CartellaProva c({.pcLocal = "4"});
     testing::internal::CaptureStderr();
     const int esito = esegui({});
     const std::string errore = testing::internal::GetCapturedStderr();
@@ -73,10 +53,12 @@ TEST(ComandoCsv, ReportMancanteMessaggioEUscitaDiversaDaZero)
 
 TEST(ComandoCsv, ArgomentiNonPrevistiRifiutati)
 {
-    Cartella c;
+    CartellaProva c({.pcLocal = "4"});
     testing::internal::CaptureStderr();
     EXPECT_EQ(esegui({"altro"}), 2);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("altro"), std::string::npos);
 }
 
 } // namespace
+
+} // namespace pc::prova

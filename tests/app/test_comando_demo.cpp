@@ -12,6 +12,8 @@
 #include <map>
 #include <sstream>
 
+namespace pc::prova {
+
 using pc::batch::comandoDemo;
 
 namespace {
@@ -216,3 +218,5 @@ TEST_F(DemoNelReport, ProduzioneDelleMacroCategorieDellAlbergo1)
     EXPECT_GT(cifra(totali[2]), cifra(totali[1]));
     EXPECT_GT(cifra(totali[1]), 1000.0);
 }
+
+} // namespace pc::prova

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using namespace pc;
 using namespace pc::strumenti;
 
@@ -81,3 +83,5 @@ TEST_F(ComandoStampante, NullaDaStampareUscitaDiversaDaZero)
     EXPECT_EQ(batch::comandoStampante({"--destinazione", "FILE", "--colori"}), 2);
     EXPECT_EQ(batch::comandoStampante({"--destinazione"}), 2);
 }
+
+} // namespace pc::prova

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 namespace {
 
 using pc::strumenti::I;
@@ -117,3 +119,5 @@ TEST_F(MenuDopoReport, ArchivioMancanteMessaggioELaFinestraRestaUsabile)
     EXPECT_TRUE(aperto);
     EXPECT_EQ(concluso.size(), 2);
 }
+
+} // namespace pc::prova

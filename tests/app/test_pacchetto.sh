@@ -33,7 +33,9 @@ radice="$tmp/radice"
 dpkg-deb -x "$deb" "$radice" || errore "dpkg-deb -x non riuscito"
 for f in usr/bin/produzione-camere usr/share/applications/produzione-camere.desktop \
          usr/share/icons/hicolor/scalable/apps/produzione-camere.svg usr/share/man/man1/produzione-camere.1 \
-         usr/share/icons/hicolor/{16x16,22x22,24x24,32x32,48x48,64x64,128x128,256x256}/apps/produzione-camere.png; do
+         usr/share/icons/hicolor/{16x16,22x22,24x24,32x32,48x48,64x64,128x128,256x256}/apps/produzione-camere.png \
+         usr/share/doc/produzione-camere/esempio-invio.ini \
+         usr/share/produzione-camere/systemd/produzione-camere-invio.{service,timer}.in; do
   [ -e "$radice/$f" ] || errore "manca $f nel pacchetto"
 done
 programma="$radice/usr/bin/produzione-camere"

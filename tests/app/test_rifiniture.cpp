@@ -1,6 +1,7 @@
 // Finishing touches of the windows and of the batch commands: the focus mark
 // after the last date, the print menu's lists, options and exit picture, and
 // batch commands that print nothing but their own messages.
+#include "CartellaProva.h"
 #include "MenuStampa.h"
 #include "TavoDesktop.h"
 
@@ -11,26 +12,12 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace pc::prova {
 namespace {
-
-// Runs the tests in an empty working directory (the print menu writes its
-// "doc" copy there).
-class CartellaTemporanea {
-public:
-    CartellaTemporanea() : m_precedente(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
-    ~CartellaTemporanea() { QDir::setCurrent(m_precedente); }
-    QString percorso() const { return m_dir.path(); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_precedente;
-};
 
 TEST(Rifiniture, DopoLUltimaDataStampaHaIlSegnoDelFuoco)
 {
@@ -53,7 +40,7 @@ TEST(Rifiniture, DopoLUltimaDataStampaHaIlSegnoDelFuoco)
 
 TEST(Rifiniture, MenuDiStampaElenchiOpzioniEUscita)
 {
-    CartellaTemporanea cartella;
+    CartellaProva cartella(CartellaProva::Lavoro{});  // the print menu writes its "doc" copy here
     MenuStampa menu(nullptr);
     const QColor fondo(255, 224, 192);
     for (const char *nome : {"Combo1", "Combo2"}) {
@@ -84,7 +71,7 @@ TEST(Rifiniture, MenuDiStampaElenchiOpzioniEUscita)
 
 TEST(Rifiniture, ComandiBatchScrivonoSoloIPropriMessaggi)
 {
-    CartellaTemporanea cartella;
+    CartellaProva cartella(CartellaProva::Lavoro{});  // the print menu writes its "doc" copy here
     QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
     // Where Qt has most to say: no runtime folder, no platform chosen.
     ambiente.remove(QStringLiteral("XDG_RUNTIME_DIR"));

@@ -27,6 +27,8 @@
 #include <ostream>
 #include <vector>
 
+namespace pc::prova {
+
 inline void PrintTo(const QString &testo, std::ostream *os) { *os << '"' << testo.toStdString() << '"'; }
 
 namespace {
@@ -530,3 +532,5 @@ TEST_F(FinestraPrincipale, ErroreImprevistoNonChiudeLApplicazione)
 }
 
 } // namespace
+
+} // namespace pc::prova

@@ -56,7 +56,7 @@ protected:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }
 
-    CartellaDiLavoro cartella;   // working directory, DIRKV and PCLocal=7 for the run
+    CartellaProva cartella{perIlReport};   // working directory, DIRKV and PCLocal=7 for the run
     std::unique_ptr<TavoDesktop> finestra;
     int menuAperti = 0;
 };

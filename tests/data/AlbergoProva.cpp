@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+namespace pc::prova {
+
 using namespace pc::strumenti;
 namespace fs = std::filesystem;
 
@@ -82,3 +84,5 @@ AlbergoProva::~AlbergoProva()
     fs::current_path(m_prima, ec);
     fs::remove_all(m_cartella, ec);
 }
+
+} // namespace pc::prova

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+namespace pc::prova {
+
 // A small hotel written as SQLite files in a fresh temporary folder, with the
 // working directory moved there for the life of the object (queries name
 // 'VociFattura.mdb' of the working directory).
@@ -26,3 +28,5 @@ private:
     std::filesystem::path m_cartella;
     std::filesystem::path m_prima;
 };
+
+} // namespace pc::prova

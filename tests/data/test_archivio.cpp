@@ -19,6 +19,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -144,7 +145,7 @@ arc::EsitoImportazione importa(const arc::Contesto &a, const std::string &cartel
 }
 
 // The report of a request, from the folder or from the archive.
-std::string report(CartellaDiLavoro &c, RichiestaReport r, const std::optional<arc::Contesto> &archivio = {})
+std::string report(CartellaProva &c, RichiestaReport r, const std::optional<arc::Contesto> &archivio = {})
 {
     if (archivio) r.dati = lettura(*archivio);
     StampaProduzione(r);
@@ -163,13 +164,14 @@ public:
     }
     void giorno(Giorno g, const analisi::Cifre *c, const analisi::Cifre &a) override
     {
-        testo += g.ggmmaaaa();
+        testo += g.ggmmaaaa() + (a.mancante ? "*" : "") + (a.mancanteAP ? "+" : "");
         for (std::size_t k = 0; k < n; ++k) aggiungi(c[k]);
         aggiungi(a);
         testo += "\n";
     }
     void fine(const analisi::Cifre *c, const analisi::Cifre &a) override
     {
+        testo += "TOTALI";
         for (std::size_t k = 0; k < n; ++k) aggiungi(c[k]);
         aggiungi(a);
     }
@@ -178,7 +180,7 @@ public:
 private:
     void aggiungi(const analisi::Cifre &c)
     {
-        for (Valuta v : {c.vendute, c.ricavo, c.venduteAP, c.ricavoAP}) testo += " " + v.formatta(2, ',');
+        for (Valuta v : {c.vendute, c.ricavo, c.prenotate, c.venduteAP, c.ricavoAP, c.prenotateAP}) testo += " " + v.formatta(2, ',');
     }
 };
 
@@ -226,7 +228,7 @@ protected:
 TEST_F(Archivio, StatementsFromTheArchiveAreThoseOfTheFolder)
 {
     for (const char *tipoFile : {"jet", "sqlite"}) {
-        CartellaDiLavoro c;
+        CartellaProva c(perIlReport);
         copiaCartella(dati / "hotel-jet" / tipoFile, c.percorso().toStdString());
         const arc::Contesto ctx{server.url(), std::string("Albergo ") + tipoFile};
         const auto esito = importa(ctx, ".", "storico");
@@ -263,7 +265,7 @@ TEST_F(Archivio, StatementsFromTheArchiveAreThoseOfTheFolder)
 TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
 {
     if (!fs::exists(grande)) GTEST_SKIP() << "albergo grande assente: " << grande.string();
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     const std::string dir = c.percorso().toStdString();
     fs::create_directories(dir + "/vecchia");
     fs::create_directories(dir + "/nuova");
@@ -315,7 +317,7 @@ TEST_F(Archivio, AnImportWaitsForTheStatementReadingTheOldCopy)
 TEST_F(Archivio, StatementsRunOnAReadOnlyServer)
 {
     server.sql("CREATE DATABASE sola_lettura");
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     copiaCartella(dati / "hotel-jet" / "jet", c.percorso().toStdString());
     const arc::Contesto ctx{server.url("sola_lettura"), "Jet"};
     importa(ctx, ".", "storico");
@@ -358,7 +360,7 @@ TEST_F(Archivio, TheChainStatementHasOneColumnPerProperty)
     // Alfa: a guest in 101 for two nights and a booking of two rooms for one.
     alberghi["Alfa"].schede = {{I(1), T("20260301"), T("20260303"), T("101")}};
     alberghi["Alfa"].prenotazioni = {{I(1), T("20260301"), T("20260302"), T("102"), T("DOP"), I(2)}};
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     const std::string dir = c.percorso().toStdString();
     for (const auto &[nome, a] : alberghi) {
         a.scrivi(QString::fromStdString(dir + "/" + nome));
@@ -392,9 +394,13 @@ TEST_F(Archivio, TheChainStatementHasOneColumnPerProperty)
     EXPECT_EQ(f.vendute, v({3, 0, 0, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(f.prenotate, v({2, 0, 0, 0, 0, 0, 0, 0, 0}));
     Trascrizione t;
-    analisi::calcola({dal, al, Raggruppamento::Strutture, false, fonte}, t);
+    analisi::RichiestaAnalisi perStruttura(dal, al, Raggruppamento::Strutture, false);
+    perStruttura.dati = fonte;
+    analisi::calcola(perStruttura, t);
     EXPECT_EQ(t.testo.substr(0, t.testo.find('\n')), "Alfa=2 Beta=2 gamma=2 6");
-    EXPECT_NE(t.testo.find(" 4,00 130,00 0,00 0,00 0,00 120,50 0,00 0,00 0,00 7,00 0,00 0,00 4,00 257,50"), std::string::npos)
+    EXPECT_NE(t.testo.find("TOTALI 4,00 130,00 2,00 0,00 0,00 0,00 0,00 120,50 0,00 0,00 0,00 0,00 0,00 7,00 0,00 0,00 0,00 0,00 "
+                           "4,00 257,50 2,00"),
+              std::string::npos)
         << t.testo;
     // Without the archive the grouping is refused, the previous report intact.
     try {
@@ -412,7 +418,7 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
                "VALUES (0); CREATE TABLE pc_archivio.strutture (nome text)",
                "vecchio");
     server.sql("CREATE DATABASE errori");
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     AlbergoDiProva a = albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(50)}});
     a.scrivi(c.percorso());
     importa({server.url("errori"), "Uno"}, ".", "storico");
@@ -472,7 +478,7 @@ TEST_F(Archivio, FailuresAreItalianMessagesAndLeaveTheReport)
 TEST_F(Archivio, AnArchiveWithoutFiguresIsRefusedUntilImportedAgain)
 {
     server.sql("CREATE DATABASE senza_cifre");
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergo({{I(1), T("20260301"), T("PERN"), T("101"), R(50)}}).scrivi(c.percorso());
     const arc::Contesto uno{server.url("senza_cifre"), "Uno"}, catena{server.url("senza_cifre"), ""};
     importa(uno, ".", "storico");
@@ -508,7 +514,7 @@ TEST_F(Archivio, AnArchiveWithoutFiguresIsRefusedUntilImportedAgain)
 TEST_F(Archivio, TwoPropertiesReadFromTwoThreadsGetTheirOwnFigures)
 {
     server.sql("CREATE DATABASE thread");
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     const std::string dir = c.percorso().toStdString();
     const std::pair<const char *, double> proprieta[] = {{"Prima", 50}, {"Seconda", 70}};
     for (const auto &[nome, importo] : proprieta) {
@@ -566,7 +572,7 @@ TEST_F(Archivio, EveryCellComesBackAsItWas)
 {
     // A whole hotel, whose VociFattura is then replaced (the import computes
     // the figures too, which need every file).
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergo({}).scrivi(c.percorso());
     const std::vector<std::vector<Valore>> righe = {
         {I(1), T("b\tc\\d\ne\r"), T("20250101"), I(7), N()},
@@ -595,6 +601,74 @@ TEST_F(Archivio, EveryCellComesBackAsItWas)
         EXPECT_FALSE(cartella.empty()) << sql;
         EXPECT_EQ(leggi(ctx), cartella) << sql;
     }
+}
+
+// An import that would lack a table the statement reads is refused before
+// anything is replaced, naming what is missing; the print menu's files may be
+// absent. Each archived file is taken away in turn.
+TEST_F(Archivio, AnIncompleteImportIsRefusedAndThePreviousCopyStays)
+{
+    CartellaProva c(perIlReport);
+    const fs::path dir = c.percorso().toStdString();
+    copiaCartella(dati / "hotel-jet" / "sqlite", dir);
+    fs::create_directories(dir / "via");
+    fs::create_directories(dir / "vuota");
+    const arc::Contesto ctx{server.url(), "Completa"};
+    importa(ctx, ".", "storico");
+    const RichiestaReport r{"01/02/2012", "30/04/2012", TipoReport::Produzione, Raggruppamento::TipiCamere};
+    const std::string atteso = report(c, r);
+    auto importa = [&](const std::string &struttura, const std::string &storico) -> std::string {
+        try {
+            catena::importa(ctx.url, struttura, ".", storico);
+        } catch (const ErroreDati &e) {
+            return e.what();
+        }
+        return "";
+    };
+
+    for (const auto &f : arc::fileArchiviati()) {
+        const fs::path file = dir / (f.storico ? "storico" : "") / f.file;
+        fs::rename(file, dir / "via" / f.file);
+        const std::string m = importa(ctx.struttura, "storico");
+        if (f.prospetto) {
+            EXPECT_NE(m.find("rifiutata"), std::string::npos) << f.file << ": " << m;
+            EXPECT_NE(m.find(f.file), std::string::npos) << m;
+        } else {
+            // Every statement still runs from the copy, as from the folder.
+            EXPECT_EQ(m, "") << f.file;
+            for (auto tipo : {TipoReport::Vendite, TipoReport::Produzione})
+                for (auto gruppo : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie}) {
+                    const RichiestaReport x{"25/01/2012", "25/05/2012", tipo, gruppo};
+                    EXPECT_EQ(report(c, x, ctx), report(c, x)) << f.file;
+                }
+        }
+        fs::rename(dir / "via" / f.file, file);
+        EXPECT_EQ(report(c, r, ctx), atteso) << f.file;
+    }
+
+    // DIRKV empty (not mounted), a FIFO in a database's place (never opened),
+    // a file without one of its tables, and names that are no names.
+    ASSERT_EQ(mkfifo((dir / "via/ContoStoricoClienti.mdb").c_str(), 0600), 0);
+    fs::copy_file(dir / "storico/SchedaStoricoClienti.mdb", dir / "via/SchedaStoricoClienti.mdb");
+    fs::rename(dir / "TipiCamere_Macro.mdb", dir / "TipiCamere_Macro.mdb.vero");
+    strumenti::scriviArchivio((dir / "TipiCamere_Macro.mdb").string(),
+                              {{"TipiCamere_MacroN", strumenti::colonneSuite("TipiCamere_MacroN"), {}}});
+    const struct {
+        std::string struttura, storico;
+        std::vector<std::string> attesi;
+    } casi[] = {
+        {"Completa", "vuota", {"SchedaStoricoClienti.mdb", "ContoStoricoClienti.mdb", "\"vuota\" \xC3\xA8 vuota"}},
+        {"Completa", "via", {"ContoStoricoClienti.mdb\" non \xC3\xA8 un archivio ma una pipe", "Tabella \"TipiCamere_Macro\" assente"}},
+        {"Riga\nDue", "storico", {"caratteri di controllo"}},
+        {"Tab\tulata", "storico", {"caratteri di controllo"}},
+        {"  \xC2\xA0 ", "storico", {"soli spazi"}},
+    };
+    for (const auto &caso : casi) {
+        const std::string m = importa(caso.struttura, caso.storico);
+        for (const auto &a : caso.attesi) EXPECT_NE(m.find(a), std::string::npos) << m;
+        EXPECT_EQ(report(c, r, ctx), atteso);
+    }
+    EXPECT_EQ(server.sql("SELECT count(*) FROM pc_archivio.strutture WHERE nome <> 'Completa' AND nome LIKE '%Completa%' OR nome ~ '[[:cntrl:]]'"), "0");
 }
 
 } // namespace

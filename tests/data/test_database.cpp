@@ -5,6 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace pc::prova {
+
 using namespace pc::dati;
 using pc::Valore;
 
@@ -233,3 +240,58 @@ TEST_P(Archivi, NomeDiFileConMaiuscoleDiverse)
 
 INSTANTIATE_TEST_SUITE_P(Dati, Archivi, ::testing::Values(true, false),
                          [](const auto &info) { return info.param ? "TradottoInSqlite" : "InMemoria"; });
+
+// A file or folder this user may not read is a permission problem, not a
+// missing file. Run as another user when the tests run as root (root reads all).
+TEST(PermessiDegliArchivi, UnaCartellaOUnFileNegatiNonSonoNonTrovati)
+{
+    AlbergoProva albergo;
+    namespace fs = std::filesystem;
+    fs::permissions(albergo.cartella(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    fs::create_directory(albergo.cartella() / "chiusa");
+    fs::copy_file(albergo.file("storico/SchedaStoricoClienti.mdb"), albergo.cartella() / "chiusa/SchedaStoricoClienti.mdb");
+    fs::create_directory(albergo.cartella() / "cieca");
+    fs::copy_file(albergo.file("storico/SchedaStoricoClienti.mdb"), albergo.cartella() / "cieca/SchedaStoricoClienti.mdb");
+    fs::permissions(albergo.cartella() / "storico", fs::perms::all);
+    struct Caso {
+        std::string percorso, atteso;
+        fs::perms permessi;   // of the path's folder
+    };
+    const Caso casi[] = {
+        {albergo.file("chiusa/SchedaStoricoClienti.mdb"), "permesso negato sulla cartella", fs::perms::none},
+        {albergo.file("cieca/schedastoricoclienti.mdb"), "permesso negato sulla cartella", fs::perms::owner_exec | fs::perms::others_exec},
+        {albergo.file("storico/SchedaStoricoClienti.mdb"), "non leggibile: permesso negato.", fs::perms::all},
+        {albergo.file("storico/Assente.mdb"), "non trovato.", fs::perms::all},
+    };
+    fs::permissions(albergo.file("storico/SchedaStoricoClienti.mdb"), fs::perms::owner_write);
+    for (const Caso &c : casi) {
+        fs::permissions(fs::path(c.percorso).parent_path(), c.permessi);
+        int tubo[2];
+        ASSERT_EQ(pipe(tubo), 0);
+        const pid_t figlio = fork();
+        if (figlio == 0) {
+            close(tubo[0]);
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+            std::string messaggio = "aperto";
+            try {
+                Database::open(c.percorso);
+            } catch (const pc::ErroreDati &e) {
+                messaggio = e.what();
+            }
+            [[maybe_unused]] auto n = write(tubo[1], messaggio.data(), messaggio.size());
+            _exit(0);
+        }
+        close(tubo[1]);
+        std::string messaggio;
+        char b[512];
+        for (ssize_t n; (n = read(tubo[0], b, sizeof b)) > 0;) messaggio.append(b, static_cast<std::size_t>(n));
+        close(tubo[0]);
+        int stato = 0;
+        waitpid(figlio, &stato, 0);
+        EXPECT_NE(messaggio.find(c.atteso), std::string::npos) << c.percorso << ": " << messaggio;
+        EXPECT_NE(messaggio.find(fs::path(c.percorso).filename().string()), std::string::npos) << messaggio;
+    }
+    for (const char *d : {"chiusa", "cieca", "storico"}) fs::permissions(albergo.cartella() / d, fs::perms::owner_all);
+}
+
+} // namespace pc::prova

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using namespace pc::dati::dialetto;
 using pc::Valore;
 
@@ -172,3 +174,5 @@ TEST(Dialetto, AnnidamentoOltreIlLimiteRifiutatoConUnErroreChiaro)
     EXPECT_EQ(analizzaCriterio(ripeti("(", 900) + "a = 1" + ripeti(")", 900))->altezza, 2);
     EXPECT_EQ(analizzaQuery("Select * From T Where a In (Select a From T Where b = 1 Or b = 2)")->where->altezza, 4);
 }
+
+} // namespace pc::prova

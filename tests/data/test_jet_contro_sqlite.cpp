@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <unistd.h>
 
+namespace pc::prova {
+
 using pc::Valore;
 using pc::dati::apriSorgente;
 using pc::dati::Tabella;
@@ -91,3 +93,5 @@ TEST(JetControSqlite, RiconoscimentoDalContenutoNonDalNome)
     for (std::size_t c = 0; c < a.colonne.size(); ++c) EXPECT_TRUE(stessoValore(a.righe[1][c], b.righe[1][c])) << a.colonne[c];
     fs::remove_all(dir);
 }
+
+} // namespace pc::prova

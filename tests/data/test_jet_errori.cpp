@@ -2,11 +2,14 @@
 // Italian error naming the file (and the table), never a crash, never a
 // partial table.
 
+#include "CartellaProva.h"
 #include "JetComune.h"
 
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
+
+namespace pc::prova {
 
 using pc::ErroreDati;
 using pc::dati::apriSorgenteJet;
@@ -15,21 +18,6 @@ using pc::prova::datiProva;
 namespace {
 
 namespace fs = std::filesystem;
-
-class CartellaTemporanea {
-public:
-    CartellaTemporanea()
-    {
-        static int n = 0;
-        m_dir = fs::temp_directory_path() / ("pc_jet_errori_" + std::to_string(::getpid()) + "_" + std::to_string(++n));
-        fs::create_directories(m_dir);
-    }
-    ~CartellaTemporanea() { fs::remove_all(m_dir); }
-    fs::path file(const std::string &nome) const { return m_dir / nome; }
-
-private:
-    fs::path m_dir;
-};
 
 std::string contenuto(const fs::path &p)
 {
@@ -71,30 +59,30 @@ struct Mutazione {
 
 TEST(JetErrori, FileVuotoOSoloIntestazione)
 {
-    CartellaTemporanea dir;
-    scrivi(dir.file("Vuoto.mdb"), "");
-    std::string m = leggiTutto(dir.file("Vuoto.mdb"));
+    CartellaProva dir;
+    scrivi((dir.radice() / "Vuoto.mdb"), "");
+    std::string m = leggiTutto((dir.radice() / "Vuoto.mdb"));
     EXPECT_NE(m.find("Vuoto.mdb"), std::string::npos) << m;
 
     // The Jet 4 signature and nothing else.
     std::string testa(4096, '\0');
     const char firma[] = "\x00\x01\x00\x00Standard Jet DB\x00\x01\x00\x00\x00";
     testa.replace(0, sizeof firma - 1, firma, sizeof firma - 1);
-    scrivi(dir.file("SoloTesta.mdb"), testa);
-    m = leggiTutto(dir.file("SoloTesta.mdb"));
+    scrivi((dir.radice() / "SoloTesta.mdb"), testa);
+    m = leggiTutto((dir.radice() / "SoloTesta.mdb"));
     EXPECT_NE(m.find("SoloTesta.mdb"), std::string::npos) << m;
 
     // Text that merely starts like a Jet file.
-    scrivi(dir.file("Testo.mdb"), std::string("\x00\x01\x00\x00Standard Jet DB", 19) + std::string(5000, 'x'));
-    m = leggiTutto(dir.file("Testo.mdb"));
+    scrivi((dir.radice() / "Testo.mdb"), std::string("\x00\x01\x00\x00Standard Jet DB", 19) + std::string(5000, 'x'));
+    m = leggiTutto((dir.radice() / "Testo.mdb"));
     EXPECT_NE(m.find("Testo.mdb"), std::string::npos) << m;
 
-    EXPECT_NE(leggiTutto(dir.file("Mancante.mdb")).find("Mancante.mdb"), std::string::npos);
+    EXPECT_NE(leggiTutto((dir.radice() / "Mancante.mdb")).find("Mancante.mdb"), std::string::npos);
 }
 
 TEST(JetErrori, FileTroncatiMaiTabelleParziali)
 {
-    CartellaTemporanea dir;
+    CartellaProva dir;
     // The 986-row history spans several data pages: every cut either fails
     // with a message naming the file or was beyond the data (all rows read).
     const std::string intero = contenuto(datiProva() / "hotel-jet/jet/storico/ContoStoricoClienti.mdb");
@@ -103,7 +91,7 @@ TEST(JetErrori, FileTroncatiMaiTabelleParziali)
     for (std::size_t taglio : {std::size_t{10}, std::size_t{2048}, std::size_t{4096}, std::size_t{8192}, std::size_t{12288},
                                intero.size() / 2, intero.size() / 2 + 100, intero.size() - 4096, intero.size() - 1}) {
         SCOPED_TRACE(taglio);
-        const auto p = dir.file("ContoStoricoClienti.mdb");
+        const auto p = (dir.radice() / "ContoStoricoClienti.mdb");
         scrivi(p, intero.substr(0, taglio));
         try {
             auto s = apriSorgenteJet(p.string());
@@ -119,12 +107,12 @@ TEST(JetErrori, FileTroncatiMaiTabelleParziali)
 
 TEST(JetErrori, PagineDatiMancantiNominanoLaTabella)
 {
-    CartellaTemporanea dir;
+    CartellaProva dir;
     // Wipe the second half of the file in place (size unchanged): the
     // table's later data pages become zeros.
     std::string dati = contenuto(datiProva() / "hotel-jet/jet/storico/ContoStoricoClienti.mdb");
     std::fill(dati.begin() + static_cast<std::ptrdiff_t>(dati.size() / 2), dati.end(), '\0');
-    const auto p = dir.file("ContoStoricoClienti.mdb");
+    const auto p = (dir.radice() / "ContoStoricoClienti.mdb");
     scrivi(p, dati);
     const std::string m = leggiTutto(p);
     EXPECT_NE(m.find("Conto_Cliente"), std::string::npos) << m;
@@ -133,12 +121,12 @@ TEST(JetErrori, PagineDatiMancantiNominanoLaTabella)
 
 TEST(JetErrori, ByteAlterati)
 {
-    CartellaTemporanea dir;
+    CartellaProva dir;
     // Every 97th byte of the catalog and table-definition pages flipped,
     // one at a time: the reader ends cleanly each time.
     const std::string originale = contenuto(datiProva() / "hotel-jet/jet/Stampanti.mdb");
     ASSERT_GT(originale.size(), 5u * 4096);
-    const auto p = dir.file("Stampanti.mdb");
+    const auto p = (dir.radice() / "Stampanti.mdb");
     int esiti = 0;
     for (std::size_t off = 0; off < 5 * 4096; off += 97) {
         std::string dati = originale;
@@ -161,14 +149,14 @@ TEST(JetErrori, MappaDellePagineVuota)
     // definition of MSP_PROJECTS (page 29, Jet 3 pages of 2048 bytes) gets
     // its usage-map pointer (offset 35) aimed at row 3 of page 12, and page 12
     // is wiped, so that row has no bytes.
-    CartellaTemporanea dir;
+    CartellaProva dir;
     std::string dati = contenuto(datiProva() / "mdb-real/test2V1997.mdb");
     ASSERT_GT(dati.size(), 30u * 2048);
     ASSERT_EQ(dati[29 * 2048], '\x02') << "pagina di definizione attesa";
     const char puntatore[4] = {'\x03', '\x0C', '\x00', '\x00'};
     dati.replace(29 * 2048 + 35, 4, puntatore, 4);
     std::fill(dati.begin() + 12 * 2048, dati.begin() + 13 * 2048, '\0');
-    const auto p = dir.file("MappaVuota.mdb");
+    const auto p = (dir.radice() / "MappaVuota.mdb");
     scrivi(p, dati);
     auto s = apriSorgenteJet(p.string());
     try {
@@ -180,3 +168,5 @@ TEST(JetErrori, MappaDellePagineVuota)
         EXPECT_NE(m.find("MSP_PROJECTS"), std::string::npos) << m;
     }
 }
+
+} // namespace pc::prova

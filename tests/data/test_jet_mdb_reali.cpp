@@ -8,6 +8,8 @@
 #include <iterator>
 #include <map>
 
+namespace pc::prova {
+
 using pc::Valore;
 using pc::Valuta;
 using pc::dati::apriSorgenteJet;
@@ -282,3 +284,5 @@ TEST(JetHotel, SoloLetturaFileInvariato)
     EXPECT_EQ(std::filesystem::last_write_time(copia), orarioPrima);
     std::filesystem::remove_all(dir);
 }
+
+} // namespace pc::prova

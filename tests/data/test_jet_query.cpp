@@ -4,6 +4,8 @@
 #include "Database.h"
 #include "JetComune.h"
 
+namespace pc::prova {
+
 using pc::dati::Database;
 using pc::dati::Recordset;
 using pc::prova::albergoGrande;
@@ -168,3 +170,5 @@ TEST(JetQuery, RicercheDegliAccumulatoriEDelMenuDiStampa)
     trovati += confrontaRicerca(c, "AnagraficaHotels.mdb", "AnagraficaHotels", "Numero = 3", {"CodiceAssistenza"});
     EXPECT_GT(trovati, 60u);
 }
+
+} // namespace pc::prova

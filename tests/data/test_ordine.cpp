@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <random>
 
+namespace pc::prova {
+
 using namespace pc::dati;
 using pc::Valore;
 
@@ -134,3 +136,5 @@ TEST(RigheTabella, BlocchiLettiComeScritti)
     t.push_back({T("corta")});
     EXPECT_EQ(t.back(), (std::vector<Valore>{T("corta"), Valore(), Valore()}));
 }
+
+} // namespace pc::prova

@@ -1,6 +1,7 @@
 // The atomic writer never writes into one of the hotel's databases, whatever
 // name or chain of links leads to it, and names what a path really is.
 
+#include "CartellaProva.h"
 #include "ErroreDati.h"
 #include "ScritturaFile.h"
 
@@ -30,34 +31,16 @@ std::string contenuto(const fs::path &p)
     return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-class CartellaTemporanea {
-public:
-    CartellaTemporanea()
-    {
-        char modello[] = "/tmp/test_scrittura_file-XXXXXX";
-        m_p = mkdtemp(modello);
-    }
-    ~CartellaTemporanea()
-    {
-        std::error_code ec;
-        fs::remove_all(m_p, ec);
-    }
-    const fs::path &p() const { return m_p; }
-
-private:
-    fs::path m_p;
-};
-
 TEST(ScritturaFile, NessunArchivioDellAlbergoVieneSovrascritto)
 {
-    CartellaTemporanea c;
-    const fs::path sqlite = c.p() / "Scheda_Cliente.mdb";
+    CartellaProva c;
+    const fs::path sqlite = c.radice() / "Scheda_Cliente.mdb";
     {
         std::ofstream(sqlite, std::ios::binary) << std::string("SQLite format 3\0", 16) << std::string(2000, 'd');
     }
-    const fs::path jet = c.p() / "NumeriCamere.mdb";
+    const fs::path jet = c.radice() / "NumeriCamere.mdb";
     fs::copy_file(fs::path(PC_DATI_PROVA) / "mdb-real" / "delTestV2000.mdb", jet);
-    const fs::path altro = c.p() / "altro.txt";
+    const fs::path altro = c.radice() / "altro.txt";
     std::ofstream(altro) << "testo qualsiasi";
 
     using Scrittura = std::function<void(const std::string &)>;
@@ -65,7 +48,7 @@ TEST(ScritturaFile, NessunArchivioDellAlbergoVieneSovrascritto)
         {"scrittura", [](const std::string &f) { scriviFileAtomico(f, "report", "il file del report"); }},
         {"sostituzione",
          [&](const std::string &f) {
-             const std::string t = (c.p() / "temporaneo").string();
+             const std::string t = (c.radice() / "temporaneo").string();
              std::ofstream(t) << "pdf";
              sostituisciFile(t, f, "il file PDF");
          }},
@@ -78,16 +61,16 @@ TEST(ScritturaFile, NessunArchivioDellAlbergoVieneSovrascritto)
     };
     const std::vector<Caso> casi = {
         {"l'archivio stesso", [&] { return sqlite; }, sqlite, "SQLite"},
-        {"collegamento", [&] { fs::create_symlink(sqlite, c.p() / "fd1"); return c.p() / "fd1"; }, sqlite, "SQLite"},
+        {"collegamento", [&] { fs::create_symlink(sqlite, c.radice() / "fd1"); return c.radice() / "fd1"; }, sqlite, "SQLite"},
         {"catena di collegamenti",
          [&] {
-             fs::create_symlink("Scheda_Cliente.mdb", c.p() / "anello");
-             fs::create_symlink(c.p() / "anello", c.p() / "fd1");
-             return c.p() / "fd1";
+             fs::create_symlink("Scheda_Cliente.mdb", c.radice() / "anello");
+             fs::create_symlink(c.radice() / "anello", c.radice() / "fd1");
+             return c.radice() / "fd1";
          },
          sqlite, "SQLite"},
-        {"collegamento fisico", [&] { fs::create_hard_link(sqlite, c.p() / "fd1"); return c.p() / "fd1"; }, sqlite, "SQLite"},
-        {"archivio Jet", [&] { fs::create_symlink(jet, c.p() / "fd1"); return c.p() / "fd1"; }, jet, "Jet"},
+        {"collegamento fisico", [&] { fs::create_hard_link(sqlite, c.radice() / "fd1"); return c.radice() / "fd1"; }, sqlite, "SQLite"},
+        {"archivio Jet", [&] { fs::create_symlink(jet, c.radice() / "fd1"); return c.radice() / "fd1"; }, jet, "Jet"},
     };
     for (const auto &[modo, scrivi] : scritture)
         for (const Caso &caso : casi) {
@@ -103,32 +86,32 @@ TEST(ScritturaFile, NessunArchivioDellAlbergoVieneSovrascritto)
                 EXPECT_NE(m.find("non viene mai sovrascritto"), std::string::npos) << m;
             }
             EXPECT_EQ(contenuto(caso.archivio), prima);
-            for (const char *n : {"fd1", "anello", "temporaneo"}) fs::remove(c.p() / n);
-            EXPECT_EQ(std::distance(fs::directory_iterator(c.p()), fs::directory_iterator()), 3);
+            for (const char *n : {"fd1", "anello", "temporaneo"}) fs::remove(c.radice() / n);
+            EXPECT_EQ(std::distance(fs::directory_iterator(c.radice()), fs::directory_iterator()), 3);
         }
 
     // A link onto any other file: written like any file.
-    fs::create_symlink(altro, c.p() / "fd1");
-    scriviFileAtomico((c.p() / "fd1").string(), "report");
-    EXPECT_EQ(contenuto(c.p() / "fd1"), "report");
+    fs::create_symlink(altro, c.radice() / "fd1");
+    scriviFileAtomico((c.radice() / "fd1").string(), "report");
+    EXPECT_EQ(contenuto(c.radice() / "fd1"), "report");
 }
 
 TEST(ScritturaFile, NaturaDiUnPercorsoCheNonEUnFile)
 {
-    CartellaTemporanea c;
-    ASSERT_EQ(mkfifo((c.p() / "pipe").c_str(), 0600), 0);
-    std::ofstream(c.p() / "file") << "x";
+    CartellaProva c;
+    ASSERT_EQ(mkfifo((c.radice() / "pipe").c_str(), 0600), 0);
+    std::ofstream(c.radice() / "file") << "x";
     const std::vector<std::pair<fs::path, std::string>> casi = {
-        {c.p() / "pipe", "una pipe (FIFO)"},
+        {c.radice() / "pipe", "una pipe (FIFO)"},
         {"/dev/zero", "un dispositivo a caratteri"},
-        {c.p(), "una cartella"},
-        {c.p() / "file", ""},
-        {c.p() / "assente", ""},
+        {c.radice(), "una cartella"},
+        {c.radice() / "file", ""},
+        {c.radice() / "assente", ""},
     };
     for (const auto &[p, natura] : casi) EXPECT_EQ(naturaPercorso(p.string()), natura) << p;
     // A folder is never replaced by a file.
-    EXPECT_THROW(scriviFileAtomico(c.p().string(), "x"), ErroreDati);
-    EXPECT_TRUE(fs::is_directory(c.p()));
+    EXPECT_THROW(scriviFileAtomico(c.radice().string(), "x"), ErroreDati);
+    EXPECT_TRUE(fs::is_directory(c.radice()));
 }
 
 TEST(ScritturaFile, OgniEccezioneHaUnMessaggioItaliano)
@@ -174,16 +157,16 @@ std::string tipo(const fs::path &p)
 
 TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
 {
-    CartellaTemporanea c;
-    const fs::path t = c.p() / "t", sub = c.p() / "sub";
+    CartellaProva c;
+    const fs::path t = c.radice() / "t", sub = c.radice() / "sub";
     // A device of our own when we may make one: a faulty writer run as root
     // would replace it, not the system's /dev/null.
     const fs::path dispositivo =
-        geteuid() == 0 && mknod((c.p() / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? c.p() / "null" : fs::path("/dev/null");
+        geteuid() == 0 && mknod((c.radice() / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? c.radice() / "null" : fs::path("/dev/null");
     fs::create_directory(sub);
     std::ofstream(sub / "altro.txt") << "vecchio";
     {
-        std::ofstream(c.p() / "db.mdb", std::ios::binary) << std::string("SQLite format 3\0", 16) << std::string(2000, 'd');
+        std::ofstream(c.radice() / "db.mdb", std::ios::binary) << std::string("SQLite format 3\0", 16) << std::string(2000, 'd');
     }
     struct Caso {
         const char *nome;
@@ -207,9 +190,9 @@ TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
         {"collegamento a un dispositivo", [&] { fs::create_symlink(dispositivo, t); return t; }, "un dispositivo a caratteri", {}},
         {"cartella", [&] { fs::create_directory(t); return t; }, "\xC3\xA8 una cartella", {}},
         {"collegamento a una cartella", [&] { fs::create_symlink(sub, t); return t; }, "\xC3\xA8 una cartella", {}},
-        {"collegamento circolare", [&] { fs::create_symlink("t2", t); fs::create_symlink("t", c.p() / "t2"); return t; },
+        {"collegamento circolare", [&] { fs::create_symlink("t2", t); fs::create_symlink("t", c.radice() / "t2"); return t; },
          "collegamenti simbolici", {}},
-        {"file di lavoro di un archivio", [&] { return c.p() / "db.mdb-wal"; }, "file di lavoro dell'archivio SQLite", {}},
+        {"file di lavoro di un archivio", [&] { return c.radice() / "db.mdb-wal"; }, "file di lavoro dell'archivio SQLite", {}},
         {"collegamento a un file", [&] { fs::create_symlink("sub/altro.txt", t); return t; }, nullptr, sub / "altro.txt"},
         {"collegamento a un file che manca", [&] { fs::create_symlink(sub / "nuovo.txt", t); return t; }, nullptr, sub / "nuovo.txt"},
         {"file nuovo", [&] { return t; }, nullptr, t},
@@ -228,7 +211,7 @@ TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
         for (const Caso &caso : casi) {
             SCOPED_TRACE(std::string(modo) + ", " + caso.nome);
             const fs::path bersaglio = caso.prepara();
-            const std::string prima = tipo(bersaglio), dbPrima = contenuto(c.p() / "db.mdb");
+            const std::string prima = tipo(bersaglio), dbPrima = contenuto(c.radice() / "db.mdb");
             try {
                 scrivi(bersaglio.string());
                 EXPECT_EQ(caso.errore, nullptr) << "scritto";
@@ -239,12 +222,12 @@ TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
                 EXPECT_NE(std::string(e.what()).find(caso.errore), std::string::npos) << e.what();
                 EXPECT_EQ(tipo(bersaglio), prima);
             }
-            EXPECT_EQ(contenuto(c.p() / "db.mdb"), dbPrima);
+            EXPECT_EQ(contenuto(c.radice() / "db.mdb"), dbPrima);
             EXPECT_TRUE(fs::is_character_file(dispositivo));
-            EXPECT_TRUE(provvisori(c.p()).empty());
+            EXPECT_TRUE(provvisori(c.radice()).empty());
             EXPECT_TRUE(provvisori(sub).empty());
             std::error_code ec;
-            for (const char *n : {"t", "t2"}) fs::remove_all(c.p() / n, ec);
+            for (const char *n : {"t", "t2"}) fs::remove_all(c.radice() / n, ec);
             fs::remove(sub / "nuovo.txt", ec);
             std::ofstream(sub / "altro.txt") << "vecchio";
         }
@@ -265,8 +248,8 @@ TEST(ScritturaFile, OgniDestinazioneComeLaRegolaDice)
 // Writes, then ends by the signal: the temporary file must be gone.
 TEST(ScritturaFile, UnSegnaleNonLasciaFileProvvisori)
 {
-    CartellaTemporanea c;
-    std::ofstream(c.p() / "out") << "vecchio";
+    CartellaProva c;
+    std::ofstream(c.radice() / "out") << "vecchio";
     for (const int segnale : {SIGTERM, SIGINT, SIGHUP, SIGXFSZ}) {
         for (const bool esterno : {false, true}) {
             SCOPED_TRACE(std::to_string(segnale) + (esterno ? " scrittore esterno" : " byte"));
@@ -274,7 +257,7 @@ TEST(ScritturaFile, UnSegnaleNonLasciaFileProvvisori)
             const pid_t figlio = fork();
             if (figlio == 0) {
                 std::signal(segnale, SIG_DFL);
-                FileProvvisorio f((c.p() / "out").string());
+                FileProvvisorio f((c.radice() / "out").string());
                 const std::string blocco(8192, 'x');
                 if (segnale == SIGXFSZ) {
                     const rlimit r{4096, 4096};
@@ -288,8 +271,8 @@ TEST(ScritturaFile, UnSegnaleNonLasciaFileProvvisori)
             int stato = 0;
             waitpid(figlio, &stato, 0);
             EXPECT_TRUE(WIFSIGNALED(stato) && WTERMSIG(stato) == segnale) << stato;
-            EXPECT_TRUE(provvisori(c.p()).empty()) << provvisori(c.p()).front();
-            EXPECT_EQ(contenuto(c.p() / "out"), "vecchio");
+            EXPECT_TRUE(provvisori(c.radice()).empty()) << provvisori(c.radice()).front();
+            EXPECT_EQ(contenuto(c.radice() / "out"), "vecchio");
         }
     }
 }
@@ -298,13 +281,13 @@ TEST(ScritturaFile, UnSegnaleNonLasciaFileProvvisori)
 // process is gone and it comes from this host.
 TEST(ScritturaFile, ResiduiRimossiSoloSeOrfaniDiQuestaPostazione)
 {
-    CartellaTemporanea c;
+    CartellaProva c;
     int canale[2];
     ASSERT_EQ(pipe(canale), 0);
     std::fflush(nullptr);
     const pid_t figlio = fork();
     if (figlio == 0) {
-        FileProvvisorio f((c.p() / "report").string());
+        FileProvvisorio f((c.radice() / "report").string());
         f.scrivi("mezzo report");
         const std::string nome = fs::path(f.percorso()).filename().string();
         (void)!write(canale[1], nome.c_str(), nome.size());
@@ -318,19 +301,19 @@ TEST(ScritturaFile, ResiduiRimossiSoloSeOrfaniDiQuestaPostazione)
     kill(figlio, SIGKILL);
     waitpid(figlio, nullptr, 0);
     const std::string orfano = buffer;   // ".report.pc-tmp.HOST.PID.RANDOM"
-    ASSERT_TRUE(fs::exists(c.p() / orfano));
+    ASSERT_TRUE(fs::exists(c.radice() / orfano));
 
     const auto marca = orfano.find(".pc-tmp.") + 8;
     const auto punto1 = orfano.find('.', marca), punto2 = orfano.find('.', punto1 + 1);
     const std::string testa = orfano.substr(0, marca), host = orfano.substr(marca, punto1 - marca);
     const std::string altraPostazione = testa + "altra-postazione" + orfano.substr(punto1);
     const std::string vivo = testa + host + ".1" + orfano.substr(punto2);   // process 1 is always alive
-    for (const auto &n : {altraPostazione, vivo}) std::ofstream(c.p() / n) << "in corso";
+    for (const auto &n : {altraPostazione, vivo}) std::ofstream(c.radice() / n) << "in corso";
 
-    scriviFileAtomico((c.p() / "altro").string(), "x");
-    EXPECT_FALSE(fs::exists(c.p() / orfano));
-    EXPECT_TRUE(fs::exists(c.p() / altraPostazione));
-    EXPECT_TRUE(fs::exists(c.p() / vivo));
+    scriviFileAtomico((c.radice() / "altro").string(), "x");
+    EXPECT_FALSE(fs::exists(c.radice() / orfano));
+    EXPECT_TRUE(fs::exists(c.radice() / altraPostazione));
+    EXPECT_TRUE(fs::exists(c.radice() / vivo));
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <thread>
 
+namespace pc::prova {
+
 using namespace pc::dati;
 using namespace pc::strumenti;
 using pc::Valore;
@@ -401,3 +403,5 @@ TEST(TraduzioneSql, AlberoTroppoProfondoRifiutatoDalTraduttore)
         EXPECT_NE(std::string(e.what()).find("troppo complesso"), std::string::npos) << e.what();
     }
 }
+
+} // namespace pc::prova

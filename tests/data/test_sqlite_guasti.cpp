@@ -3,6 +3,7 @@
 // file, and the hotel's folder is left exactly as it was.
 
 #include "CacheTabelle.h"
+#include "CartellaProva.h"
 #include "Database.h"
 #include "ErroreDati.h"
 #include "ScrittoreSqlite.h"
@@ -28,28 +29,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Cartella {
-public:
-    Cartella()
-    {
-        m_dir = fs::temp_directory_path() / ("pc_sqlite_guasti_" + std::to_string(::getpid()) + "_" + std::to_string(++s_n));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    ~Cartella() { fs::remove_all(m_dir); }
-    std::string file(const std::string &nome) const { return (m_dir / nome).string(); }
-    std::set<std::string> elenco() const
-    {
-        std::set<std::string> r;
-        for (const auto &e : fs::directory_iterator(m_dir)) r.insert(e.path().filename().string());
-        return r;
-    }
-
-private:
-    fs::path m_dir;
-    static inline int s_n = 0;
-};
-
 // A guest-card table of many pages (4 KB each).
 void scriviSchede(const std::string &file, int righe = 3000)
 {
@@ -74,6 +53,44 @@ void sovrascrivi(const std::string &file, std::uintmax_t da, std::size_t n, char
     std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
     f.seekp(static_cast<std::streamoff>(da));
     f.write(std::string(n, byte).data(), static_cast<std::streamsize>(n));
+}
+
+// Offset of the k-th leaf page of a table (type 13) in the file.
+std::uintmax_t paginaDiDati(const std::string &file, int k)
+{
+    std::ifstream f(file, std::ios::binary);
+    const std::string d((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    const std::size_t pagina = (static_cast<unsigned char>(d[16]) << 8) | static_cast<unsigned char>(d[17]);
+    for (std::size_t p = pagina; p + pagina <= d.size(); p += pagina)
+        if (d[p] == 13 && k-- == 0) return p;
+    return 0;
+}
+
+// Overwrites bytes at `da` bytes into the k-th leaf page.
+std::function<void(const std::string &)> inPagina(int k, std::size_t da, std::string byte)
+{
+    return [=](const std::string &f) {
+        const auto p = paginaDiDati(f, k);
+        ASSERT_NE(p, 0u);
+        std::fstream x(f, std::ios::in | std::ios::out | std::ios::binary);
+        x.seekp(static_cast<std::streamoff>(p + da));
+        x.write(byte.data(), static_cast<std::streamsize>(byte.size()));
+    };
+}
+
+// Overwrites bytes at `da` bytes into the first cell of the k-th leaf page.
+std::function<void(const std::string &)> cellaInPagina(int k, std::size_t da, std::string byte)
+{
+    return [=](const std::string &f) {
+        const auto p = paginaDiDati(f, k);
+        ASSERT_NE(p, 0u);
+        std::fstream x(f, std::ios::in | std::ios::out | std::ios::binary);
+        x.seekg(static_cast<std::streamoff>(p + 8));
+        unsigned char puntatore[2] = {};
+        x.read(reinterpret_cast<char *>(puntatore), 2);
+        x.seekp(static_cast<std::streamoff>(p + ((puntatore[0] << 8) | puntatore[1]) + da));
+        x.write(byte.data(), static_cast<std::streamsize>(byte.size()));
+    };
 }
 
 // Rows read from the table, or the error's message prefixed with "!".
@@ -105,6 +122,33 @@ TEST(ArchiviSqliteGuasti, DanneggiatiOOstiliSonoErroriCheNominanoIlFile)
         {"tagliato a 8000 byte", taglia(8000), "pi\xC3\xB9 corto di quanto dichiara"},
         {"100 byte in meno", [](const std::string &f) { fs::resize_file(f, fs::file_size(f) - 100); }, "pi\xC3\xB9 corto"},
         {"pagine centrali rovinate", [](const std::string &f) { sovrascrivi(f, 3 * 4096, 3 * 4096, '\xFF'); }, "danneggiato"},
+        // Cell pointers (the array after the page's 8-byte header) and cells.
+        {"puntatori di cella a caso", inPagina(10, 8 + 20, "\x13\x9A\x02\xF1\x77\x05\xC4\x3E"), "danneggiato"},
+        {"puntatori di cella a zero", inPagina(10, 8 + 40, std::string(8, '\0')), "danneggiato"},
+        {"puntatori di cella oltre la pagina", inPagina(10, 8, std::string(8, '\xFF')), "danneggiato"},
+        {"puntatori di cella nell'intestazione", inPagina(10, 8, std::string("\x00\x03\x00\x05\x00\x07\x00\x09", 8)), "danneggiato"},
+        {"numero di celle eccessivo", inPagina(10, 3, "\x7F\xFF"), "danneggiato"},
+        {"intestazione del record oltre il record", cellaInPagina(10, 3, "\x7F"), "danneggiato"},
+        {"catena di pagine di overflow spezzata",
+         [](const std::string &f) {
+             TabellaDaScrivere t{"Scheda_Cliente", colonneSuite("Scheda_Cliente"), {}};
+             for (int i = 0; i < 40; ++i) t.righe.push_back({I(1), T("20120301"), T("20120305"), T(std::string(9000, 'a' + i % 26))});
+             scriviArchivio(f, {t});
+             ASSERT_EQ(leggi(f), "40");
+             // The first overflow page (the only pages here that begin with a zero byte)
+             // leads past the end of the file.
+             std::fstream x(f, std::ios::in | std::ios::out | std::ios::binary);
+             for (std::streamoff p = 2 * 4096;; p += 4096) {
+                 x.seekg(p);
+                 char b = 1;
+                 ASSERT_TRUE(x.get(b));
+                 if (b != 0) continue;
+                 x.seekp(p);
+                 x.write("\x7F\xFF\xFF\xFF", 4);
+                 break;
+             }
+         },
+         "danneggiato"},
         {"intestazione rovinata", [](const std::string &f) { sovrascrivi(f, 16, 2, '\x07'); }, "intestazione del file non"},
         {"schema rovinato", [](const std::string &f) { sovrascrivi(f, 100, 3996, '\x55'); }, "danneggiato"},
         {"vista ricorsiva senza fine",
@@ -127,16 +171,19 @@ TEST(ArchiviSqliteGuasti, DanneggiatiOOstiliSonoErroriCheNominanoIlFile)
     };
     for (const auto &c : casi) {
         SCOPED_TRACE(c.nome);
-        Cartella dir;
+        CartellaProva dir;
         const std::string file = dir.file("Scheda_Cliente.mdb");
         scriviSchede(file);
         ASSERT_EQ(leggi(file), "3000");
         c.guasta(file);
         const auto prima = dir.elenco();
-        const std::string esito = leggi(file);
-        EXPECT_NE(esito.find(c.attesa), std::string::npos) << esito;
-        EXPECT_NE(esito.find(file), std::string::npos) << esito;
-        EXPECT_EQ(esito.find("malformed"), std::string::npos) << esito;
+        // The whole table, and the records a criterion selects (read inside SQLite).
+        for (const char *sql : {"Scheda_Cliente", "Select * From Scheda_Cliente Where NumeroHotel = 1 Order by NumeroCamera;"}) {
+            const std::string esito = leggi(file, sql);
+            EXPECT_NE(esito.find(c.attesa), std::string::npos) << sql << ": " << esito;
+            EXPECT_NE(esito.find(file), std::string::npos) << esito;
+            EXPECT_EQ(esito.find("malformed"), std::string::npos) << esito;
+        }
         EXPECT_EQ(dir.elenco(), prima);
     }
 }
@@ -202,7 +249,7 @@ TEST(ArchiviSqliteGuasti, WalEBlocchiSenzaFileNuoviNellaCartella)
     };
     for (const auto &c : casi) {
         SCOPED_TRACE(c.nome);
-        Cartella dir;
+        CartellaProva dir;
         const std::string file = dir.file("Scheda_Cliente.mdb");
         scriviSchede(file);
         if (c.wal) esegui(file, "PRAGMA journal_mode=WAL;");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 namespace t = pc::testo;
 
 TEST(Testo, Cp1252AndataERitornoDiTuttiIByte)
@@ -44,3 +46,5 @@ TEST(Testo, TrimTogliSoloGliSpazi)
     EXPECT_EQ(t::trim("\t12A"), "\t12A");
     EXPECT_EQ(t::trim("   "), "");
 }
+
+} // namespace pc::prova

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using pc::Valore;
 using pc::Valuta;
 
@@ -88,3 +90,5 @@ TEST(Valore, TestoEValuta)
     EXPECT_FALSE(Valore().inValuta().has_value());
     EXPECT_FALSE(Valore::intero(INT64_MAX).inValuta().has_value());
 }
+
+} // namespace pc::prova

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using namespace pc::dati;
 using pc::Valore;
 using pc::Valuta;
@@ -118,3 +120,5 @@ TEST(Testi, SinistraContaICaratteri)
     EXPECT_EQ(pc::testo::chiaveNoCase("CAFF\xC3\x88"), pc::testo::chiaveNoCase("caff\xC3\xA8"));
     EXPECT_EQ(pc::testo::chiaveNoCase("AbC"), "abc");
 }
+
+} // namespace pc::prova

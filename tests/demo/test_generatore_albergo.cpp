@@ -15,6 +15,8 @@
 #include <optional>
 #include <set>
 
+namespace pc::prova {
+
 using namespace pc::strumenti;
 
 namespace {
@@ -354,3 +356,5 @@ TEST_F(AlbergoDemo, DestinazioniDiStampa)
     EXPECT_EQ(c6("PDF"), "001");
     EXPECT_NE(c6("FILE"), "001");
 }
+
+} // namespace pc::prova

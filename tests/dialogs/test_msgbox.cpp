@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using pc::MsgBox_Form;
 namespace MsgBox_Routine = pc::MsgBox_Routine;
 
@@ -280,3 +282,5 @@ TEST(MsgBoxFinestra, ImmagineSfondoVerdeEBordo)
     EXPECT_EQ(img.pixelColor(QPoint(0, 40) * r), QColor(Qt::black));   // Shape1 along the edge
     EXPECT_EQ(img.pixelColor(QPoint(m.dlg.width() - 1, 40) * r), QColor(Qt::black));
 }
+
+} // namespace pc::prova

@@ -2,8 +2,6 @@
 
 #include "TestoReport.h"
 
-#include <fstream>
-#include <iterator>
 
 namespace pc::prova {
 
@@ -25,27 +23,6 @@ void AlbergoDiProva::scrivi(const QString &dir) const
     scriviArchivio(d + "storico/ContoStoricoClienti.mdb", {{"Conto_Cliente", colonneSuite("Conto_Cliente"), contiStorico}});
     scriviArchivio(d + "Arrangiamento.mdb", {{"Arrangiamento", colonneSuite("Arrangiamento"), arrangiamenti}});
     scriviArchivio(d + "VociFattura.mdb", {{"VociFattura", colonneSuite("VociFattura"), vociFattura}});
-}
-
-CartellaDiLavoro::CartellaDiLavoro()
-    : m_prima(QDir::currentPath()), m_dirkv(qgetenv("DIRKV")), m_pclocal(qgetenv("PCLocal"))
-{
-    QDir::setCurrent(m_dir.path());
-    qputenv("DIRKV", (m_dir.path() + "/storico").toUtf8());
-    qputenv("PCLocal", "7");
-}
-
-CartellaDiLavoro::~CartellaDiLavoro()
-{
-    QDir::setCurrent(m_prima);
-    if (m_dirkv.isNull()) qunsetenv("DIRKV"); else qputenv("DIRKV", m_dirkv);
-    if (m_pclocal.isNull()) qunsetenv("PCLocal"); else qputenv("PCLocal", m_pclocal);
-}
-
-std::string CartellaDiLavoro::report() const
-{
-    std::ifstream f((m_dir.path() + "/fd7").toStdString(), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
 
 std::string leggibile(const std::string &bytes) { return reportPerTerminale(bytes); }

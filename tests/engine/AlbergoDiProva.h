@@ -3,10 +3,10 @@
 // A small hotel written as SQLite files in a temporary folder, with the
 // working directory, DIRKV and PCLocal set for a report run.
 
+#include "CartellaProva.h"
 #include "ScrittoreSqlite.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <map>
 #include <string>
@@ -38,21 +38,8 @@ struct AlbergoDiProva {
     void scrivi(const QString &dir) const;
 };
 
-// A temporary folder that is the working directory while the object lives,
-// with DIRKV pointing at its "storico" and PCLocal set to "7".
-class CartellaDiLavoro {
-public:
-    CartellaDiLavoro();
-    ~CartellaDiLavoro();
-    QString percorso() const { return m_dir.path(); }
-    // The report file's bytes ("fd7").
-    std::string report() const;
-
-private:
-    QTemporaryDir m_dir;
-    QString m_prima;
-    QByteArray m_dirkv, m_pclocal;
-};
+// The working folder of a report run: PCLocal 7, the history in its "storico".
+inline constexpr CartellaProva::Lavoro perIlReport{.pcLocal = "7", .storico = true};
 
 // Report file bytes with the box-drawing bytes shown as the characters they
 // stand for and CR LF as '\n', for readable expectations.

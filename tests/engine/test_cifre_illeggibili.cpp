@@ -42,7 +42,7 @@ AlbergoDiProva conValore(Dove dove, const Valore &v)
 // The statement's bytes, or "!" and the error's message.
 std::string prospetto(const AlbergoDiProva &a, Dove dove, Raggruppamento r, MetodoCalcolo metodo, const char *sqlDopo)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     a.scrivi(c.percorso());
     if (sqlDopo) {
         const std::string file = (c.percorso() + (dove == Dove::Addebito ? "/storico/ContoStoricoClienti.mdb"
@@ -82,12 +82,26 @@ TEST(CifreIlleggibili, LettoComeNumeroOppureErroreCheNominaIlRecord)
         {Dove::Addebito, T("abc"), nullptr, N(), "\"abc\" non \xC3\xA8 un importo leggibile (record del 02/03/2012, camera \"101\")"},
         {Dove::Addebito, R(1e15), nullptr, N(), "il valore 1e+15 non"},
         {Dove::Addebito, R(1e300), nullptr, N(), "il valore 1e+300 non"},
-        {Dove::Addebito, I(0), "UPDATE Conto_Cliente SET Importo = x'00ff31'", N(), "il valore \"\\x00"},
+        {Dove::Addebito, I(0), "UPDATE Conto_Cliente SET Importo = x'00ff31'", N(), "il valore \"0x00FF31\" non \xC3\xA8 un importo"},
+        {Dove::Addebito, I(0), "UPDATE Conto_Cliente SET Importo = x'313030'", N(), "il valore \"0x313030\" non"},
+        {Dove::Addebito, T("1,5e2"), nullptr, N(), "il valore \"1,5e2\" non \xC3\xA8 un importo"},
+        {Dove::Addebito, T("0,00001"), nullptr, N(), "il valore \"0,00001\" non"},
+        // Dates that are not texts yyyymmdd: the record would fall out of the period.
+        {Dove::Addebito, R(5), "UPDATE Conto_Cliente SET DataAddebito = '2012-03-02'", N(),
+         "Nel campo \"DataAddebito\" della tabella \"Conto_Cliente\" dell'archivio \"ContoStoricoClienti.mdb\" il valore "
+         "\"2012-03-02\" non \xC3\xA8 una data (record della camera \"101\")"},
+        {Dove::Addebito, R(5), "UPDATE Conto_Cliente SET NumeroHotel = 2, DataAddebito = '02/03/2012'", N(), "\"02/03/2012\" non"},
+        {Dove::Addebito, R(5), "UPDATE Conto_Cliente SET DataAddebito = '  '", N(), {}},   // no date: as null
+        {Dove::Arrangiamento, R(5), "UPDATE Arrangiamento SET DataFine = '20120231'", N(), "\"DataFine\" della tabella"},
+        {Dove::Prenotazione, I(1), "UPDATE Camere_Prenotazione SET DataPartenza = '2012-3-3'", N(), "\"2012-3-3\" non"},
         {Dove::Arrangiamento, T("12,5"), nullptr, R(12.5), {}},
         {Dove::Arrangiamento, T("dodici"), nullptr, N(), "Nel campo \"ImportoTotale\" della tabella \"Arrangiamento\""},
         {Dove::Prenotazione, T("2,00"), nullptr, I(2), {}},
         {Dove::Prenotazione, R(1e300), nullptr, N(), "\"Quantit\xC3\xA0" "Camere\" della tabella \"Camere_Prenotazione\""},
         {Dove::Prenotazione, T("due"), nullptr, N(), "\"due\" non \xC3\xA8 una quantit\xC3\xA0 leggibile"},
+        // A room quantity is a whole number: 2.5 would be rounded day by day.
+        {Dove::Prenotazione, R(2.5), nullptr, N(), "il valore 2.5 non \xC3\xA8 una quantit\xC3\xA0"},
+        {Dove::Prenotazione, T("1,50"), nullptr, N(), "il valore \"1,50\" non \xC3\xA8 una quantit\xC3\xA0"},
     };
     for (const auto &c : casi) {
         SCOPED_TRACE(c.valore.inTesto() + (c.sqlDopo ? c.sqlDopo : ""));
@@ -126,7 +140,11 @@ TEST(CifreIlleggibili, RegoleDiLetturaDelTesto)
         {T("\t-3 "), true, -30000},
         {T("0,125"), true, 1250},
         {T("0.125"), true, 1250},
-        {T("1,5e2"), true, 1500000},
+        {T("1,5e2"), false, std::nullopt},   // no exponents
+        {T("1e2"), false, std::nullopt},
+        {T("0,12345"), false, std::nullopt},   // beyond the four decimals of an amount
+        {T(" +3 "), true, 30000},
+        {T("-,5"), true, -5000},
         {T("1.234,50"), false, std::nullopt},
         {T("1,234.50"), false, std::nullopt},
         {T("1.234"), false, std::nullopt},

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using namespace pc;
 
 TEST(GiornoReport, LeggeLeFormeDigitateEScartaLeDateImpossibili)
@@ -34,3 +36,5 @@ TEST(GiornoReport, GiorniSuccessiviAttraversoFebbraioEAnni)
     EXPECT_EQ(s.successivo().aaaammgg(), "20000101");
     EXPECT_EQ(Giorno::leggi("01/01/2013")->seriale - Giorno::leggi("01/01/2012")->seriale, 366);
 }
+
+} // namespace pc::prova

@@ -2,6 +2,7 @@
 // made from their SQLite twins: both kinds, all three groupings, several
 // periods, on the small tricky hotel.
 
+#include "CartellaProva.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "StampaProduzione.h"
@@ -14,7 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
+
+namespace pc::prova {
 
 using namespace pc;
 namespace fs = std::filesystem;
@@ -29,37 +31,26 @@ std::string contenuto(const fs::path &p)
     return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
-// A working folder that shows the hotel's current databases through links
-// (the shared data stays untouched and read-only); the report is written there.
-class CartellaDiLavoro {
-public:
-    explicit CartellaDiLavoro(const fs::path &hotel, const std::string &nome)
-    {
-        m_dir = fs::temp_directory_path() / ("pc_jet_report_" + std::to_string(::getpid()) + "_" + nome);
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        for (const auto &e : fs::directory_iterator(hotel))
-            if (e.is_regular_file()) fs::create_symlink(e.path(), m_dir / e.path().filename());
-    }
-    ~CartellaDiLavoro() { fs::remove_all(m_dir); }
-    const fs::path &percorso() const { return m_dir; }
-
-private:
-    fs::path m_dir;
-};
+// Shows the hotel's current databases in the folder through links (the shared
+// data stays untouched and read-only); the report is written there.
+void mostraAlbergo(const CartellaProva &cartella, const fs::path &hotel)
+{
+    for (const auto &e : fs::directory_iterator(hotel))
+        if (e.is_regular_file()) fs::create_symlink(e.path(), cartella.radice() / e.path().filename());
+}
 
 // Makes the report in the folder; returns its bytes, or "ERRORE: message".
-std::string report(const CartellaDiLavoro &cartella, const fs::path &storico, const RichiestaReport &r)
+std::string report(const CartellaProva &cartella, const fs::path &storico, const RichiestaReport &r)
 {
     const fs::path prima = fs::current_path();
-    fs::current_path(cartella.percorso());
+    fs::current_path(cartella.radice());
     qputenv("DIRKV", QByteArray::fromStdString(storico.string()));
     qputenv("PCLocal", "7");
     std::string esito;
     try {
         StampaProduzione(r);
-        esito = contenuto(cartella.percorso() / nomeFileReport());
-        fs::remove(cartella.percorso() / nomeFileReport());
+        esito = contenuto(cartella.radice() / nomeFileReport());
+        fs::remove(cartella.radice() / nomeFileReport());
     } catch (const ErroreDati &e) {
         esito = std::string("ERRORE: ") + e.what();
     }
@@ -72,7 +63,9 @@ std::string report(const CartellaDiLavoro &cartella, const fs::path &storico, co
 TEST(JetReport, StessoProspettoDaJetEDaSqlite)
 {
     const fs::path hotel = datiProva / "hotel-jet";
-    CartellaDiLavoro jet(hotel / "jet", "jet"), sqlite(hotel / "sqlite", "sqlite");
+    CartellaProva jet, sqlite;
+    mostraAlbergo(jet, hotel / "jet");
+    mostraAlbergo(sqlite, hotel / "sqlite");
     const char *periodi[][2] = {{"25/01/2012", "21/04/2012"}, {"15/02/2012", "15/03/2012"}, {"01/03/2012", "01/03/2012"},
                                 {"10/03/2012", "20/02/2012"}, {"16/04/2012", "25/05/2012"}};
     int prospetti = 0;
@@ -93,3 +86,5 @@ TEST(JetReport, StessoProspettoDaJetEDaSqlite)
             }
     EXPECT_GE(prospetti, 24) << "almeno i periodi diritti danno un prospetto";
 }
+
+} // namespace pc::prova

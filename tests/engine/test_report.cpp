@@ -40,7 +40,7 @@ AlbergoDiProva albergoBase()
 
 std::string esegui(const AlbergoDiProva &a, const RichiestaReport &r)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     a.scrivi(c.percorso());
     StampaProduzione(r);
     return leggibile(c.report());
@@ -83,7 +83,7 @@ TEST(FileReport, EsempioDueGiorniDueCamereBytePerByte)
     a.numeriCamere = {{I(1), T("102"), T("SIN")}, {I(1), T("101"), T("SIN")}};
     a.tipiCamere = {{I(1), T("SIN"), T("C")}};
     a.schede = {{I(1), T("20120301"), T("20120303"), T("101")}, {I(1), T("20120302"), T("20120303"), T("102")}};
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     a.scrivi(c.percorso());
     StampaProduzione(richiesta("01/03/2012", "02/03/2012"));
     const std::string atteso =
@@ -109,7 +109,7 @@ TEST(FileReport, PrimaDataDopoUltimaDaSoloIntestazioneETotaliAZero)
 
 TEST(FileReport, OgniLineaDellaTabellaHaLaStessaLunghezza)
 {
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     albergoBase().scrivi(c.percorso());
     StampaProduzione(richiesta("27/02/2012", "02/03/2012", TipoReport::Produzione));
     const std::string bytes = c.report();
@@ -144,7 +144,7 @@ TEST(FileReport, ChiaveOCifraLungaAllargaLaColonnaSuTutteLeRighe)
     AlbergoDiProva a = albergoBase();
     a.numeriCamere.push_back({I(1), T("SUITE-PRESIDENZIALE"), T("TRI")});
     a.conti = {{I(1), T("20120301"), T("PERN"), T("103"), R(123456789.5)}};
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     a.scrivi(c.percorso());
     StampaProduzione(richiesta("01/03/2012", "01/03/2012", TipoReport::Produzione));
     const std::string r = leggibile(c.report());
@@ -378,7 +378,7 @@ TEST(Esecuzione, DueEsecuzioniDiSeguitoPartonoDaZero)
 {
     AlbergoDiProva a = albergoBase();
     a.schede = {{I(1), T("20120301"), T("20120303"), T("101")}};
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     a.scrivi(c.percorso());
     StampaProduzione(richiesta("01/03/2012", "02/03/2012"));
     const std::string primo = c.report();
@@ -390,7 +390,7 @@ TEST(Esecuzione, DueEsecuzioniDiSeguitoPartonoDaZero)
 TEST(Esecuzione, ErroriChiariELaStampaPrecedenteRestaIntatta)
 {
     AlbergoDiProva a = albergoBase();
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     a.scrivi(c.percorso());
     StampaProduzione(richiesta("01/03/2012", "02/03/2012"));
     const std::string prima = c.report();
@@ -425,7 +425,7 @@ TEST(Esecuzione, GliArchiviNonVengonoModificati)
 {
     AlbergoDiProva a = albergoBase();
     a.schede = {{I(1), T("20120301"), T("20120303"), T("101")}};
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     a.scrivi(c.percorso());
     auto leggiTutto = [&] {
         std::map<QString, QByteArray> contenuti;

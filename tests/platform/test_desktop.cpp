@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 namespace {
 
 // Receives the URLs QDesktopServices hands to the "file" scheme.
@@ -132,5 +134,7 @@ TEST(DesktopSostituzione, IlRegistratoreRiceveLeChiamateEPoiTornaIlReale)
     }
     EXPECT_EQ(&pc::desktop(), reale);
 }
+
+} // namespace pc::prova
 
 #include "test_desktop.moc"

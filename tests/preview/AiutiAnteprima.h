@@ -2,9 +2,10 @@
 
 // Helpers shared by the tests of the preview subsystem.
 
+#include "CartellaProva.h"
+
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -14,31 +15,6 @@
 #include <vector>
 
 namespace pc::prova {
-
-// Runs a test inside an empty temporary working directory with PCLocal set;
-// restores both afterwards.
-class CartellaDiLavoro {
-public:
-    explicit CartellaDiLavoro(const char *pcLocal = "3") : m_precedente(QDir::currentPath())
-    {
-        if (const char *v = std::getenv("PCLocal")) m_pcLocal = std::string(v);
-        if (pcLocal) qputenv("PCLocal", pcLocal);
-        else qunsetenv("PCLocal");
-        QDir::setCurrent(m_cartella.path());
-    }
-    ~CartellaDiLavoro()
-    {
-        QDir::setCurrent(m_precedente);
-        if (m_pcLocal) qputenv("PCLocal", QByteArray::fromStdString(*m_pcLocal));
-        else qunsetenv("PCLocal");
-    }
-    QString percorso(const QString &nome) const { return m_cartella.filePath(nome); }
-
-private:
-    QTemporaryDir m_cartella;
-    QString m_precedente;
-    std::optional<std::string> m_pcLocal;
-};
 
 inline void scriviByte(const std::string &file, const std::string &byte)
 {

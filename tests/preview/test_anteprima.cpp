@@ -62,7 +62,7 @@ QStringList righeMostrate(const AnteprimaAperta &a)
 
 TEST(Anteprima, FinestraPulsantiETastiDiAccesso)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf(reportDueGiorni()));
     AnteprimaAperta a;
     EXPECT_EQ(a.finestra.windowTitle(), "Anteprima di Stampa");
@@ -103,7 +103,7 @@ TEST(Anteprima, DisposizioneAllAttivazioneDalleMisureDellaFinestra)
     EXPECT_DOUBLE_EQ(d.tasti[2].width(), 1095);
 
     // The shown window uses it, in pixels (15 twips each).
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf(reportDueGiorni()));
     AnteprimaAperta a;
     const QSize esterno = a.finestra.frameGeometry().size();
@@ -118,7 +118,7 @@ TEST(Anteprima, DisposizioneAllAttivazioneDalleMisureDellaFinestra)
 
 TEST(Anteprima, ReportDiDueGiorniInUnaPaginaConBordiPuliti)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     const auto report = reportDueGiorni();
     scriviByte("fd3", conCrLf(report));
     AnteprimaAperta a;
@@ -144,7 +144,7 @@ TEST(Anteprima, ReportDiDueGiorniInUnaPaginaConBordiPuliti)
 
 TEST(Anteprima, CaratteriWindows1252MostratiInUnicode)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf({"\xD2 \xF2 \xCD \x80 \xE8"}));
     AnteprimaAperta a;
     EXPECT_EQ(a.testo(), QStringLiteral("\u00F2 \u00F2 \u00CD \u20AC \u00E8\n"));
@@ -152,7 +152,7 @@ TEST(Anteprima, CaratteriWindows1252MostratiInUnicode)
 
 TEST(Anteprima, ReportLungoPaginatoAvantiEInizio)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviReportLungo();
     AnteprimaAperta a;
     // First page: lines until 20000 characters are reached; the line that
@@ -187,7 +187,7 @@ TEST(Anteprima, ReportLungoPaginatoAvantiEInizio)
 
 TEST(Anteprima, RigaPiuLungaDelLimiteFaPaginaDaSola)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf({std::string(25000, 'x'), "dopo"}));
     AnteprimaAperta a;
     EXPECT_EQ(righeMostrate(a).size(), 1);
@@ -199,7 +199,7 @@ TEST(Anteprima, RigaPiuLungaDelLimiteFaPaginaDaSola)
 
 TEST(Anteprima, AvantiConTastoDiAccesso)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviReportLungo();
     AnteprimaAperta a;
     ASSERT_TRUE(QTest::qWaitForWindowActive(&a.finestra));
@@ -212,7 +212,7 @@ TEST(Anteprima, AvantiConTastoDiAccesso)
 
 TEST(Anteprima, RiduciFinoAUnPuntoEspandiSenzaLimite)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf(reportDueGiorni()));
     AnteprimaAperta a;
     auto punti = [&] { return a.finestra.areaTesto()->font().pointSizeF(); };
@@ -231,7 +231,7 @@ TEST(Anteprima, RiduciFinoAUnPuntoEspandiSenzaLimite)
 
 TEST(Anteprima, SalvaSullaSecondaPaginaLasciaSoloQuellaPagina)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviReportLungo();
     AnteprimaAperta a;
     a.clic(3);
@@ -250,7 +250,7 @@ TEST(Anteprima, SalvaSullaSecondaPaginaLasciaSoloQuellaPagina)
 
 TEST(Anteprima, SalvaScriveLeModificheInWindows1252)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf(reportDueGiorni()));
     AnteprimaAperta a;
     a.finestra.areaTesto()->setPlainText(QStringLiteral("caff\u00E8 \u20AC\nseconda"));
@@ -263,7 +263,7 @@ TEST(Anteprima, SalvaScriveLeModificheInWindows1252)
 
 TEST(Anteprima, ReportMancanteChiudeSenzaMessaggio)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     DesktopRegistratore desktop;
     Anteprima finestra;
     std::vector<QString> avvisi;
@@ -276,7 +276,7 @@ TEST(Anteprima, ReportMancanteChiudeSenzaMessaggio)
 
 TEST(Anteprima, PCLocalNonImpostatoUsaLoStessoNomeDelReport)
 {
-    CartellaDiLavoro cartella(nullptr);
+    CartellaProva cartella(CartellaProva::Lavoro{});
     scriviByte("fd", conCrLf({"riga"}));
     AnteprimaAperta a;
     EXPECT_TRUE(a.finestra.reportAperto());
@@ -285,7 +285,7 @@ TEST(Anteprima, PCLocalNonImpostatoUsaLoStessoNomeDelReport)
 
 TEST(Anteprima, PassoFallitoSulFileRiprovatoDopoLaRiapertura)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviReportLungo();
     AnteprimaAperta a;
     a.finestra.done(QDialog::Accepted);   // closes the report file, as on exit
@@ -298,7 +298,7 @@ TEST(Anteprima, PassoFallitoSulFileRiprovatoDopoLaRiapertura)
 
 TEST(Anteprima, AltriErroriDiventanoUnMessaggio)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviReportLungo();
     AnteprimaAperta a;
     a.finestra.done(QDialog::Accepted);
@@ -317,7 +317,7 @@ TEST(Anteprima, AltriErroriDiventanoUnMessaggio)
 
 TEST(AnteprimaEMail, ScriveIlFileEAvviaIlProgrammaDiPosta)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf({"AB", "C\xB3" "D"}));
     AnteprimaAperta a;
     a.clic(5);
@@ -330,7 +330,7 @@ TEST(AnteprimaEMail, ScriveIlFileEAvviaIlProgrammaDiPosta)
 
 TEST(AnteprimaEMail, AreaVuotaEDueInviiDiSeguito)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf({"prima"}));
     AnteprimaAperta a;
     a.clic(5);
@@ -345,7 +345,7 @@ TEST(AnteprimaEMail, AreaVuotaEDueInviiDiSeguito)
 
 TEST(AnteprimaEMail, ProgrammaNonAvviatoMessaggioEFileScritto)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf({"AB"}));
     AnteprimaAperta a;
     a.desktop.esitoAvvio = false;
@@ -360,7 +360,7 @@ TEST(AnteprimaEMail, ProgrammaNonAvviatoMessaggioEFileScritto)
 
 TEST(FoglioElettronico, ConverteEApreIlCsv)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     DesktopRegistratore desktop;
     scriviByte("fd3", conCrLf(reportDueGiorni()));
     std::vector<QString> avvisi;
@@ -373,7 +373,7 @@ TEST(FoglioElettronico, ConverteEApreIlCsv)
 
 TEST(FoglioElettronico, ReportMancanteOCsvNonApertoDannoUnMessaggio)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     DesktopRegistratore desktop;
     std::vector<QString> avvisi;
     auto avviso = [&](const QString &m) { avvisi.push_back(m); };
@@ -393,7 +393,7 @@ TEST(FoglioElettronico, ReportMancanteOCsvNonApertoDannoUnMessaggio)
 
 TEST(Anteprima, ImmagineDellaFinestra)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf(reportDueGiorni()));
     AnteprimaAperta a;
     const QImage img = a.finestra.grab().toImage();

@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+namespace pc::prova {
+
 namespace {
 
 std::string converti(std::string s) { return pc::ConvertiBordi(s); }
@@ -67,3 +69,5 @@ TEST(ConvertiBordi, RiscriveLaRigaERestituisceLaStessa)
 }
 
 } // namespace
+
+} // namespace pc::prova

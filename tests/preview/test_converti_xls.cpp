@@ -79,7 +79,7 @@ TEST(ConvertiRigaXLS, RigaVuota) { EXPECT_EQ(riga(""), ""); }
 
 TEST(SeparatoriXLS, FileAssenteOCortoDaiPredefiniti)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     auto s = leggiSeparatoriXLS();
     EXPECT_EQ(s.campo, ",");
     EXPECT_EQ(s.decimale, ".");
@@ -99,7 +99,7 @@ TEST(SeparatoriXLS, FileAssenteOCortoDaiPredefiniti)
 
 TEST(SeparatoriXLS, TerzaRigaVuotaVuolDireNessunSimbolo)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte(FileSeparatoriXLS, "; \r\n,\r\n\r\n");
     const auto s = leggiSeparatoriXLS();
     EXPECT_EQ(s.campo, "; ");   // each line is taken whole
@@ -111,7 +111,7 @@ TEST(SeparatoriXLS, TerzaRigaVuotaVuolDireNessunSimbolo)
 
 TEST(ConvertiXLSFile, ScriveFdPCLocalCsvConCrLf)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", conCrLf({reportDueGiorni()[2], "", "\xB3TOTALI    \xB3" "1234567,89\xB3"}));
     ConvertiXLS("fd3", ',');
     EXPECT_EQ(leggiByte("fd3.csv"), ",   DATA   ,101       ,102       ,\r\n\r\n,TOTALI   \x80,1234567.89,\r\n");
@@ -119,7 +119,7 @@ TEST(ConvertiXLSFile, ScriveFdPCLocalCsvConCrLf)
 
 TEST(ConvertiXLSFile, IlNomeDellUscitaNonDipendeDallIngresso)
 {
-    CartellaDiLavoro cartella("7");
+    CartellaProva cartella({.pcLocal = "7"});
     scriviByte("altro.txt", "a-b");   // last line without its line end
     ConvertiXLS("altro.txt", ',');
     EXPECT_EQ(nomeFileCsv(), "fd7.csv");
@@ -128,7 +128,7 @@ TEST(ConvertiXLSFile, IlNomeDellUscitaNonDipendeDallIngresso)
 
 TEST(ConvertiXLSFile, FileVuotoDaFileVuotoEImpostazioniLette)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", "");
     ConvertiXLS("fd3", ',');
     EXPECT_EQ(leggiByte("fd3.csv"), "");
@@ -141,7 +141,7 @@ TEST(ConvertiXLSFile, FileVuotoDaFileVuotoEImpostazioniLette)
 
 TEST(ConvertiXLSFile, IngressoMancanteEUnErroreChiaroELUscitaResta)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3.csv", "precedente");
     try {
         ConvertiXLS("fd3", ',');
@@ -154,17 +154,53 @@ TEST(ConvertiXLSFile, IngressoMancanteEUnErroreChiaroELUscitaResta)
 
 TEST(ConvertiXLSFile, UscitaNonScrivibileEUnErrore)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviByte("fd3", "x\r\n");
     ASSERT_TRUE(QDir().mkdir("fd3.csv"));
     EXPECT_THROW(ConvertiXLS("fd3", ','), ErroreDati);
+}
+
+TEST(ConvertiXLSFile, LeLettereNeiNomiNonSonoSeparatori)
+{
+    // Windows-1252 letters that share their byte with a box-drawing character
+    // stay letters in the table's cells; only the frame separates.
+    CartellaProva cartella({.pcLocal = "3"});
+    const auto r = reportDueGiorni();
+    struct Caso {
+        std::string nome1, nome2;   // 10 bytes each
+        std::string atteso;         // the heading line converted
+    };
+    const Caso casi[] = {
+        {"CITT\xC0     ", "102       ", ",   DATA   ,CITT\xC0     ,102       ,"},
+        {"\xDA\xC4\xC1\xB4      ", "m\xB3 |+     ", ",   DATA   ,\xDA\xC4\xC1\xB4      ,m\xB3 |+     ,"},
+        {"\xC3\xC5\xD9\xBF\xC2\xB3\xC0\xC4\xC1\xB4", "\xC0         ",
+         ",   DATA   ,\xC3\xC5\xD9\xBF\xC2\xB3\xC0\xC4\xC1\xB4,\xC0         ,"},
+    };
+    for (const Caso &c : casi) {
+        std::vector<std::string> righe = r;
+        righe[2] = "\xB3   DATA   \xB3" + c.nome1 + "\xB3" + c.nome2 + "\xB3";
+        scriviByte("fd3", conCrLf(righe));
+        ConvertiXLS("fd3", ',');
+        std::string atteso;
+        for (std::size_t i = 0; i < righe.size(); ++i) atteso += (i == 2 ? c.atteso : riga(righe[i])) + "\r\n";
+        EXPECT_EQ(leggiByte("fd3.csv"), atteso) << c.nome1;
+    }
+    // Without such letters the file is the lines converted one by one, and a
+    // text without a frame keeps every box-drawing byte a separator.
+    for (const std::vector<std::string> &righe : {r, std::vector<std::string>{"CITT\xC0 \xB3 a|b"}}) {
+        scriviByte("fd3", conCrLf(righe));
+        ConvertiXLS("fd3", ',');
+        std::string atteso;
+        for (const auto &x : righe) atteso += riga(x) + "\r\n";
+        EXPECT_EQ(leggiByte("fd3.csv"), atteso);
+    }
 }
 
 TEST(ConvertiXLSFile, GliImportiScrittiColSeparatoreDelLocaleRestanoInteri)
 {
     // Whatever the locale of this process, amounts written the way the report
     // writer writes them come through whole.
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     const char v = separatoreDecimale();
     const std::string a = Valuta::daGrezzo(12345000).formatta(2, v);   // 1234.50
     const std::string z = Valuta().formatta(2, v);

@@ -44,7 +44,7 @@ TEST(PC_SUITE, GliImportiDelReportArrivanoInteri)
     a.vociFattura = {{I(1), T("PERN"), T("ARR")}};
     a.conti = {{I(1), T("20120301"), T("PERN"), T("1"), R(1234.5)}, {I(1), T("20120301"), T("PERN"), T("2"), R(0.005)},
                {I(1), T("20120301"), T("PERN"), T("3"), R(-0.015)}, {I(1), T("20120301"), T("PERN"), T("4"), R(2.0049)}};
-    CartellaDiLavoro c;
+    CartellaProva c(perIlReport);
     a.scrivi(c.percorso());
     StampaProduzione({"01/03/2012", "01/03/2012", TipoReport::Produzione, Raggruppamento::NumeriCamere});
 

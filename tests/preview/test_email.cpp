@@ -12,32 +12,32 @@ namespace {
 TEST(FileEMail, NomeDallaPostazione)
 {
     {
-        CartellaDiLavoro cartella("3");
+        CartellaProva cartella({.pcLocal = "3"});
         EXPECT_EQ(nomeFileEMail(), "e-mail3.txt");
     }
     {
-        CartellaDiLavoro cartella(nullptr);
+        CartellaProva cartella(CartellaProva::Lavoro{});
         EXPECT_EQ(nomeFileEMail(), "e-mail.txt");
     }
 }
 
 TEST(FileEMail, OggettoPaginaEUnaRigaVuota)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviFileEMail(QStringLiteral("AB\nCD\n"));
     EXPECT_EQ(leggiByte("e-mail3.txt"), "OGGETTO\r\nAB\r\nCD\r\n\r\n");
 }
 
 TEST(FileEMail, AreaDiTestoVuota)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviFileEMail(QString());
     EXPECT_EQ(leggiByte("e-mail3.txt"), "OGGETTO\r\n\r\n");
 }
 
 TEST(FileEMail, DueInviiDiSeguitoLascianoSoloIlSecondo)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     scriviFileEMail(QStringLiteral("prima pagina, molto pi\u00F9 lunga della seconda\n"));
     scriviFileEMail(QStringLiteral("seconda\n"));
     EXPECT_EQ(leggiByte("e-mail3.txt"), "OGGETTO\r\nseconda\r\n\r\n");
@@ -52,7 +52,7 @@ TEST(FileEMail, Windows1252EFineRigaCrLf)
 
 TEST(FileEMail, FileNonScrivibileEUnErrore)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     ASSERT_TRUE(QDir().mkdir("e-mail3.txt"));
     EXPECT_THROW(scriviFileEMail(QStringLiteral("x")), ErroreDati);
 }

@@ -71,7 +71,7 @@ TEST(EMailSulDesktop, MittenteDellaSuiteOComposerOErrore)
     };
     for (const Caso &c : casi) {
         SCOPED_TRACE(c.nome);
-        CartellaDiLavoro cartella("3");
+        CartellaProva cartella({.pcLocal = "3"});
         QTemporaryDir programmi, registro;
         if (c.zaroza) scriviSostituto(programmi.path(), QStringLiteral("Zaroza.exe"), registro.path());
         if (c.composer) scriviSostituto(programmi.path(), QStringLiteral("xdg-email"), registro.path());

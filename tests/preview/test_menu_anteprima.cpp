@@ -30,7 +30,7 @@ void scriviArchiviMenu()
 
 TEST(MenuStampaAnteprima, IlPulsanteAnteprimaMostraIlReportEPoiTornaAlMenu)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     DesktopRegistratore desktop;
     TavoRoutine::HotelCorrente = 1;
     scriviArchiviMenu();
@@ -52,7 +52,7 @@ TEST(MenuStampaAnteprima, IlPulsanteAnteprimaMostraIlReportEPoiTornaAlMenu)
 
 TEST(MenuStampaAnteprima, IlPulsanteFoglioElettronicoConverteEApreIlCsv)
 {
-    CartellaDiLavoro cartella;
+    CartellaProva cartella({.pcLocal = "3"});
     DesktopRegistratore desktop;
     TavoRoutine::HotelCorrente = 1;
     scriviArchiviMenu();

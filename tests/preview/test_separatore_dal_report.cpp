@@ -37,7 +37,7 @@ TEST(SeparatoreDalReport, LaVirgolaDelReportELeImpostazioniInUtf8)
     };
     for (const Caso &c : casi) {
         SCOPED_TRACE(c.nome);
-        CartellaDiLavoro cartella;
+        CartellaProva cartella({.pcLocal = "3"});
         if (c.impostazioni) scriviByte(FileSeparatoriXLS, c.impostazioni);
         scriviByte("fd3", Testa + c.report);
         ConvertiXLS("fd3");

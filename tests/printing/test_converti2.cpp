@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using namespace pc;
 
 TEST(Converti2, UgualeAConvertiBordiSuOgniCodiceTranneL180)
@@ -41,3 +43,5 @@ TEST(Converti2, RiscriveSulPostoELaLunghezzaNonCambia)
     EXPECT_EQ(&risultato, &riga);
     EXPECT_EQ(riga, std::string(80, '-'));
 }
+
+} // namespace pc::prova

@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <limits>
 
+namespace pc::prova {
+
 using namespace pc;
 using namespace pc::strumenti;
 using pc::prova::StampanteRegistrata;
@@ -346,3 +348,5 @@ TEST_F(HotelCondiviso, CampiSenzaValoreSonoErroriChiari)
     s.destinazione = "LPT1";
     EXPECT_THROW(raccogliImpostazioni(s), ErroreDati);
 }
+
+} // namespace pc::prova

@@ -25,6 +25,8 @@
 
 #include <optional>
 
+namespace pc::prova {
+
 using pc::MenuStampa;
 using pc::strumenti::I;
 using pc::strumenti::N;
@@ -483,3 +485,5 @@ TEST_F(MenuStampaProva, AlbergoDiProvaCondivisoSqliteEJet)
         menu->hide();
     }
 }
+
+} // namespace pc::prova

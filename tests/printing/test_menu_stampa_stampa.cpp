@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using namespace pc::strumenti;
 
 namespace {
@@ -101,3 +103,5 @@ TEST_F(MenuCheStampa, SenzaReportUnMessaggioENessunaStampa)
     EXPECT_FALSE(QFile::exists("stampa.pdf"));
     EXPECT_TRUE(menu.isVisible());
 }
+
+} // namespace pc::prova

@@ -19,6 +19,8 @@
 #include <csignal>
 #include <memory>
 
+namespace pc::prova {
+
 using namespace pc;
 
 namespace {
@@ -217,3 +219,5 @@ TEST_F(StampaCups, NomeSconosciutoVaAllaStampantePredefinita)
     // The name is compared with its case: "ufficio" is not "Ufficio".
     EXPECT_EQ(eseguiStampa(laser("ufficio"), scelta, "", prova::reportDiProva(1)).dispositivo, "Reception");
 }
+
+} // namespace pc::prova

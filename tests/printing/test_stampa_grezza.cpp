@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using namespace pc;
 
 namespace {
@@ -217,3 +219,5 @@ TEST(LetturaReport, RigheSenzaFineRigaEFileMancante)
         EXPECT_NE(std::string(e.what()).find("fd8"), std::string::npos);
     }
 }
+
+} // namespace pc::prova

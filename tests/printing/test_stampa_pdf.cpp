@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pc::prova {
+
 using namespace pc;
 
 namespace {
@@ -160,3 +162,5 @@ TEST(StampaSenzaStampanti, NessunaStampanteNelSistemaEUnErrore)
         EXPECT_NE(std::string(e.what()).find("Nessuna stampante"), std::string::npos) << e.what();
     }
 }
+
+} // namespace pc::prova

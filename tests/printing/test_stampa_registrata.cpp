@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace pc::prova {
+
 using namespace pc;
 using pc::prova::StampanteRegistrata;
 
@@ -236,3 +238,5 @@ TEST(StampaSuStampante, GrassettoDispariProsegueSulleRigheSeguentiFinoAlSaltoPag
     EXPECT_DOUBLE_EQ(dopo[0].dimensione, 10.0);
     EXPECT_TRUE(dopo[0].grassetto);                  // bold is not reset by the print
 }
+
+} // namespace pc::prova

@@ -8,6 +8,8 @@
 
 #include <ostream>
 
+namespace pc::prova {
+
 // Readable QStrings in failure messages.
 inline void PrintTo(const QString &testo, std::ostream *os) { *os << '"' << testo.toStdString() << '"'; }
 
@@ -246,3 +248,5 @@ TEST(ValoreIniziale, NumeroInizialeConSpaziIgnoratiESegno)
     EXPECT_EQ(ValoreIniziale(u"2012"), 2012);
     EXPECT_GT(ValoreIniziale(u"99999999999999999999999999"), 0);   // saturates, no overflow
 }
+
+} // namespace pc::prova

@@ -117,7 +117,7 @@ TEST(Ufficio, SessionsAndFailedLogins)
     EXPECT_EQ(uno.size(), 64u);
     EXPECT_NE(uno, due);
     EXPECT_EQ(s.trova(uno)->strutture, std::vector<std::string>{"Hotel Roma"});
-    EXPECT_FALSE(s.trova("0" + uno.substr(1)));
+    EXPECT_FALSE(s.trova((uno[0] == '0' ? "1" : "0") + uno.substr(1)));   // one digit changed
     s.chiudi(uno);
     EXPECT_FALSE(s.trova(uno));
     EXPECT_EQ(s.trova(due)->utente, "bruno");

@@ -109,7 +109,9 @@ class Ufficio(unittest.TestCase):
 
     def test_analysis_downloads_are_the_commands_bytes(self):
         for gruppo in ("camere", "tipi", "macro", "strutture"):
-            for confronto in (None, "data"):
+            for confronto in (None, "data", "settimana"):
+                if confronto == "settimana" and gruppo != "tipi":
+                    continue
                 for formato in ("csv", "xlsx"):
                     parametri = {"struttura": "Hotel Roma", "dal": "01/02/2026", "al": "15/03/2026",
                                  "raggruppamento": gruppo, "formato": formato}
@@ -119,7 +121,7 @@ class Ufficio(unittest.TestCase):
                         argomenti += ["--struttura", "Hotel Roma"]
                     if confronto:
                         parametri["confronto"] = confronto
-                        argomenti.append("--confronto")
+                        argomenti += ["--confronto", confronto]
                     stato, _, corpo = self.direttore.richiesta("/api/analisi", parametri=parametri)
                     self.assertEqual(stato, 200, corpo[:300])
                     atteso = self.file_del_comando(argomenti, "a." + formato)

@@ -21,10 +21,15 @@ class QChartView;
 
 namespace pc::analisi {
 
-// The window "Analisi produzione camere": period, grouping and comparison;
-// a chart of the hotel's occupancy and RevPAR per day (the comparison year as
-// a second line of each), the period table, and buttons to save the analysis
-// as xlsx, PDF or csv and to print it. It stays painted while it computes.
+// The window "Analisi produzione camere": period, grouping, lines by day,
+// month or year, comparison (by date or weekday) and a monthly budget; the
+// period table by column, the lines of the row chosen in it (the hotel's at
+// first) with the days on the books marked and the variance against budget
+// highlighted, a chart of that row's occupancy and RevPAR (last year dashed,
+// the days on the books apart), and buttons to save the analysis as xlsx,
+// PDF or csv and to print it. What is shown and what is saved are always one
+// computation: a change of the request clears the figures shown. It stays
+// painted while it computes.
 class FinestraAnalisi : public QWidget {
     Q_OBJECT
 
@@ -39,6 +44,8 @@ public:
     void impostaCalcolo(Calcolo c) { calcolo_ = std::move(c); }
     void impostaRichiesta(const RichiestaAnalisi &r);
     void impostaPeriodo(Giorno dalla, Giorno alla);
+    // Reads the budget file (empty: none); false after a message when it cannot be read.
+    bool impostaBudget(const QString &file);
     // The request as the controls state it; nothing (after a message) when a date is wrong.
     std::optional<RichiestaAnalisi> richiesta(bool conMessaggi = true);
 
@@ -52,6 +59,8 @@ public:
 
     const Riepilogo *riepilogo() const { return riepilogo_.get(); }
     QChart *grafico() const { return grafico_; }
+    // The table row whose lines and chart are shown (the hotel's is the last).
+    void scegliRiga(int riga);
     bool occupato() const { return occupato_; }
 
     static constexpr const char *titolo = "Analisi produzione camere";
@@ -61,7 +70,12 @@ signals:
 
 private:
     bool esegui(const RichiestaAnalisi &r, Destinatario &d);
+    // Computes the request into a new summary, also feeding d when given, and shows it.
+    bool calcolaEMostra(Destinatario *d);
     void mostra();
+    void mostraRiga(int riga);
+    void pulisci();
+    void richiestaCambiata();
     void salvaConNome(const char *estensione, const QString &filtro, bool (FinestraAnalisi::*salva)(const QString &));
     void stampa();
     void errore(const QString &titolo, const QString &messaggio);
@@ -73,6 +87,12 @@ private:
     QLineEdit *dalla_ = nullptr, *alla_ = nullptr;
     QComboBox *raggruppamento_ = nullptr;
     QCheckBox *confronto_ = nullptr;
+    QComboBox *modoConfronto_ = nullptr, *periodicita_ = nullptr;
+    QPushButton *sceltaBudget_ = nullptr;
+    QLabel *nomeBudget_ = nullptr;
+    std::shared_ptr<const Budget> budget_;
+    QTableWidget *righe_ = nullptr;
+    int rigaScelta_ = -1;
     QPushButton *calcola_ = nullptr;
     QChart *grafico_ = nullptr;
     QChartView *vista_ = nullptr;

@@ -18,7 +18,7 @@ namespace pc::analisi {
 
 namespace {
 
-const QColor kPeriodo(31, 119, 180), kAnnoPrima(255, 127, 14);
+const QColor kPeriodo(31, 119, 180), kAnnoPrima(255, 127, 14), kPrenotazione(255, 236, 179);
 
 double numero(const std::optional<Valuta> &v) { return v ? static_cast<double>(v->grezzo()) / Valuta::Scala : std::nan(""); }
 
@@ -58,14 +58,55 @@ void pannello(QPainter &p, const QRectF &area, const QString &titolo, const Riep
         p.drawText(QRectF(area.left(), y - fm.height() / 2, margineSx - 6, fm.height()), Qt::AlignRight | Qt::AlignVCenter, etichetta);
         p.restore();
     }
+    auto x = [&](std::size_t d) { return giorni == 1 ? grafico.center().x() : grafico.left() + grafico.width() * d / (giorni - 1); };
+    // The days on the books, shaded behind the lines.
+    const double mezzoGiorno = giorni > 1 ? grafico.width() / (giorni - 1) / 2 : grafico.width() / 2;
+    bool conPrenotazioni = false;
+    for (std::size_t d = 0; d < giorni; ++d)
+        if (r.albergoPerGiorno[d].inPrenotazione()) {
+            conPrenotazioni = true;
+            const double a = std::max(grafico.left(), x(d) - mezzoGiorno), b = std::min(grafico.right(), x(d) + mezzoGiorno);
+            p.fillRect(QRectF(a, grafico.top(), b - a, grafico.height()), kPrenotazione);
+        }
     p.setPen(QPen(Qt::black, 0));
     p.drawRect(grafico);
+    // The legend, at the top right.
+    {
+        struct Voce {
+            QString testo;
+            QPen penna;
+            bool area;
+        };
+        const double spessore = std::max(1.0, fm.height() / 8);
+        std::vector<Voce> voci = {{QStringLiteral("Periodo"), QPen(kPeriodo, spessore), false}};
+        if (confronto) voci.push_back({QStringLiteral("Anno precedente"), QPen(kAnnoPrima, spessore, Qt::DashLine), false});
+        if (conPrenotazioni) voci.push_back({QStringLiteral("In prenotazione"), QPen(), true});
+        const double campione = fm.height() * 2;
+        double destra = area.right();
+        for (auto it = voci.rbegin(); it != voci.rend(); ++it) {
+            const double w = fm.horizontalAdvance(it->testo);
+            destra -= w;
+            p.setPen(Qt::black);
+            p.drawText(QPointF(destra, area.top() + fm.ascent()), it->testo);
+            destra -= campione + 4;
+            const double y = area.top() + fm.height() / 2;
+            if (it->area) {
+                p.fillRect(QRectF(destra, area.top() + 1, campione, fm.height() - 2), kPrenotazione);
+            } else {
+                p.setPen(it->penna);
+                p.drawLine(QPointF(destra, y), QPointF(destra + campione, y));
+            }
+            destra -= fm.horizontalAdvance(QStringLiteral("M")) * 1.5;
+        }
+        p.setPen(QPen(Qt::black, 0));
+    }
     if (giorni == 0) return;
-    auto x = [&](std::size_t d) { return giorni == 1 ? grafico.center().x() : grafico.left() + grafico.width() * d / (giorni - 1); };
-    // Dates under the axis, about eight of them.
+    // Dates under the axis, about eight of them, with the year when the period spans more than one.
+    const bool piuAnni = r.date.front().anno() != r.date.back().anno();
     const std::size_t ogni = std::max<std::size_t>(1, (giorni + 7) / 8);
     for (std::size_t d = 0; d < giorni; d += ogni) {
-        const QString t = QString::fromStdString(r.date[d].ggmmaaaa().substr(0, 5));
+        const std::string data = r.date[d].ggmmaaaa();
+        const QString t = QString::fromStdString(piuAnni ? data.substr(0, 6) + data.substr(8) : data.substr(0, 5));
         const double w = fm.horizontalAdvance(t) + 2;
         p.drawText(QRectF(x(d) - w / 2, grafico.bottom() + 2, w, fm.height()), Qt::AlignHCenter | Qt::AlignTop, t);
     }
@@ -73,7 +114,9 @@ void pannello(QPainter &p, const QRectF &area, const QString &titolo, const Riep
         QPainterPath linea;
         bool aperta = false;
         for (std::size_t d = 0; d < giorni; ++d) {
-            const auto v = misura(r.albergoPerGiorno[d], ap == 1);
+            const Cifre &c = r.albergoPerGiorno[d];
+            // Days before the hotel's first recorded day are missing, not 0.
+            const auto v = (ap ? c.mancanteAP : c.mancante) ? std::nullopt : misura(c, ap == 1);
             if (!v) {
                 aperta = false;
                 continue;
@@ -83,7 +126,7 @@ void pannello(QPainter &p, const QRectF &area, const QString &titolo, const Riep
             else linea.moveTo(punto);
             aperta = true;
         }
-        p.setPen(QPen(ap ? kAnnoPrima : kPeriodo, std::max(1.0, fm.height() / 8)));
+        p.setPen(QPen(ap ? kAnnoPrima : kPeriodo, std::max(1.0, fm.height() / 8), ap ? Qt::DashLine : Qt::SolidLine));
         p.drawPath(linea);
     }
 }
@@ -109,36 +152,34 @@ void disegnaAnalisi(const Riepilogo &r, QPagedPaintDevice &dispositivo)
     const QString testoTitolo = QStringLiteral("Analisi produzione camere dal %1 al %2 - %3")
                                     .arg(QString::fromStdString(q.dalla.ggmmaaaa()), QString::fromStdString(q.alla.ggmmaaaa()),
                                          QString::fromUtf8(titoloRaggruppamento(q.raggruppamento)));
+    const Periodo precedente = r.intestazione.precedente;
     const double hTitolo = QFontMetricsF(titolo, &dispositivo).height();
     p.drawText(QPointF(0, QFontMetricsF(titolo, &dispositivo).ascent()), testoTitolo);
     p.setFont(carattere);
     double y = hTitolo * 1.4;
     if (confronto) {
-        const QString legenda = QStringLiteral("Periodo (blu) e stesso periodo dell'anno precedente, dal %1 al %2 (arancio)")
-                                    .arg(QString::fromStdString(annoPrima(q.dalla).ggmmaaaa()), QString::fromStdString(annoPrima(q.alla).ggmmaaaa()));
+        const QString legenda = QStringLiteral("Periodo (linea continua) e anno precedente %1, dal %2 al %3 (tratteggiato)")
+                                    .arg(q.modoConfronto == ModoConfronto::Settimana ? QStringLiteral("per giorno della settimana")
+                                                                                     : QStringLiteral("per data"),
+                                         QString::fromStdString(precedente.dalla.ggmmaaaa()), QString::fromStdString(precedente.alla.ggmmaaaa()));
         p.drawText(QPointF(0, y + fm.ascent()), legenda);
         y += fm.height() * 1.5;
     }
     const double hPannello = (pagina.height() - y) / 2;
     pannello(p, QRectF(0, y, pagina.width(), hPannello), QStringLiteral("Occupazione % per giorno (Totale albergo)"), r,
-             [](const Cifre &c, bool ap) { return occupazione(ap ? c.venduteAP : c.vendute, c.disponibili); }, QStringLiteral("%"));
+             [](const Cifre &c, bool ap) { return occupazione(ap ? c.venduteAP : c.vendute, ap ? c.disponibiliAP : c.disponibili); }, QStringLiteral("%"));
     pannello(p, QRectF(0, y + hPannello, pagina.width(), hPannello), QStringLiteral("RevPAR per giorno (Totale albergo)"), r,
-             [](const Cifre &c, bool ap) { return revpar(ap ? c.ricavoAP : c.ricavo, c.disponibili); }, QString());
+             [](const Cifre &c, bool ap) { return revpar(ap ? c.ricavoAP : c.ricavo, ap ? c.disponibiliAP : c.disponibili); }, QString());
 
-    // The period table, as the terminal summary shows it, on the next pages.
+    // The period table, as the terminal summary shows it (in blocks of at
+    // most 100 characters), on the next pages: 9 points, smaller only on a
+    // page too narrow for 100 of them, never below 7.
     const std::string tabella = testoRiepilogo(r, ',');
     QFont fisso(QStringLiteral("DejaVu Sans Mono"));
     fisso.setPointSizeF(9);
     {
-        // As large as the widest line allows.
-        std::size_t larghezza = 0;
-        for (std::size_t i = 0, j; i < tabella.size(); i = j + 1) {
-            j = tabella.find('\n', i);
-            if (j == std::string::npos) j = tabella.size();
-            larghezza = std::max(larghezza, j - i);
-        }
-        const double w = QFontMetricsF(fisso, &dispositivo).horizontalAdvance(QString(qsizetype(std::max<std::size_t>(larghezza, 1)), QLatin1Char('0')));
-        if (w > pagina.width()) fisso.setPointSizeF(std::max(4.0, 9 * pagina.width() / w));
+        const double w = QFontMetricsF(fisso, &dispositivo).horizontalAdvance(QString(100, QLatin1Char('0')));
+        if (w > pagina.width()) fisso.setPointSizeF(std::max(7.0, 9 * pagina.width() / w));
     }
     const QFontMetricsF fmFisso(fisso, &dispositivo);
     p.setPen(Qt::black);
