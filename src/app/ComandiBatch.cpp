@@ -65,6 +65,16 @@ const std::vector<Comando> &comandi()
          "Invia ogni giorno all'ora data con un timer systemd dell'utente (se il computer era spento, all'avvio);\n"
          "      senza systemd dell'utente scrive la riga da aggiungere al crontab. --rimuovi toglie il timer.",
          &comandoPianifica},
+        {"ufficio", "ufficio --archivio URL [--indirizzo 127.0.0.1] [--porta 8080] [--certificato FILE --chiave FILE] [--lavoratori 64]",
+         "Pagine web dell'ufficio della catena (situazione della catena, pagine delle strutture con grafico,\n"
+         "      scaricamento di report e analisi, API JSON sotto /api/), in sola lettura dall'archivio centrale,\n"
+         "      per gli utenti di \"utenti\". Con --certificato e --chiave (PEM) risponde in HTTPS. SIGTERM lo ferma.",
+         &comandoUfficio},
+        {"utenti", "utenti aggiungi|rimuovi NOME --archivio URL [--struttura NOME ...] | utenti elenco --archivio URL",
+         "Utenti delle pagine web dell'ufficio, nell'archivio centrale. aggiungi legge la password dallo standard input\n"
+         "      (sul terminale la chiede due volte) e ne conserva solo l'impronta Argon2id; con --struttura l'utente vede\n"
+         "      soltanto quelle strutture. Aggiungere un utente che esiste gi\xC3\xA0 ne cambia password e strutture.",
+         &comandoUtenti},
     };
     return elenco;
 }

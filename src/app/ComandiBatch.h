@@ -50,6 +50,8 @@ int comandoAnalisi(const std::vector<std::string> &argomenti);   // ComandoAnali
 int comandoRiepilogo(const std::vector<std::string> &argomenti); // ComandoRiepilogo.cpp
 int comandoInvia(const std::vector<std::string> &argomenti);     // ComandoInvia.cpp
 int comandoPianifica(const std::vector<std::string> &argomenti); // ComandoInvia.cpp
+int comandoUfficio(const std::vector<std::string> &argomenti);   // ComandoUfficio.cpp
+int comandoUtenti(const std::vector<std::string> &argomenti);    // ComandoUtenti.cpp
 // Today, or the day PC_OGGI names (GG/MM/AAAA).
 Giorno giornoDiOggi();
 bool analisiRichiedeGrafica(const std::vector<std::string> &argomenti);

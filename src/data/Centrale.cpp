@@ -583,6 +583,21 @@ std::vector<std::string> strutture(const std::string &url)
     return nomi;
 }
 
+std::string firma(const std::string &url)
+{
+    Stato s;
+    s.url = url;
+    std::lock_guard lock(s.mutex);
+    iniziaLettura(s);
+    Risultato r = connessione(s).esegui(
+        "SELECT count(*)::text || '/' || coalesce(max(importata)::text, '') || '/' || "
+        "coalesce(md5(string_agg(nome || '=' || schema || '@' || importata::text, ',' ORDER BY nome)), '') "
+        "FROM pc_archivio.strutture");
+    const std::string f = PQntuples(r.get()) > 0 ? PQgetvalue(r.get(), 0, 0) : std::string();
+    chiudiLettura(s);
+    return f;
+}
+
 const std::vector<FileArchiviato> &fileArchiviati()
 {
     static const std::vector<FileArchiviato> elenco = {

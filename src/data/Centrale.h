@@ -39,6 +39,9 @@ std::shared_ptr<Fonte> apri(const std::string &url, const std::string &struttura
 
 // The properties of the archive, in name order (a reading of its own).
 std::vector<std::string> strutture(const std::string &url);
+// A text that changes whenever a property is imported, added or removed:
+// what was computed from the archive under the same text is still current.
+std::string firma(const std::string &url);
 
 // The hotel files copied by the import, with their tables; the history files
 // are looked for in DIRKV. `prospetto`: the statement reads these tables (of
