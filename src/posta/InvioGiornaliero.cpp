@@ -10,10 +10,8 @@
 #include "ScritturaFile.h"
 #include "Smtp.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QPdfWriter>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -37,23 +35,6 @@ std::string leggiTutto(const QString &nome)
     if (!f.open(QIODevice::ReadOnly)) throw ErroreDati("impossibile rileggere l'allegato \"" + nome.toStdString() + "\": " + causaFile(f, errno));
     const QByteArray b = f.readAll();
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
-
-std::string pdfInMemoria(const analisi::Riepilogo &r)
-{
-    QBuffer memoria;
-    memoria.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter pdf(&memoria);
-        pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageOrientation(QPageLayout::Landscape);
-        pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
-        pdf.setResolution(300);
-        pdf.setTitle(QStringLiteral("Analisi produzione camere"));
-        pdf.setCreator(QStringLiteral("produzione-camere"));
-        analisi::disegnaAnalisi(r, pdf);
-    }
-    return memoria.data().toStdString();
 }
 
 } // namespace
@@ -95,7 +76,7 @@ Messaggio messaggioDelGiorno(const Configurazione &c, Giorno g, bool prova)
         analisi::Ripartitore entrambi({&riepilogo, &foglio});
         analisi::calcola(mese, entrambi);
     }
-    m.allegati.push_back({"analisi-" + data + ".pdf", "application/pdf", pdfInMemoria(riepilogo)});
+    m.allegati.push_back({"analisi-" + data + ".pdf", "application/pdf", analisi::pdfAnalisi(riepilogo)});
     m.allegati.push_back({"analisi-" + data + ".xlsx", "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", leggiTutto(xlsx)});
     return m;
 }

@@ -200,7 +200,7 @@ void disegnaAnalisi(const Riepilogo &r, QPagedPaintDevice &dispositivo)
     p.end();
 }
 
-void scriviPdf(const Riepilogo &r, const QString &nome)
+std::string pdfAnalisi(const Riepilogo &r)
 {
     QBuffer memoria;
     memoria.open(QIODevice::WriteOnly);
@@ -215,7 +215,12 @@ void scriviPdf(const Riepilogo &r, const QString &nome)
         disegnaAnalisi(r, pdf);
     }
     const QByteArray &b = memoria.data();
-    scriviFile(nome, std::string(b.constData(), static_cast<std::size_t>(b.size())));
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+void scriviPdf(const Riepilogo &r, const QString &nome)
+{
+    scriviFile(nome, pdfAnalisi(r));
 }
 
 } // namespace pc::analisi
