@@ -3,6 +3,7 @@
 #include "Analisi.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
+#include "Raggruppamenti.h"
 #include "RiepilogoGiorno.h"
 #include "ScritturaFile.h"
 
@@ -17,8 +18,10 @@ namespace {
 Giorno oggi()
 {
     // PC_OGGI (GG/MM/AAAA) stands for the clock's today: a day replayed, or a test.
-    if (const char *o = std::getenv("PC_OGGI"); o && *o)
+    if (const char *o = std::getenv("PC_OGGI"); o && *o) {
         if (auto g = Giorno::leggi(o)) return *g;
+        scriviErrore(std::string("PC_OGGI \"") + o + "\" non \xC3\xA8 una data (gg/mm/aaaa): vale la data di oggi.");
+    }
     const QDate d = QDate::currentDate();
     return Giorno::da(d.year(), d.month(), d.day());
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <atomic>
+#include <exception>
 #include <filesystem>
 #include <list>
 #include <mutex>
@@ -146,6 +147,12 @@ std::shared_ptr<const dialetto::Query> queryAnalizzata(std::string_view sql)
 
 std::string nomeFile(const std::string &percorso) { return fs::path(percorso).filename().string(); }
 
+// How messages name a record set's table.
+std::string descrizioneTabella(const std::string &tabella, const std::string &percorso)
+{
+    return "tabella \"" + tabella + "\" dell'archivio \"" + nomeFile(percorso) + "\"";
+}
+
 } // namespace
 
 void impostaTraduzioneSql(bool attiva) { g_traduzione = attiva; }
@@ -167,6 +174,7 @@ struct Database::Impl {
 
     std::vector<Valore> sottoselezione(const dialetto::Query &q);
     std::unique_ptr<Recordset> esegui(const dialetto::Query &q, bool anchePushDown);
+    void scorri(const dialetto::Query &q, const std::function<void(const Recordset &)> &schema, const Sorgente::VisitaRiga &riga);
 };
 
 namespace {
@@ -213,7 +221,7 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
     }
     if (!tabella) tabella = cache::tabella(s, chiave, q.tabella);
     rs->m_tabellaNome = tabella->nome.empty() ? q.tabella : tabella->nome;
-    rs->m_descrizione = "tabella \"" + rs->m_tabellaNome + "\" dell'archivio \"" + nomeFile(percorso) + "\"";
+    rs->m_descrizione = descrizioneTabella(rs->m_tabellaNome, percorso);
     const std::string archivio = nomeFile(percorso);
     // Every record's dates, whichever way the Where is evaluated: a backend
     // that evaluates it also hands back the records whose dates are not dates.
@@ -262,6 +270,71 @@ std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool
         rs->m_tutte = true;
     }
     return rs;
+}
+
+namespace {
+
+// The fields an Order by and a single-field Select name must exist in the table.
+void controllaCampi(const dialetto::Query &q, const std::vector<std::string> &colonne, const std::string &tabella,
+                    const std::string &archivio)
+{
+    for (const auto &k : q.ordine)
+        if (trovaColonna(colonne, k.campo) < 0) erroreCampo(k.campo, tabella, archivio);
+    if (q.campo != "*" && trovaColonna(colonne, q.campo) < 0) erroreCampo(q.campo, tabella, archivio);
+}
+
+} // namespace
+
+// The records of esegui, in the same order before any Order by, read and
+// handed one at a time when the backend evaluates the Where, else picked from
+// the table read whole; the checks come in the same order as esegui's.
+void Database::Impl::scorri(const dialetto::Query &q, const std::function<void(const Recordset &)> &schema,
+                            const Sorgente::VisitaRiga &riga)
+{
+    Sorgente &s = aperta();
+    auto sotto = [this](const dialetto::Query &x) { return sottoselezione(x); };
+    const std::string archivio = nomeFile(percorso);
+    if (g_traduzione && q.where) {
+        std::string nome;
+        std::vector<std::string> colonne;
+        std::optional<VerificaDate> date;
+        std::exception_ptr dataErrata;   // the first record whose date is not a date, raised once all are read
+        const bool letto = s.scorri(
+            q, sotto,
+            [&](const std::string &t, const std::vector<std::string> &c) {
+                nome = t.empty() ? q.tabella : t;
+                colonne = c;
+                date.emplace(colonne, archivio, nome);
+                schema(*Recordset::schema(nome, colonne, percorso));
+            },
+            [&](const Valore *r) {
+                if (dataErrata) return;
+                if (date->serve()) {
+                    try {
+                        date->verifica(r);
+                    } catch (...) {
+                        dataErrata = std::current_exception();
+                        return;
+                    }
+                }
+                riga(r);
+            });
+        if (letto) {
+            ++g_tradotte;
+            if (dataErrata) std::rethrow_exception(dataErrata);
+            controllaCampi(q, colonne, nome, archivio);
+            return;
+        }
+    }
+    const std::shared_ptr<const Tabella> tabella = cache::tabella(s, chiave, q.tabella);
+    const std::string nome = tabella->nome.empty() ? q.tabella : tabella->nome;
+    verificaDate(*tabella, archivio, nome);
+    controllaCampi(q, tabella->colonne, nome, archivio);
+    std::optional<Filtro> f;
+    if (q.where) f.emplace(*q.where, tabella->colonne, nome, archivio, sotto);
+    schema(*Recordset::schema(nome, tabella->colonne, percorso));
+    for (const RigaTabella r : tabella->righe)
+        if (!f || f->seleziona(r.data())) riga(r.data());
 }
 
 Database::Database(std::unique_ptr<Sorgente> sorgente) : d(std::make_unique<Impl>())
@@ -344,11 +417,23 @@ std::unique_ptr<Recordset> Database::openRecordset(std::string_view sqlOTabella)
     auto q = queryAnalizzata(sqlOTabella);
     if (q->haFile) {
         // "Select * From T In 'file'": the table of another file.
-        auto altro = Database::open(q->file);
+        auto altro = Database::open(q->file, d->fonte);
         auto rs = altro->d->esegui(*q, true);
         return rs;
     }
     return d->esegui(*q, true);
+}
+
+void Database::scorri(std::string_view sqlOTabella, const std::function<void(const Recordset &)> &schema,
+                      const Sorgente::VisitaRiga &riga)
+{
+    auto q = queryAnalizzata(sqlOTabella);
+    if (q->haFile) {
+        auto altro = Database::open(q->file, d->fonte);
+        altro->d->scorri(*q, schema, riga);
+        return;
+    }
+    d->scorri(*q, schema, riga);
 }
 
 void Database::close()
@@ -376,6 +461,22 @@ struct Recordset::CacheCriterio {
 };
 
 Recordset::~Recordset() = default;
+
+std::unique_ptr<Recordset> Recordset::schema(const std::string &tabella, const std::vector<std::string> &colonne,
+                                             const std::string &archivio)
+{
+    std::unique_ptr<Recordset> rs(new Recordset());
+    auto t = std::make_shared<Tabella>();
+    t->nome = tabella;
+    t->colonne = colonne;
+    t->righe.impostaColonne(colonne.size());
+    rs->m_tabella = std::move(t);
+    rs->m_tabellaNome = tabella;
+    rs->m_archivio = archivio;
+    rs->m_descrizione = descrizioneTabella(tabella, archivio);
+    rs->m_tutte = true;
+    return rs;
+}
 
 int Recordset::columnIndex(std::string_view nome) const
 {

@@ -3,6 +3,7 @@
 #include "Sorgente.h"
 #include "Valore.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,6 +48,17 @@ public:
     // malformed text.
     std::unique_ptr<Recordset> openRecordset(std::string_view sqlOTabella);
 
+    // The records openRecordset would select, handed one at a time to riga
+    // (the record's cells in column order, valid during the call) in the
+    // table's own order, never held together: for a caller that keeps only
+    // what it needs and orders that itself (the Order by's fields are checked
+    // but not applied; with a single field, every field is handed). Before
+    // the first record, schema gets a record set with the selection's
+    // columns and no records, whose columnIndex and descrizione are those of
+    // the record set openRecordset would give. Throws as openRecordset does.
+    void scorri(std::string_view sqlOTabella, const std::function<void(const Recordset &schema)> &schema,
+                const Sorgente::VisitaRiga &riga);
+
     void close();
 
 private:
@@ -87,6 +99,9 @@ public:
 private:
     friend class Database;
     Recordset() = default;
+    // The record set of no records of a table, for its columns and messages.
+    static std::unique_ptr<Recordset> schema(const std::string &tabella, const std::vector<std::string> &colonne,
+                                             const std::string &archivio);
     struct CacheCriterio;
     bool cerca(std::string_view criterio, std::size_t da);
     std::shared_ptr<const Filtro> filtroPer(std::string_view criterio);

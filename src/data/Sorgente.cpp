@@ -84,46 +84,58 @@ bool dataValida(const Valore &v)
     if (t.size() != 8) return false;
     for (char c : t)
         if (c < '0' || c > '9') return false;
-    const long anno = std::stol(t.substr(0, 4));
-    const int mese = std::stoi(t.substr(4, 2)), giorno = std::stoi(t.substr(6, 2));
+    // Read in place: every record of a period's tables passes here.
+    auto cifre = [&](std::size_t da, std::size_t quante) {
+        int n = 0;
+        for (std::size_t i = da; i < da + quante; ++i) n = n * 10 + (t[i] - '0');
+        return n;
+    };
+    const long anno = cifre(0, 4);
+    const int mese = cifre(4, 2), giorno = cifre(6, 2);
     return anno >= 1 && mese >= 1 && mese <= 12 && giorno >= 1 && giorno <= calendario::giorniNelMese(anno, mese);
+}
+
+VerificaDate::VerificaDate(const std::vector<std::string> &colonne, std::string archivio, std::string tabella)
+    : m_colonne(colonne), m_archivio(std::move(archivio)), m_tabella(std::move(tabella))
+{
+    for (std::size_t c = 0; c < colonne.size(); ++c) {
+        if (campoData(m_tabella, colonne[c])) m_date.push_back(c);
+        if (testo::ugualeNoCase(colonne[c], "NumeroCamera")) m_camera = static_cast<int>(c);
+    }
+}
+
+void VerificaDate::verifica(const Valore *riga) const
+{
+    for (std::size_t c : m_date) {
+        if (dataValida(riga[c])) continue;
+        auto mostra = [](const Valore &v) {
+            if (!v.eTesto()) return v.inTesto() + (v.tipo() == Valore::Tipo::Reale || v.tipo() == Valore::Tipo::Intero ? " (un numero)" : "");
+            std::string r = "\"";
+            for (unsigned char ch : v.comeTesto().substr(0, 40)) {
+                if (ch < 0x20 || ch == 0x7F) {
+                    static const char esa[] = "0123456789ABCDEF";
+                    r += "\\x";
+                    r += esa[ch >> 4];
+                    r += esa[ch & 15];
+                } else {
+                    r += static_cast<char>(ch);
+                }
+            }
+            return r + (v.comeTesto().size() > 40 ? "\xE2\x80\xA6\"" : "\"");
+        };
+        const std::string stanza = m_camera < 0 || riga[m_camera].nullo() ? std::string("non indicata")
+                                                                          : mostra(Valore::testo(riga[m_camera].inTesto()));
+        throw ErroreDati("Nel campo \"" + m_colonne[c] + "\" della tabella \"" + m_tabella + "\" dell'archivio \"" + m_archivio
+                         + "\" il valore " + mostra(riga[c]) + " non \xC3\xA8 una data (record della camera " + stanza
+                         + "). Le date sono testi di otto cifre aaaammgg, come 20240301.");
+    }
 }
 
 void verificaDate(const Tabella &t, const std::string &archivio, const std::string &tabella)
 {
-    std::vector<std::size_t> date;
-    int camera = -1;
-    for (std::size_t c = 0; c < t.colonne.size(); ++c) {
-        if (campoData(tabella, t.colonne[c])) date.push_back(c);
-        if (testo::ugualeNoCase(t.colonne[c], "NumeroCamera")) camera = static_cast<int>(c);
-    }
-    if (date.empty()) return;
-    for (std::size_t i = 0; i < t.righe.size(); ++i) {
-        const Valore *riga = t.righe[i].data();
-        for (std::size_t c : date) {
-            if (dataValida(riga[c])) continue;
-            auto mostra = [](const Valore &v) {
-                if (!v.eTesto()) return v.inTesto() + (v.tipo() == Valore::Tipo::Reale || v.tipo() == Valore::Tipo::Intero ? " (un numero)" : "");
-                std::string r = "\"";
-                for (unsigned char ch : v.comeTesto().substr(0, 40)) {
-                    if (ch < 0x20 || ch == 0x7F) {
-                        static const char esa[] = "0123456789ABCDEF";
-                        r += "\\x";
-                        r += esa[ch >> 4];
-                        r += esa[ch & 15];
-                    } else {
-                        r += static_cast<char>(ch);
-                    }
-                }
-                return r + (v.comeTesto().size() > 40 ? "\xE2\x80\xA6\"" : "\"");
-            };
-            const std::string stanza = camera < 0 || riga[camera].nullo() ? std::string("non indicata")
-                                                                          : mostra(Valore::testo(riga[camera].inTesto()));
-            throw ErroreDati("Nel campo \"" + t.colonne[c] + "\" della tabella \"" + tabella + "\" dell'archivio \"" + archivio
-                             + "\" il valore " + mostra(riga[c]) + " non \xC3\xA8 una data (record della camera " + stanza
-                             + "). Le date sono testi di otto cifre aaaammgg, come 20240301.");
-        }
-    }
+    const VerificaDate verifica(t.colonne, archivio, tabella);
+    if (!verifica.serve()) return;
+    for (std::size_t i = 0; i < t.righe.size(); ++i) verifica.verifica(t.righe[i].data());
 }
 
 TipoArchivio tipoArchivio(const char *testa, std::size_t letti)

@@ -209,6 +209,24 @@ public:
     // A source that already holds a table in memory hands it out without a
     // copy (nothing: read it with leggiTabella).
     virtual std::shared_ptr<const Tabella> tenuta(const std::string &nome) { (void)nome; return nullptr; }
+
+    // The same records as interroga, in the same order, handed one at a time
+    // to riga (its cells in column order, valid during the call) instead of
+    // being kept; schema gets the table's name and columns first.
+    // Returns false, having handed nothing, where interroga returns nothing.
+    // A backend that reads row by row overrides it so that the records are
+    // never held together.
+    using Schema = std::function<void(const std::string &tabella, const std::vector<std::string> &colonne)>;
+    using VisitaRiga = std::function<void(const Valore *riga)>;
+    virtual bool scorri(const dialetto::Query &q, const Sottoselezione &sotto, const Schema &schema,
+                        const VisitaRiga &riga)
+    {
+        auto t = interroga(q, sotto);
+        if (!t) return false;
+        schema(t->nome, t->colonne);
+        for (const RigaTabella r : t->righe) riga(r.data());
+        return true;
+    }
 };
 
 // The day figures a source keeps beside its tables (the central archive

@@ -1,3 +1,4 @@
+#include "Calendario.h"
 #include "Dialetto.h"
 #include "ErroreDati.h"
 #include "SorgentiInterne.h"
@@ -178,30 +179,40 @@ bool colonnaSqlite(sqlite3_stmt *st, int i, Valore &cella, bool cifra)
         else cella.assegnaTesto(p ? p : "", p ? n : 0);
         return true;
     }
-    default: return true;   // the cell stays null
+    default: cella = Valore(); return true;   // null (a reused cell loses its previous value)
     }
 }
 
-// 1 when one of the values is one that a date field may not hold
-// (dataValida), read as the rows are.
-void funzioneDataErrata(sqlite3_context *ctx, int n, sqlite3_value **argv)
+// Whether a value is one that a date field may not hold (dataValida), read
+// as the rows are.
+bool dataErrata(sqlite3_value *v)
 {
-    for (int a = 0; a < n; ++a) {
-        sqlite3_value *v = argv[a];
-        const int tipo = sqlite3_value_type(v);
-        if (tipo == SQLITE_NULL) continue;
-        if (tipo == SQLITE_TEXT) {
-            // The usual case without a copy: eight digits of a day from the 1st to the 28th.
-            const auto *p = sqlite3_value_text(v);
-            if (p && sqlite3_value_bytes(v) == 8) {
-                bool cifre = true;
-                for (int i = 0; i < 8 && cifre; ++i) cifre = p[i] >= '0' && p[i] <= '9';
+    const int tipo = sqlite3_value_type(v);
+    if (tipo == SQLITE_NULL) return false;
+    if (tipo == SQLITE_TEXT || tipo == SQLITE_BLOB) {
+        // The usual case without a copy: eight digits.
+        const auto *p = static_cast<const unsigned char *>(tipo == SQLITE_TEXT ? sqlite3_value_text(v) : sqlite3_value_blob(v));
+        const int n = sqlite3_value_bytes(v);
+        if (n == 8 && p) {
+            bool cifre = true;
+            for (int i = 0; i < 8 && cifre; ++i) cifre = p[i] >= '0' && p[i] <= '9';
+            if (cifre) {
+                const int anno = (p[0] - '0') * 1000 + (p[1] - '0') * 100 + (p[2] - '0') * 10 + (p[3] - '0');
                 const int mese = (p[4] - '0') * 10 + (p[5] - '0'), giorno = (p[6] - '0') * 10 + (p[7] - '0');
-                const bool anno = p[0] != '0' || p[1] != '0' || p[2] != '0' || p[3] != '0';
-                if (cifre && anno && mese >= 1 && mese <= 12 && giorno >= 1 && giorno <= 28) continue;
+                if (anno == 0 || mese < 1 || mese > 12 || giorno < 1) return true;
+                return giorno > (giorno <= 28 ? 28 : calendario::giorniNelMese(anno, mese));
             }
         }
-        if (!dataValida(valoreSqlite(v))) {
+    }
+    return !dataValida(valoreSqlite(v));
+}
+
+// 1 when any of the values (a record's date fields: one call a record) is
+// one that a date field may not hold.
+void funzioneDataErrata(sqlite3_context *ctx, int n, sqlite3_value **argv)
+{
+    for (int i = 0; i < n; ++i) {
+        if (dataErrata(argv[i])) {
             sqlite3_result_int(ctx, 1);
             return;
         }
@@ -213,6 +224,19 @@ void funzioneDataErrata(sqlite3_context *ctx, int n, sqlite3_value **argv)
 // a translated query selects and orders exactly the same records.
 int collazioneNoCase(void *, int n1, const void *p1, int n2, const void *p2)
 {
+    // Called for every comparison of a scan: ASCII bytes are compared here.
+    // The first differing ASCII byte decides as it would in the full
+    // comparison (the texts before it are the same but for case); a
+    // non-ASCII byte before that leaves the decision to it.
+    const auto *a = static_cast<const unsigned char *>(p1), *b = static_cast<const unsigned char *>(p2);
+    const int n = n1 < n2 ? n1 : n2;
+    int i = 0;
+    for (; i < n; ++i) {
+        if ((a[i] | b[i]) >= 0x80) break;
+        const unsigned char x = testo::minuscoloAscii(a[i]), y = testo::minuscoloAscii(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (i == n) return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
     return testo::confrontaNoCase(std::string_view(static_cast<const char *>(p1), static_cast<std::size_t>(n1)),
                                   std::string_view(static_cast<const char *>(p2), static_cast<std::size_t>(n2)));
 }
@@ -328,31 +352,84 @@ private:
     // The conjuncts SQLite compares by itself first, those that call back
     // into our functions or collation or test types after: And gives the same
     // result in any order (no conjunct has effects), and most records of a
-    // long history fail the cheap date test.
+    // long history fail the cheap date test. Of the cheap ones, a text range
+    // of one field ("c >= 'a' And c <= 'b'") becomes one BETWEEN, which reads
+    // and converts the field once and tests the lower bound first; then come
+    // the other lower bounds ("c > 'a'"): a history grows day after day and
+    // the period asked for is most often a recent one, which the lower bound
+    // tells from most of the records at once.
     bool scriviCongiunzione(const Nodo &n, std::string &sql, int livello)
     {
         std::vector<const Nodo *> termini;
         congiunti(n, termini);
-        std::vector<std::string> semplici, costosi;
+        std::vector<std::string> tradotti;
         for (const Nodo *t : termini) {
             std::string c;
             if (!scriviCondizione(*t, c, livello + 1)) return false;
-            (costoso(c) ? costosi : semplici).push_back(std::move(c));
+            tradotti.push_back(std::move(c));
         }
-        for (auto &c : costosi) semplici.push_back(std::move(c));
-        if (semplici.size() == 1) {
-            sql += semplici[0];
+        std::vector<std::optional<Limite>> limiti;
+        for (const Nodo *t : termini) limiti.push_back(limiteTesto(*t));
+        std::vector<std::string> intervalli, inferiori, semplici, costosi;
+        for (std::size_t i = 0; i < termini.size(); ++i) {
+            if (tradotti[i].empty()) continue;   // taken into a range
+            const auto &l = limiti[i];
+            if (l && (l->op == Operatore::MaggioreUguale || l->op == Operatore::MinoreUguale)) {
+                const Operatore altro = l->op == Operatore::MaggioreUguale ? Operatore::MinoreUguale : Operatore::MaggioreUguale;
+                for (std::size_t j = i + 1; j < termini.size(); ++j) {
+                    if (tradotti[j].empty() || !limiti[j] || limiti[j]->colonna != l->colonna || limiti[j]->op != altro) continue;
+                    const std::string &da = l->op == Operatore::MaggioreUguale ? l->letterale : limiti[j]->letterale;
+                    const std::string &a = l->op == Operatore::MaggioreUguale ? limiti[j]->letterale : l->letterale;
+                    intervalli.push_back("(CAST(" + identificatore(m_colonne[static_cast<std::size_t>(l->colonna)])
+                                         + " AS TEXT) COLLATE BINARY BETWEEN " + testoSql(da) + " COLLATE BINARY AND "
+                                         + testoSql(a) + " COLLATE BINARY)");
+                    tradotti[i].clear();
+                    tradotti[j].clear();
+                    break;
+                }
+                if (tradotti[i].empty()) continue;
+            }
+            if (costoso(tradotti[i])) costosi.push_back(std::move(tradotti[i]));
+            else if (l && (l->op == Operatore::Maggiore || l->op == Operatore::MaggioreUguale)) inferiori.push_back(std::move(tradotti[i]));
+            else semplici.push_back(std::move(tradotti[i]));
+        }
+        std::vector<std::string> tutti = std::move(intervalli);
+        for (auto *gruppo : {&inferiori, &semplici, &costosi})
+            for (auto &c : *gruppo) tutti.push_back(std::move(c));
+        if (tutti.size() == 1) {
+            sql += tutti[0];
             return true;
         }
         // (a AND b AND c): flat, as nested parentheses would soon exhaust
         // the stack of SQLite's parser (about a hundred levels).
         sql += '(';
-        for (std::size_t i = 0; i < semplici.size(); ++i) {
+        for (std::size_t i = 0; i < tutti.size(); ++i) {
             if (i > 0) sql += " AND ";
-            sql += semplici[i];
+            sql += tutti[i];
         }
         sql += ')';
         return true;
+    }
+
+    // "field op 'text'" on a field of TEXT affinity with a literal SQLite
+    // compares byte by byte (see collazionePer), the field on the left.
+    struct Limite {
+        int colonna;
+        Operatore op;
+        std::string letterale;
+    };
+    std::optional<Limite> limiteTesto(const Nodo &t) const
+    {
+        if (t.tipo != Tipo::Confronto) return std::nullopt;
+        const Nodo *a = t.figli[0].get(), *b = t.figli[1].get();
+        Operatore op = t.op;
+        if (a->tipo == Tipo::Letterale && b->tipo != Tipo::Letterale) {
+            std::swap(a, b);
+            op = dialetto::rovescia(op);
+        }
+        if (a->tipo != Tipo::Campo || b->tipo != Tipo::Letterale || !b->valore.eTesto() || !soloTesti(*a)) return std::nullopt;
+        if (std::string_view(collazionePer(b->valore.comeTesto())) != " COLLATE BINARY") return std::nullopt;
+        return Limite{trovaColonna(m_colonne, a->nome), op, b->valore.comeTesto()};
     }
 
     std::optional<std::string> predicato(const Nodo &n)
@@ -583,42 +660,33 @@ public:
     {
         Tabella t;
         t.nome = nomeTabella(q.tabella);
-        std::vector<bool> affinitaTesto;
-        const auto colonne = colonneDi(t.nome, affinitaTesto);
-        for (const auto &c : colonne)
-            if (testo::ugualeNoCase(c, "rowid") || testo::ugualeNoCase(c, "oid") || testo::ugualeNoCase(c, "_rowid_"))
-                return std::nullopt;
-        const std::string archivio = std::filesystem::path(m_percorso).filename().string();
-        Traduttore tr(colonne, affinitaTesto, t.nome, archivio, sotto);
-        // Every column, in rowid order (the order of the whole table's
-        // reading): ordering and the choice of field are left to the caller,
-        // which sorts with its own comparison instead of SQLite calling back
-        // into a collation for every comparison of the sort.
-        std::string sql = "SELECT * FROM " + identificatore(t.nome);
-        if (q.where) {
-            auto w = tr.condizione(*q.where);
-            if (!w) return std::nullopt;
-            sql += " WHERE (" + *w + ")";
-            // Records whose dates are not dates come too, for the caller's check
-            // (one call for all of a record's dates).
-            std::string date;
-            for (const auto &c : colonne)
-                if (campoData(t.nome, c)) date += (date.empty() ? "" : ",") + identificatore(c);
-            if (!date.empty()) sql += " OR pc_data_errata(" + date + ")";
-        }
-        sql += " ORDER BY rowid";
-        sqlite3_stmt *st = nullptr;
-        const int esito = sqlite3_prepare_v2(connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
-        if (esito != SQLITE_OK) {
-            sqlite3_finalize(st);
-            // A statement SQLite refuses (e.g. a table without rowid) is
-            // evaluated in memory instead; a damaged or unreadable file is not.
-            if ((esito & 0xFF) != SQLITE_ERROR) errore(t.nome);
-            return std::nullopt;
-        }
+        sqlite3_stmt *st = selezione(q, sotto, t.nome);
+        if (!st) return std::nullopt;
         Istruzione i(*this, st, t.nome);
         leggi(i, t);
         return t;
+    }
+
+    // Row by row: one row's cells at a time, whatever the size of the selection.
+    bool scorri(const dialetto::Query &q, const Sottoselezione &sotto, const Schema &schema,
+                const VisitaRiga &visita) override
+    {
+        const std::string nome = nomeTabella(q.tabella);
+        sqlite3_stmt *st = selezione(q, sotto, nome);
+        if (!st) return false;
+        Istruzione i(*this, st, nome);
+        const std::vector<std::string> colonne = nomiColonne(i, nome);
+        schema(nome, colonne);
+        const int n = static_cast<int>(colonne.size());
+        std::vector<Valore> riga(colonne.size());
+        std::vector<bool> cifre(colonne.size());
+        for (std::size_t c = 0; c < colonne.size(); ++c) cifre[c] = campoCifra(colonne[c]);
+        while (i.passo()) {
+            for (int c = 0; c < n; ++c)
+                if (!colonnaSqlite(i.st, c, riga[static_cast<std::size_t>(c)], cifre[static_cast<std::size_t>(c)])) errore(nome);
+            visita(riga.data());
+        }
+        return true;
     }
 
 private:
@@ -645,6 +713,44 @@ private:
         sqlite3_stmt *st = nullptr;
         std::string tabella;
     };
+
+    // The statement of a translated Select: every column, in rowid order (the
+    // order of the whole table's reading): ordering and the choice of field
+    // are left to the caller, which sorts with its own comparison instead of
+    // SQLite calling back into a collation for every comparison of the sort.
+    // Null when the condition cannot be translated faithfully.
+    sqlite3_stmt *selezione(const dialetto::Query &q, const Sottoselezione &sotto, const std::string &tabella)
+    {
+        std::vector<bool> affinitaTesto;
+        const auto colonne = colonneDi(tabella, affinitaTesto);
+        for (const auto &c : colonne)
+            if (testo::ugualeNoCase(c, "rowid") || testo::ugualeNoCase(c, "oid") || testo::ugualeNoCase(c, "_rowid_"))
+                return nullptr;
+        const std::string archivio = std::filesystem::path(m_percorso).filename().string();
+        Traduttore tr(colonne, affinitaTesto, tabella, archivio, sotto);
+        std::string sql = "SELECT * FROM " + identificatore(tabella);
+        if (q.where) {
+            auto w = tr.condizione(*q.where);
+            if (!w) return nullptr;
+            sql += " WHERE (" + *w + ")";
+            // Records whose dates are not dates come too, for the caller's check.
+            std::string date;
+            for (const auto &c : colonne)
+                if (campoData(tabella, c)) date += (date.empty() ? "" : ",") + identificatore(c);
+            if (!date.empty()) sql += " OR pc_data_errata(" + date + ")";
+        }
+        sql += " ORDER BY rowid";
+        sqlite3_stmt *st = nullptr;
+        const int esito = sqlite3_prepare_v2(connessione(), sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
+        if (esito != SQLITE_OK) {
+            sqlite3_finalize(st);
+            // A statement SQLite refuses (e.g. a table without rowid) is
+            // evaluated in memory instead; a damaged or unreadable file is not.
+            if ((esito & 0xFF) != SQLITE_ERROR) errore(tabella);
+            return nullptr;
+        }
+        return st;
+    }
 
     [[noreturn]] void errore(const std::string &tabella)
     {
@@ -761,14 +867,22 @@ private:
         return r;
     }
 
-    void leggi(Istruzione &st, Tabella &t)
+    std::vector<std::string> nomiColonne(Istruzione &st, const std::string &tabella)
     {
+        std::vector<std::string> r;
         const int n = sqlite3_column_count(st.st);
         for (int i = 0; i < n; ++i) {
             const char *nome = sqlite3_column_name(st.st, i);
-            if (!nome) errore(t.nome);
-            t.colonne.push_back(nome);
+            if (!nome) errore(tabella);
+            r.push_back(nome);
         }
+        return r;
+    }
+
+    void leggi(Istruzione &st, Tabella &t)
+    {
+        t.colonne = nomiColonne(st, t.nome);
+        const int n = static_cast<int>(t.colonne.size());
         t.righe.impostaColonne(static_cast<std::size_t>(n));
         std::vector<char> cifre(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) cifre[static_cast<std::size_t>(i)] = campoCifra(t.colonne[static_cast<std::size_t>(i)]);

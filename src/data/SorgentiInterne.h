@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pc::dati {
 
@@ -42,5 +43,17 @@ bool dataValida(const Valore &v);
 // Throws ErroreDati naming the file, table, field, value and room of the
 // first record of `t` whose date field does not hold a date.
 void verificaDate(const Tabella &t, const std::string &archivio, const std::string &tabella);
+// The same check one record at a time, for records read one by one.
+class VerificaDate {
+public:
+    VerificaDate(const std::vector<std::string> &colonne, std::string archivio, std::string tabella);
+    bool serve() const { return !m_date.empty(); }   // whether the table has date fields
+    void verifica(const Valore *riga) const;          // throws as verificaDate
+private:
+    std::vector<std::string> m_colonne;
+    std::string m_archivio, m_tabella;
+    std::vector<std::size_t> m_date;
+    int m_camera = -1;
+};
 
 } // namespace pc::dati

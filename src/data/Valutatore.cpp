@@ -295,12 +295,6 @@ Filtro::Filtro(const dialetto::Nodo &radice, const std::vector<std::string> &col
 
 Logico Filtro::valuta(const Valore *riga) const { return valutaNodo(*m_radice, riga); }
 
-namespace {
-
-// A sort key made of the first eight bytes of an ASCII text with its capitals
-// folded, big-endian and padded with zeros: two such keys compare as
-// testo::confrontaNoCase compares the texts, except that equal keys may hide
-// a difference further on.
 std::uint64_t prefissoAscii(const std::string &s)
 {
     std::uint64_t k = 0;
@@ -309,8 +303,6 @@ std::uint64_t prefissoAscii(const std::string &s)
     // Shifting a 64-bit value by 64 (the empty text) is undefined: its key is 0.
     return n == 0 ? 0 : k << (8 * (8 - n));
 }
-
-} // namespace
 
 void ordina(std::vector<std::uint32_t> &posizioni, const RigheTabella &righe, const std::vector<std::pair<int, bool>> &chiavi)
 {

@@ -69,6 +69,12 @@ int trovaColonna(const std::vector<std::string> &colonne, std::string_view nome)
 // Field missing from a table: the error the user sees.
 [[noreturn]] void erroreCampo(std::string_view campo, const std::string &tabella, const std::string &archivio);
 
+// The key of an ASCII text for ordering: its first eight bytes, letters in
+// lower case, left-aligned in 64 bits. Keys compare as confrontaPerOrdine
+// compares such texts; for texts of at most eight bytes without NUL, equal
+// keys mean texts equal but for case.
+std::uint64_t prefissoAscii(const std::string &s);
+
 // Stable ascending (or descending) order of the row positions by the keys
 // (column, descending), compared with confrontaPerOrdine; ties keep the
 // order the positions had.

@@ -1,11 +1,14 @@
 #include "AccumulatoreRapido.h"
 
+#include "Database.h"
+#include "MotoreReport.h"
 #include "Testo.h"
 #include "Valutatore.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <set>
+#include <exception>
+#include <initializer_list>
 #include <unordered_map>
 
 namespace pc {
@@ -21,6 +24,7 @@ struct Intervallo {
 
 // A record counting from day inizio to the day before fine, in column k
 // (day indexes fit 32 bits: the widest period has some 3.6 million days).
+// While a source is read, k holds the number of the record's text instead.
 struct Tratto {
     std::int32_t inizio;
     std::int32_t fine;
@@ -28,76 +32,135 @@ struct Tratto {
     Valuta q;
 };
 
-// A record counting on one day.
+// A record counting on one day (k as in Tratto).
 struct Punto {
     std::int32_t giorno;
     std::int32_t k;
     Valuta q;
 };
 
-// The guest cards of one record set: the cards active on a day are walked in
-// query order (their record index), each compared with the card before.
-struct PassaggioSchede {
-    struct Scheda {
-        int idCamera;   // the text compared with the card before
-        int riga;
-    };
-    std::vector<Scheda> schede;                               // by record index
-    std::vector<std::pair<long, std::uint32_t>> inizi, fini;  // (day, record), by day
-    std::size_t prossimoInizio = 0, prossimaFine = 0;
-    std::set<std::uint32_t> attive;                           // carried from block to block
+// A guest card, as much of it as the passes need.
+struct Scheda {
+    // Its place in query order: the keys of DataArrivo and NumeroCamera
+    // (dati::prefissoAscii), or its place in an ordered record set and 0.
+    std::uint64_t chiave[2];
+    std::uint32_t lettura;   // its place in reading order, for ties
+    std::int32_t inizio, fine;
+    std::int32_t testo;      // number of the text compared with the card before
 };
+
+bool primaInQuery(const Scheda &a, const Scheda &b)
+{
+    if (a.chiave[0] != b.chiave[0]) return a.chiave[0] < b.chiave[0];
+    if (a.chiave[1] != b.chiave[1]) return a.chiave[1] < b.chiave[1];
+    return a.lettura < b.lettura;
+}
+
+// Whether a text's ordering key (dati::prefissoAscii) stands for it whole:
+// keys then compare as the Order by compares the texts.
+bool chiaveEsatta(const std::string &t)
+{
+    return t.size() <= 8 && testo::ascii(t) && t.find('\0') == std::string::npos;
+}
+
+// The guest cards of one source: the cards active on a day are walked in
+// query order, each compared with the card before.
+struct Passaggio {
+    std::vector<Scheda> schede;            // in query order
+    std::vector<std::int32_t> righe;       // column of each text number; -1: none
+    std::vector<std::uint32_t> perInizio;  // places by first day, when the first days do not follow query order
+    std::size_t prossima = 0;              // next card to come in (in schede, or in perInizio)
+    std::vector<std::uint32_t> attive;     // places of the cards counted so far, in query order
+};
+
+// One source as read: what is kept of its records, and the errors the
+// day-by-day accumulation would raise on them, to be raised in its order.
+struct Fonte {
+    FonteReport dove;
+    std::string descrizione;            // for messages
+    std::vector<int> colonne;           // its fields, in the order they are asked for
+    std::exception_ptr erroreCampo;     // a field is missing: raised before anything of the source
+    std::exception_ptr erroreCifra;     // the first unreadable figure: raised after the records before it
+    std::unordered_map<std::string, std::int32_t> numeri;
+    std::vector<std::string> testi;     // by number
+    std::vector<bool> usati;            // whether a kept record has the text
+    std::uint32_t letti = 0;            // records read
+    bool perRecordset = false;          // keys the cards cannot be ordered by: read again as a record set
+    std::vector<Scheda> schede;
+    std::vector<Tratto> tratti;
+    std::vector<Punto> punti;
+
+    std::int32_t numero(const std::string &t)
+    {
+        auto [it, nuovo] = numeri.try_emplace(t, static_cast<std::int32_t>(testi.size()));
+        if (nuovo) {
+            testi.push_back(t);
+            usati.push_back(false);
+        }
+        usati[static_cast<std::size_t>(it->second)] = true;
+        return it->second;
+    }
+    void dimentica()
+    {
+        numeri.clear();
+        testi.clear();
+        usati.clear();
+        std::vector<Scheda>().swap(schede);
+    }
+};
+
+// A text field, or nothing when it is null (other values as their text).
+const std::string *testoDi(const Valore &v, std::string &appoggio)
+{
+    if (v.nullo()) return nullptr;
+    if (v.eTesto()) return &v.comeTesto();
+    appoggio = v.inTesto();
+    return &appoggio;
+}
 
 } // namespace
 
 class AccumulatoreRapido::Calcolo {
 public:
-    Calcolo(MotoreReport &m, Giorno dalla, long giorni, Raggruppamento r)
-        : m(m), primo(dalla), giorni(giorni), r(r), n(m.CodiciRiga.size()), corrente(n)
+    Calcolo(const std::vector<std::string> &codici, Giorno dalla, long giorni, TipoReport tipo, Raggruppamento r,
+            const std::array<FonteReport, 3> &dove)
+        : codici(codici), primo(dalla), giorni(giorni), tipo(tipo), r(r), n(codici.size()), corrente(n)
     {
-        for (std::size_t k = 0; k < n; ++k) righe.emplace(m.CodiciRiga[k], static_cast<int>(k));   // first key wins
-        // The day-by-day accumulation opens both lookup tables on every day:
-        // open them here too, so that a missing one fails alike.
-        if (giorni > 0) {
-            numeri = apriTabella("NumeriCamere.mdb", "NumeriCamere", m.Dati);
-            macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro", m.Dati);
+        for (std::size_t i = 0; i < 3; ++i) fonti[i].dove = dove[i];
+        if (tipo == TipoReport::Vendite) {
+            schede(fonti[0], "DataPartenza");
+            schede(fonti[1], "DataPartenzaReale");
+            prenotazioni(fonti[2]);
+        } else {
+            addebiti(fonti[0]);
+            addebiti(fonti[1]);
+            arrangiamenti(fonti[2]);
         }
-    }
-
-    void vendite()
-    {
-        schede(*m.RsCorrente, "DataPartenza");
-        schede(*m.RsStorico, "DataPartenzaReale");
-        prenotazioni();
-        ordina();
-    }
-
-    void produzione()
-    {
-        addebiti(*m.RsCorrente);
-        addebiti(*m.RsStorico);
-        arrangiamenti();
-        ordina();
     }
 
     // Adds the figures of days [inizio, inizio + quanti) to cifre; blocks come in day order.
     void blocco(long inizio, long quanti, SommaEsatta *cifre, SommaEsatta *terza)
     {
+        if (!pronto) prepara();
         const Valuta uno = Valuta::daIntero(1);
         for (long d = inizio; d < inizio + quanti; ++d) {
             SommaEsatta *giorno = cifre + static_cast<std::size_t>(d - inizio) * n;
             for (auto &p : passaggi) {
-                for (; p.prossimaFine < p.fini.size() && p.fini[p.prossimaFine].first <= d; ++p.prossimaFine)
-                    p.attive.erase(p.fini[p.prossimaFine].second);
-                for (; p.prossimoInizio < p.inizi.size() && p.inizi[p.prossimoInizio].first <= d; ++p.prossimoInizio)
-                    p.attive.insert(p.inizi[p.prossimoInizio].second);
-                int ultima = 0;
-                for (auto i : p.attive) {
-                    const auto &s = p.schede[i];
-                    if (s.idCamera == ultima) continue;
-                    if (s.riga >= 0) giorno[s.riga] += uno;
-                    ultima = s.idCamera;
+                entrano(p, d);
+                // The cards that ended leave; the others count unless the
+                // card before has the same text.
+                std::int32_t ultima = 0;
+                std::size_t tenute = 0;
+                for (std::uint32_t i : p.attive) {
+                    const Scheda &s = p.schede[i];
+                    if (s.fine <= d) continue;
+                    p.attive[tenute++] = i;
+                    if (s.testo == ultima) continue;
+                    const std::int32_t k = p.righe[static_cast<std::size_t>(s.testo)];
+                    if (k >= 0) giorno[k] += uno;
+                    ultima = s.testo;
                 }
+                p.attive.resize(tenute);
             }
             for (; prossimoInizio < tratti.size() && tratti[prossimoInizio].inizio <= d; ++prossimoInizio)
                 corrente[static_cast<std::size_t>(tratti[prossimoInizio].k)] += tratti[prossimoInizio].q;
@@ -113,38 +176,189 @@ public:
     }
 
 private:
-    MotoreReport &m;
+    const std::vector<std::string> &codici;
     Giorno primo;
     long giorni;
+    TipoReport tipo;
     Raggruppamento r;
     std::size_t n;
+    Fonte fonti[3];
+    bool pronto = false;
     std::unordered_map<std::string, int> righe;
-    std::unique_ptr<dati::Recordset> numeri, macro;
+    std::unique_ptr<dati::Recordset> numeriCamere, macro;
     std::unordered_map<std::string, std::optional<std::string>> tipi, macroDiTipo;
 
     // What the blocks walk, with how far they have gone.
-    std::vector<PassaggioSchede> passaggi;
+    std::vector<Passaggio> passaggi;
     std::vector<Tratto> tratti;   // by first day
     std::vector<Tratto> fini;     // the same records by the day after their last (in inizio)
     std::vector<Punto> punti;     // by day
     std::size_t prossimoInizio = 0, prossimaFine = 0, prossimoPunto = 0;
     std::vector<SommaEsatta> corrente;   // the runs of days covering the day reached
 
-    void ordina()
+    // ------------------------------------------------------------ reading
+
+    // Reads a source record by record: its fields are looked up in the order
+    // given (the first missing one is the error), then each record goes to perRecord.
+    template <typename F>
+    void leggi(Fonte &f, std::initializer_list<const char *> campi, F &&perRecord)
     {
-        auto perInizio = [](const Tratto &a, const Tratto &b) { return a.inizio < b.inizio; };
-        std::sort(tratti.begin(), tratti.end(), perInizio);
-        fini.reserve(tratti.size());
-        for (const Tratto &t : tratti) fini.push_back({t.fine, t.fine, t.k, t.q});
-        std::sort(fini.begin(), fini.end(), perInizio);
-        std::sort(punti.begin(), punti.end(), [](const Punto &a, const Punto &b) { return a.giorno < b.giorno; });
+        auto db = dati::Database::open(f.dove.file, f.dove.dati);
+        db->scorri(
+            f.dove.sql,
+            [&](const dati::Recordset &schema) {
+                f.descrizione = schema.descrizione();
+                try {
+                    for (const char *c : campi) f.colonne.push_back(schema.columnIndex(c));
+                } catch (...) {
+                    f.erroreCampo = std::current_exception();
+                }
+            },
+            [&](const Valore *riga) {
+                if (!f.erroreCampo) perRecord(riga);
+                ++f.letti;
+            });
     }
 
-    int riga(const std::string &chiave) const
+    // An unreadable figure ends what is kept of the source: the day-by-day
+    // accumulation stops there.
+    std::optional<Valuta> cifra(Fonte &f, std::string_view campo, const Valore &valore, const Valore &data,
+                                const Valore &camera, bool &illeggibile)
     {
-        auto it = righe.find(chiave);
-        return it == righe.end() ? -1 : it->second;
+        try {
+            return cifraDelRecord(f.descrizione, campo, valore, data, camera);
+        } catch (...) {
+            f.erroreCifra = std::current_exception();
+            illeggibile = true;
+            return std::nullopt;
+        }
     }
+
+    // Guest cards: a card counts on the days it covers unless the card matched
+    // just before it on that day (in query order) has the same room. The
+    // query orders them by DataArrivo and NumeroCamera; texts of up to eight
+    // ASCII bytes are ordered here by their keys, any other value by reading
+    // the source again as a record set.
+    void schede(Fonte &f, const char *campoPartenza)
+    {
+        f.numeri.emplace(std::string(), 0);   // the pass starts from the empty text
+        f.testi.emplace_back();
+        f.usati.push_back(false);
+        const bool perCamera = r == Raggruppamento::NumeriCamere;
+        std::string appoggio;
+        auto scheda = [&](const Valore *riga, bool ordinati) {
+            const Valore &arrivo = riga[f.colonne[0]], &camera = riga[f.colonne[2]];
+            if (!ordinati && ((!arrivo.nullo() && !arrivo.eTesto()) || (!camera.nullo() && !camera.eTesto()))) {
+                f.perRecordset = true;
+                return;
+            }
+            const std::string *stanza = testoDi(camera, appoggio);
+            if (!stanza) return;
+            const Intervallo t = intervallo(arrivo, riga[f.colonne[1]]);
+            if (t.vuoto()) return;
+            Scheda s;
+            if (ordinati) {
+                s.chiave[0] = f.letti;
+                s.chiave[1] = 0;
+            } else {
+                if (!chiaveEsatta(arrivo.comeTesto()) || !chiaveEsatta(*stanza)) {
+                    f.perRecordset = true;
+                    return;
+                }
+                s.chiave[0] = dati::prefissoAscii(arrivo.comeTesto());
+                s.chiave[1] = dati::prefissoAscii(*stanza);
+            }
+            s.lettura = f.letti;
+            s.inizio = static_cast<std::int32_t>(t.inizio);
+            s.fine = static_cast<std::int32_t>(t.fine);
+            s.testo = f.numero(perCamera ? testo::maiuscolo(*stanza) : *stanza);
+            f.schede.push_back(s);
+        };
+        leggi(f, {"DataArrivo", campoPartenza, "NumeroCamera"}, [&](const Valore *riga) {
+            if (!f.perRecordset) scheda(riga, false);
+        });
+        if (f.perRecordset) {
+            f.dimentica();
+            f.numeri.emplace(std::string(), 0);
+            f.testi.emplace_back();
+            f.usati.push_back(false);
+            f.letti = 0;
+            auto rs = dati::Database::open(f.dove.file, f.dove.dati)->openRecordset(f.dove.sql);
+            for (std::size_t i = 0; i < rs->size(); ++i, ++f.letti) scheda(&rs->value(i, 0), true);
+        }
+        if (!std::is_sorted(f.schede.begin(), f.schede.end(), primaInQuery))
+            std::sort(f.schede.begin(), f.schede.end(), primaInQuery);
+    }
+
+    // Bookings: every day they cover, the rooms of their type (by room
+    // number: one for the room named).
+    void prenotazioni(Fonte &f)
+    {
+        const bool perCamera = r == Raggruppamento::NumeriCamere;
+        std::string a1, a2;
+        leggi(f, {"DataArrivo", "DataPartenza", "NumeroCamera", "TipoCamera", "Quantit\xC3\xA0" "Camere"}, [&](const Valore *riga) {
+            if (f.erroreCifra) return;
+            const Valore &arrivo = riga[f.colonne[0]], &camera = riga[f.colonne[2]], &quantita = riga[f.colonne[4]];
+            const Intervallo t = intervallo(arrivo, riga[f.colonne[1]]);
+            if (t.vuoto()) return;
+            bool illeggibile = false;
+            const std::optional<Valuta> q = cifra(f, "Quantit\xC3\xA0" "Camere", quantita, arrivo, camera, illeggibile);
+            if (illeggibile || !q || !quantitaPositiva(quantita, *q)) return;
+            const std::string *testo = perCamera ? testoDi(camera, a1) : testoDi(riga[f.colonne[3]], a2);
+            if (!testo) return;
+            f.tratti.push_back({static_cast<std::int32_t>(t.inizio), static_cast<std::int32_t>(t.fine),
+                                f.numero(std::string(testo::trim(*testo))), perCamera ? Valuta::daIntero(1) : *q});
+        });
+    }
+
+    // Room charges: each on its day.
+    void addebiti(Fonte &f)
+    {
+        const bool perCamera = r == Raggruppamento::NumeriCamere;
+        std::string appoggio;
+        leggi(f, {"DataAddebito", "NumeroCamera", "Importo"}, [&](const Valore *riga) {
+            if (f.erroreCifra) return;
+            const Valore &data = riga[f.colonne[0]], &camera = riga[f.colonne[1]];
+            if (data.nullo()) return;
+            long d;
+            if (auto g = dataPulita(data)) {
+                d = g->seriale - primo.seriale;
+                if (d < 0 || d >= giorni) return;
+            } else {
+                d = primoDalQuale(data);
+                if (d >= giorni) return;
+                const auto c = dati::confrontaValori(data, testoDelGiorno(d));
+                if (!c || *c != 0) return;
+            }
+            bool illeggibile = false;
+            const std::optional<Valuta> importo = cifra(f, "Importo", riga[f.colonne[2]], data, camera, illeggibile);
+            if (illeggibile) return;
+            const std::string *stanza = testoDi(camera, appoggio);
+            if (!stanza || !importo) return;
+            f.punti.push_back({static_cast<std::int32_t>(d), f.numero(perCamera ? testo::maiuscolo(*stanza) : *stanza), *importo});
+        });
+    }
+
+    // Board arrangements of the pseudo-rooms "*101": every day they cover, on room 101.
+    void arrangiamenti(Fonte &f)
+    {
+        std::string appoggio;
+        leggi(f, {"DataInizio", "DataFine", "NumeroCamera", "ImportoTotale"}, [&](const Valore *riga) {
+            if (f.erroreCifra) return;
+            const Valore &inizio = riga[f.colonne[0]], &camera = riga[f.colonne[2]];
+            const Intervallo t = intervallo(inizio, riga[f.colonne[1]]);
+            if (t.vuoto()) return;
+            bool illeggibile = false;
+            const std::optional<Valuta> importo = cifra(f, "ImportoTotale", riga[f.colonne[3]], inizio, camera, illeggibile);
+            if (illeggibile) return;
+            const std::string *stanza = testoDi(camera, appoggio);
+            if (!stanza || !importo || stanza->empty()) return;
+            f.tratti.push_back({static_cast<std::int32_t>(t.inizio), static_cast<std::int32_t>(t.fine), f.numero(stanza->substr(1)),
+                                *importo});
+        });
+    }
+
+    // ------------------------------------------------------------ dates
 
     // The day of a text written as a real date yyyymmdd (8 digits).
     static std::optional<Giorno> dataPulita(const Valore &campo)
@@ -189,13 +403,12 @@ private:
         return {primoDalQuale(inizio), primoDalQuale(fine)};
     }
 
-    const std::string *testoDi(const dati::Recordset &rs, std::size_t i, int colonna, std::string &appoggio) const
+    // ------------------------------------------------------------ columns
+
+    int riga(const std::string &chiave) const
     {
-        const Valore &v = rs.value(i, colonna);
-        if (v.nullo()) return nullptr;
-        if (v.eTesto()) return &v.comeTesto();
-        appoggio = v.inTesto();
-        return &appoggio;
+        auto it = righe.find(chiave);
+        return it == righe.end() ? -1 : it->second;
     }
 
     // The type NumeriCamere gives a room (first match, ignoring case as the lookup does).
@@ -204,8 +417,8 @@ private:
         auto it = tipi.find(camera);
         if (it != tipi.end()) return it->second;
         std::optional<std::string> tipo;
-        if (numeri->findFirst("NumeroCamera = " + quotaCriterio(camera))) {
-            const Valore &v = numeri->field("TipoCamera");
+        if (numeriCamere->findFirst("NumeroCamera = " + quotaCriterio(camera))) {
+            const Valore &v = numeriCamere->field("TipoCamera");
             if (!v.nullo()) tipo = v.inTesto();
         }
         return tipi.emplace(camera, std::move(tipo)).first->second;
@@ -233,129 +446,143 @@ private:
         return sigla ? riga(*sigla) : -1;
     }
 
-    void aggiungiGiorno(long d, int k, Valuta q)
+    // The column of each text of a source that a kept record has.
+    template <typename F>
+    std::vector<std::int32_t> colonneDeiTesti(const Fonte &f, F &&colonna)
     {
-        if (k < 0 || d < 0 || d >= giorni) return;
-        punti.push_back({static_cast<std::int32_t>(d), k, q});
+        std::vector<std::int32_t> k(f.testi.size(), -1);
+        for (std::size_t i = 0; i < f.testi.size(); ++i)
+            if (f.usati[i]) k[i] = colonna(f.testi[i]);
+        return k;
     }
 
-    void aggiungiIntervallo(Intervallo t, int k, Valuta q)
-    {
-        if (k < 0 || t.vuoto()) return;
-        tratti.push_back({static_cast<std::int32_t>(t.inizio), static_cast<std::int32_t>(t.fine), k, q});
-    }
+    // ------------------------------------------------------------ the sweep
 
-    // Guest cards: a card counts on the days it covers unless the card matched
-    // just before it on that day (in query order) has the same room.
-    void schede(const dati::Recordset &rs, const char *campoPartenza)
+    // The lookups, the columns of what was kept and its order, in the order
+    // the day-by-day accumulation meets the same records (and their errors).
+    void prepara()
     {
-        const int cArrivo = rs.columnIndex("DataArrivo"), cPartenza = rs.columnIndex(campoPartenza);
-        const int cCamera = rs.columnIndex("NumeroCamera");
-        PassaggioSchede &p = passaggi.emplace_back();
-        std::unordered_map<std::string, int> id{{std::string(), 0}};   // the pass starts from the empty text
-        p.schede.resize(rs.size());
-        std::string appoggio;
-        for (std::size_t i = 0; i < rs.size(); ++i) {
-            const std::string *camera = testoDi(rs, i, cCamera, appoggio);
-            if (!camera) continue;
-            const Intervallo t = intervallo(rs.value(i, cArrivo), rs.value(i, cPartenza));
-            if (t.vuoto()) continue;
-            std::string confronto = r == Raggruppamento::NumeriCamere ? testo::maiuscolo(*camera) : *camera;
-            const int k = r == Raggruppamento::NumeriCamere ? riga(confronto) : rigaDellaCamera(*camera, false);
-            const int idc = id.emplace(std::move(confronto), static_cast<int>(id.size())).first->second;
-            p.schede[i] = {idc, k};
-            p.inizi.emplace_back(t.inizio, static_cast<std::uint32_t>(i));
-            p.fini.emplace_back(t.fine, static_cast<std::uint32_t>(i));
-        }
-        auto perGiorno = [](const auto &a, const auto &b) { return a.first < b.first; };
-        std::sort(p.inizi.begin(), p.inizi.end(), perGiorno);
-        std::sort(p.fini.begin(), p.fini.end(), perGiorno);
-    }
-
-    void prenotazioni()
-    {
-        const dati::Recordset &rs = *m.RsTerzaFonte;
-        const int cArrivo = rs.columnIndex("DataArrivo"), cPartenza = rs.columnIndex("DataPartenza");
-        const int cCamera = rs.columnIndex("NumeroCamera"), cTipo = rs.columnIndex("TipoCamera");
-        const int cQuantita = rs.columnIndex("Quantit\xC3\xA0" "Camere");
-        std::string a1, a2;
-        for (std::size_t i = 0; i < rs.size(); ++i) {
-            const Valore &quantita = rs.value(i, cQuantita);
-            const Intervallo t = intervallo(rs.value(i, cArrivo), rs.value(i, cPartenza));
-            if (t.vuoto()) continue;
-            const std::optional<Valuta> q =
-                cifraDelRecord(rs, "Quantit\xC3\xA0" "Camere", quantita, rs.value(i, cArrivo), rs.value(i, cCamera));
-            if (!q || !quantitaPositiva(quantita, *q)) continue;
-            if (r == Raggruppamento::NumeriCamere) {
-                if (const std::string *camera = testoDi(rs, i, cCamera, a1))
-                    aggiungiIntervallo(t, riga(std::string(testo::trim(*camera))), Valuta::daIntero(1));
-                continue;
-            }
-            const std::string *tipo = testoDi(rs, i, cTipo, a2);
-            if (!tipo) continue;
-            const std::string pulito(testo::trim(*tipo));
-            if (r == Raggruppamento::TipiCamere) {
-                aggiungiIntervallo(t, riga(pulito), *q);
-            } else if (const auto &sigla = macroDi(pulito)) {
-                aggiungiIntervallo(t, riga(*sigla), *q);
-            }
-        }
-    }
-
-    void addebiti(const dati::Recordset &rs)
-    {
-        const int cData = rs.columnIndex("DataAddebito"), cCamera = rs.columnIndex("NumeroCamera");
-        const int cImporto = rs.columnIndex("Importo");
-        std::string appoggio;
-        for (std::size_t i = 0; i < rs.size(); ++i) {
-            const Valore &data = rs.value(i, cData);
-            if (data.nullo()) continue;
-            long d;
-            if (auto g = dataPulita(data)) {
-                d = g->seriale - primo.seriale;
-                if (d < 0 || d >= giorni) continue;
+        pronto = true;
+        for (std::size_t k = 0; k < n; ++k) righe.emplace(codici[k], static_cast<int>(k));   // first key wins
+        // The day-by-day accumulation opens both lookup tables on every day:
+        // open them here too, so that a missing one fails alike.
+        numeriCamere = apriTabella("NumeriCamere.mdb", "NumeriCamere", fonti[0].dove.dati);
+        macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro", fonti[0].dove.dati);
+        const bool perCamera = r == Raggruppamento::NumeriCamere;
+        for (std::size_t i = 0; i < 3; ++i) {
+            Fonte &f = fonti[i];
+            if (f.erroreCampo) std::rethrow_exception(f.erroreCampo);
+            if (tipo == TipoReport::Vendite && i < 2) {
+                Passaggio &p = passaggi.emplace_back();
+                p.righe = colonneDeiTesti(f, [&](const std::string &t) { return perCamera ? riga(t) : rigaDellaCamera(t, false); });
+                p.schede = std::move(f.schede);
+                bool crescenti = true;
+                for (std::size_t j = 1; j < p.schede.size() && crescenti; ++j) crescenti = p.schede[j - 1].inizio <= p.schede[j].inizio;
+                if (!crescenti) {
+                    p.perInizio.resize(p.schede.size());
+                    for (std::size_t j = 0; j < p.perInizio.size(); ++j) p.perInizio[j] = static_cast<std::uint32_t>(j);
+                    std::stable_sort(p.perInizio.begin(), p.perInizio.end(),
+                                     [&](std::uint32_t a, std::uint32_t b) { return p.schede[a].inizio < p.schede[b].inizio; });
+                }
+            } else if (tipo == TipoReport::Vendite) {
+                const auto k = colonneDeiTesti(f, [&](const std::string &t) -> std::int32_t {
+                    if (r != Raggruppamento::MacroCategorie) return riga(t);
+                    const auto &sigla = macroDi(t);
+                    return sigla ? riga(*sigla) : -1;
+                });
+                aggiungiTratti(f.tratti, k);
+            } else if (i < 2) {
+                const auto k = colonneDeiTesti(f, [&](const std::string &t) { return perCamera ? riga(t) : rigaDellaCamera(t, false); });
+                aggiungiPunti(f.punti, k);
             } else {
-                d = primoDalQuale(data);
-                if (d >= giorni) continue;
-                const auto c = dati::confrontaValori(data, testoDelGiorno(d));
-                if (!c || *c != 0) continue;
+                const auto k = colonneDeiTesti(f, [&](const std::string &t) { return perCamera ? riga(t) : rigaDellaCamera(t, true); });
+                aggiungiTratti(f.tratti, k);
             }
-            const std::optional<Valuta> importo =
-                cifraDelRecord(rs, "Importo", rs.value(i, cImporto), data, rs.value(i, cCamera));
-            const std::string *camera = testoDi(rs, i, cCamera, appoggio);
-            if (!camera || !importo) continue;
-            const int k = r == Raggruppamento::NumeriCamere ? riga(testo::maiuscolo(*camera)) : rigaDellaCamera(*camera, false);
-            aggiungiGiorno(d, k, *importo);
+            f.dimentica();
+            if (f.erroreCifra) std::rethrow_exception(f.erroreCifra);
         }
+        auto perInizio = [](const Tratto &a, const Tratto &b) { return a.inizio < b.inizio; };
+        std::sort(tratti.begin(), tratti.end(), perInizio);
+        fini.reserve(tratti.size());
+        for (const Tratto &t : tratti) fini.push_back({t.fine, t.fine, t.k, t.q});
+        std::sort(fini.begin(), fini.end(), perInizio);
+        ordinaPerGiorno(punti);
     }
 
-    void arrangiamenti()
+    // The charges by day, in place: each goes straight to the run of its day
+    // (the order within a day does not matter, the sums being exact).
+    static void ordinaPerGiorno(std::vector<Punto> &v)
     {
-        const dati::Recordset &rs = *m.RsTerzaFonte;
-        const int cInizio = rs.columnIndex("DataInizio"), cFine = rs.columnIndex("DataFine");
-        const int cCamera = rs.columnIndex("NumeroCamera"), cImporto = rs.columnIndex("ImportoTotale");
-        std::string appoggio;
-        for (std::size_t i = 0; i < rs.size(); ++i) {
-            const Intervallo t = intervallo(rs.value(i, cInizio), rs.value(i, cFine));
-            if (t.vuoto()) continue;
-            const std::optional<Valuta> importo =
-                cifraDelRecord(rs, "ImportoTotale", rs.value(i, cImporto), rs.value(i, cInizio), rs.value(i, cCamera));
-            const std::string *camera = testoDi(rs, i, cCamera, appoggio);
-            if (!camera || !importo || camera->empty()) continue;
-            const std::string p = camera->substr(1);   // "*101" stands for room 101
-            const int k = r == Raggruppamento::NumeriCamere ? riga(p) : rigaDellaCamera(p, true);
-            aggiungiIntervallo(t, k, *importo);
+        if (v.size() < 2) return;
+        std::int32_t minimo = v[0].giorno, massimo = v[0].giorno;
+        bool ordinati = true;
+        for (std::size_t i = 1; i < v.size(); ++i) {
+            ordinati = ordinati && v[i - 1].giorno <= v[i].giorno;
+            minimo = std::min(minimo, v[i].giorno);
+            massimo = std::max(massimo, v[i].giorno);
+        }
+        if (ordinati) return;
+        const std::size_t giorniUsati = static_cast<std::size_t>(massimo - minimo) + 1;
+        std::vector<std::size_t> fine(giorniUsati + 1, 0);   // fine[g + 1]: past the last place of day g
+        for (const Punto &p : v) ++fine[static_cast<std::size_t>(p.giorno - minimo) + 1];
+        for (std::size_t g = 1; g <= giorniUsati; ++g) fine[g] += fine[g - 1];
+        std::vector<std::size_t> prossimo(fine.begin(), fine.end() - 1);   // next free place of each day
+        for (std::size_t g = 0; g < giorniUsati; ++g) {
+            while (prossimo[g] < fine[g + 1]) {
+                Punto &p = v[prossimo[g]];
+                const std::size_t suo = static_cast<std::size_t>(p.giorno - minimo);
+                if (suo == g) ++prossimo[g];
+                else std::swap(p, v[prossimo[suo]++]);
+            }
         }
     }
 
+    void aggiungiTratti(std::vector<Tratto> &letti, const std::vector<std::int32_t> &k)
+    {
+        for (Tratto t : letti) {
+            t.k = k[static_cast<std::size_t>(t.k)];
+            if (t.k >= 0) tratti.push_back(t);
+        }
+        std::vector<Tratto>().swap(letti);
+    }
+
+    // The charges keep their place: their text numbers become columns where they are.
+    void aggiungiPunti(std::vector<Punto> &letti, const std::vector<std::int32_t> &k)
+    {
+        std::size_t tenuti = 0;
+        for (Punto p : letti) {
+            p.k = k[static_cast<std::size_t>(p.k)];
+            if (p.k >= 0) letti[tenuti++] = p;
+        }
+        letti.resize(tenuti);
+        if (punti.empty()) {
+            punti = std::move(letti);
+        } else {
+            punti.insert(punti.end(), letti.begin(), letti.end());
+            std::vector<Punto>().swap(letti);
+        }
+    }
+
+    // The cards whose first day is d come in, in query order among the others.
+    void entrano(Passaggio &p, long d)
+    {
+        const std::size_t prima = p.attive.size();
+        if (p.perInizio.empty()) {
+            while (p.prossima < p.schede.size() && p.schede[p.prossima].inizio <= d)
+                p.attive.push_back(static_cast<std::uint32_t>(p.prossima++));
+            return;
+        }
+        while (p.prossima < p.perInizio.size() && p.schede[p.perInizio[p.prossima]].inizio <= d) p.attive.push_back(p.perInizio[p.prossima++]);
+        if (p.attive.size() == prima) return;
+        std::sort(p.attive.begin() + static_cast<std::ptrdiff_t>(prima), p.attive.end());
+        std::inplace_merge(p.attive.begin(), p.attive.begin() + static_cast<std::ptrdiff_t>(prima), p.attive.end());
+    }
 };
 
-AccumulatoreRapido::AccumulatoreRapido(MotoreReport &m, Giorno dalla, long giorni, TipoReport tipo,
-                                       Raggruppamento raggruppamento)
-    : m_calcolo(std::make_unique<Calcolo>(m, dalla, giorni, raggruppamento))
+AccumulatoreRapido::AccumulatoreRapido(const std::vector<std::string> &codiciRiga, Giorno dalla, long giorni, TipoReport tipo,
+                                       Raggruppamento raggruppamento, const std::array<FonteReport, 3> &fonti)
+    : m_calcolo(std::make_unique<Calcolo>(codiciRiga, dalla, giorni, tipo, raggruppamento, fonti))
 {
-    if (tipo == TipoReport::Vendite) m_calcolo->vendite();
-    else m_calcolo->produzione();
 }
 
 AccumulatoreRapido::~AccumulatoreRapido() = default;

@@ -50,31 +50,34 @@ std::vector<std::string> leggiChiavi(Raggruppamento r, const std::shared_ptr<dat
     return chiavi;
 }
 
-// Opens the three data sources of the kind for the period [D, A] (yyyymmdd).
-void apriSorgenti(MotoreReport &m, TipoReport tipo, const std::string &D, const std::string &A)
+// The three data sources of the kind for the period [D, A] (yyyymmdd), in reading order.
+std::array<FonteReport, 3> fontiDi(TipoReport tipo, const std::string &D, const std::string &A,
+                                   const std::shared_ptr<dati::Fonte> &fonte)
 {
-    const auto &f = m.Dati;
     // A source that finds the files by name needs no DIRKV.
-    const std::string storico = f->perNome() ? std::string() : cartellaStorico() + "/";
+    const std::string storico = fonte->perNome() ? std::string() : cartellaStorico() + "/";
     const std::string a = quotaCriterio(A), d = quotaCriterio(D);
-    if (tipo == TipoReport::Vendite) {
-        m.RsCorrente = dati::Database::open("Scheda_Cliente.mdb", f)->openRecordset(
-            "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d +
-            " Order by DataArrivo,NumeroCamera;");
-        m.RsStorico = dati::Database::open(storico + "SchedaStoricoClienti.mdb", f)->openRecordset(
-            "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenzaReale > " + d +
-            " Order by DataArrivo,NumeroCamera;");
-        m.RsTerzaFonte = dati::Database::open("Camere_Prenotazione.mdb", f)->openRecordset(
-            "Select * From Camere_Prenotazione Where NumeroHotel = 1 and DataArrivo <= " + a + " and DataPartenza > " + d);
-        return;
-    }
+    if (tipo == TipoReport::Vendite)
+        return {FonteReport{"Scheda_Cliente.mdb", "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a +
+                                                      " and DataPartenza > " + d + " Order by DataArrivo,NumeroCamera;"},
+                FonteReport{storico + "SchedaStoricoClienti.mdb",
+                            "Select * From Scheda_Cliente Where NumeroHotel = 1 and DataArrivo <= " + a +
+                                " and DataPartenzaReale > " + d + " Order by DataArrivo,NumeroCamera;"},
+                FonteReport{"Camere_Prenotazione.mdb", "Select * From Camere_Prenotazione Where NumeroHotel = 1 and DataArrivo <= " +
+                                                           a + " and DataPartenza > " + d}};
     const std::string v = " and VoceAddebito In (Select Codice From VociFattura In 'VociFattura.mdb' Where NumeroHotel = 1 and Reparto = 'ARR');";
     const std::string conti = "Select * From Conto_Cliente Where NumeroHotel = 1 and DataAddebito <= " + a + " and DataAddebito >= " + d + v;
-    m.RsCorrente = dati::Database::open("Conto_Cliente.mdb", f)->openRecordset(conti);
-    m.RsStorico = dati::Database::open(storico + "ContoStoricoClienti.mdb", f)->openRecordset(conti);
-    m.RsTerzaFonte = dati::Database::open("Arrangiamento.mdb", f)->openRecordset(
-        "Select * From Arrangiamento Where NumeroHotel = 1 and Left(NumeroCamera,1)='*' and DataInizio <= " + a +
-        " and DataFine > " + d + v);
+    return {FonteReport{"Conto_Cliente.mdb", conti}, FonteReport{storico + "ContoStoricoClienti.mdb", conti},
+            FonteReport{"Arrangiamento.mdb", "Select * From Arrangiamento Where NumeroHotel = 1 and Left(NumeroCamera,1)='*' and "
+                                             "DataInizio <= " + a + " and DataFine > " + d + v}};
+}
+
+// Opens the three sources as record sets, for the day-by-day accumulation.
+void apriSorgenti(MotoreReport &m, const std::array<FonteReport, 3> &fonti)
+{
+    m.RsCorrente = dati::Database::open(fonti[0].file, fonti[0].dati)->openRecordset(fonti[0].sql);
+    m.RsStorico = dati::Database::open(fonti[1].file, fonti[1].dati)->openRecordset(fonti[1].sql);
+    m.RsTerzaFonte = dati::Database::open(fonti[2].file, fonti[2].dati)->openRecordset(fonti[2].sql);
 }
 
 // The figure as an amount, or a range error naming where it belongs.
@@ -118,10 +121,6 @@ struct FigureGiornaliere::Stato {
         const std::size_t n = m.CodiciRiga.size();
         somme.assign(static_cast<std::size_t>(quanti) * n, SommaEsatta());
         if (metodo == MetodoCalcolo::Rapido) {
-            if (!rapido) {
-                rapido = std::make_unique<AccumulatoreRapido>(m, dalla, giorni, tipo, raggruppamento);
-                chiudiSorgenti();   // what the sweep needs is now read
-            }
             somme3.assign(somme.size(), SommaEsatta());
             rapido->blocco(primo.seriale - dalla.seriale, quanti, somme.data(), somme3.data());
             return;
@@ -152,7 +151,13 @@ FigureGiornaliere::FigureGiornaliere(TipoReport tipo, Raggruppamento raggruppame
     d->m.ValoriRiga.assign(d->m.CodiciRiga.size(), {});
     d->somme_totali.assign(d->m.CodiciRiga.size(), SommaEsatta());
     d->totali.assign(d->m.CodiciRiga.size(), Valuta());
-    apriSorgenti(d->m, tipo, dalla.aaaammgg(), alla.aaaammgg());
+    auto fonti = fontiDi(tipo, dalla.aaaammgg(), alla.aaaammgg(), d->m.Dati);
+    for (auto &f : fonti) f.dati = d->m.Dati;
+    // The sweep reads the sources now, keeping only what it needs of them.
+    if (metodo == MetodoCalcolo::Rapido)
+        d->rapido = std::make_unique<AccumulatoreRapido>(d->m.CodiciRiga, dalla, d->giorni, tipo, raggruppamento, fonti);
+    else
+        apriSorgenti(d->m, fonti);
 }
 
 FigureGiornaliere::~FigureGiornaliere() = default;

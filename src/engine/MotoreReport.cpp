@@ -52,10 +52,16 @@ std::string mostraData(const Valore &data)
 std::optional<Valuta> cifraDelRecord(const dati::Recordset &rs, std::string_view campo, const Valore &valore,
                                      const Valore &data, const Valore &camera)
 {
+    return cifraDelRecord(rs.descrizione(), campo, valore, data, camera);
+}
+
+std::optional<Valuta> cifraDelRecord(const std::string &descrizione, std::string_view campo, const Valore &valore,
+                                     const Valore &data, const Valore &camera)
+{
     std::optional<Valuta> cifra;
     const bool quantita = campo.find("Quantit") != std::string_view::npos;
     if (valore.leggiCifra(cifra, quantita)) return cifra;
-    throw ErroreDati("Nel campo \"" + std::string(campo) + "\" della " + rs.descrizione() + " il valore "
+    throw ErroreDati("Nel campo \"" + std::string(campo) + "\" della " + descrizione + " il valore "
                      + mostraValore(valore) + (quantita ? " non \xC3\xA8 una quantit\xC3\xA0" : " non \xC3\xA8 un importo")
                      + " leggibile (record del " + mostraData(data) + ", camera "
                      + (camera.nullo() ? std::string("non indicata") : mostraValore(Valore::testo(camera.inTesto())))

@@ -59,6 +59,9 @@ private:
 // record is never left out in silence.
 std::optional<Valuta> cifraDelRecord(const dati::Recordset &rs, std::string_view campo, const Valore &valore,
                                      const Valore &data, const Valore &camera);
+// The same, the record set named by its description (Recordset::descrizione).
+std::optional<Valuta> cifraDelRecord(const std::string &descrizione, std::string_view campo, const Valore &valore,
+                                     const Valore &data, const Valore &camera);
 // Whether a booking's quantity, read as q, is above zero as the criterion
 // "QuantitàCamere > 0" compares it (a REAL by its exact value).
 bool quantitaPositiva(const Valore &valore, Valuta q);

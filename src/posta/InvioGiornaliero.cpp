@@ -6,6 +6,7 @@
 #include "Formati.h"
 #include "Giornale.h"
 #include "PaginaAnalisi.h"
+#include "Raggruppamenti.h"
 #include "ScritturaFile.h"
 #include "Smtp.h"
 
@@ -111,7 +112,13 @@ int eseguiInvio(const Configurazione &c, const OpzioniInvio &o, const Notifica &
     std::vector<Giorno> giorni;
     if (o.giorno) giorni = {*o.giorno};
     else if (prova || o.forza) giorni = {ieri};
-    else giorni = giorniDaInviare(giornale.ultimoInviato(chiave), ieri);
+    else {
+        const auto ultimo = giornale.ultimoInviato(chiave);
+        giorni = giorniDaInviare(ultimo, ieri);
+        if (ultimo && !giorni.empty() && giorni.front().seriale > ultimo->seriale + 1)
+            avviso("i giorni dal " + Giorno{ultimo->seriale + 1}.ggmmaaaa() + " al " + Giorno{giorni.front().seriale - 1}.ggmmaaaa() +
+                   " sono di pi\xC3\xB9 di una settimana fa e non si inviano da soli (--giorno GG/MM/AAAA per ciascuno).");
+    }
     if (giorni.empty()) {
         avviso("il riepilogo del " + ieri.ggmmaaaa() + " \xC3\xA8 gi\xC3\xA0 stato inviato: nulla da inviare.");
         return 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 
 namespace pc::posta {
 
@@ -101,7 +102,11 @@ EsitoInvio inviaSmtp(const Configurazione &c, const std::string &password, const
     Lettura lettura{&messaggio};
     curl_slist *elenco = nullptr;
     for (const auto &d : destinatari) elenco = curl_slist_append(elenco, ("<" + d + ">").c_str());
-    const std::string url = urlServer(c), da = "<" + c.mittente + ">";
+    // The URL's path is the name given in EHLO: this machine's.
+    char nome[256] = "localhost";
+    if (::gethostname(nome, sizeof nome - 1) != 0 || !*nome) std::strcpy(nome, "localhost");
+    nome[sizeof nome - 1] = '\0';
+    const std::string url = urlServer(c) + "/" + nome, da = "<" + c.mittente + ">";
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);

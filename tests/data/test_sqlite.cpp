@@ -228,6 +228,11 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
         "Left(Codice,1) = 'a'", "Left(Codice,2) = 'a'", "Left(Codice,3) > 'a'", "Left(Codice,2) >= 'a'", "Codice > 'a'",
         "Left(Codice,1) = '\x80'", "Left(Codice,2) = '\x80\xC3\xA9'", "Left(Codice,1) = '\xC3\xA9\x80\x80'",
         "Left(Data,3) = '20'", "Left(Data,2) = '20'", "Left(Left(Codice,3),2) = 'a'", "Left(Misto,2) = '1e'",
+        // text ranges of one field read once (BETWEEN), lower bounds first: blobs, NUL bytes, nulls, bounds either side
+        "Data >= '2012022' and Data <= '20120301'", "Data <= '20120301' and Numero > 0 and Data >= '20120229'",
+        "'20120310' >= Data and Data >= '2012030'", "Data >= '' and Data <= '20120301' and Data >= '2'",
+        "Codice >= '12' and Codice <= '5' and Misto <= '2'", "Data >= '20120302' and Data <= '20120301'",
+        "Not (Data >= '2012' and Data <= '20120301') and Codice > '1'",
     };
     const std::vector<std::string> ordini = {"", " Order by Codice", " Order by Misto, Codice", " Order by Importo Desc",
                                              " Order by Data, Numero"};
@@ -402,6 +407,73 @@ TEST(TraduzioneSql, AlberoTroppoProfondoRifiutatoDalTraduttore)
     } catch (const pc::ErroreDati &e) {
         EXPECT_NE(std::string(e.what()).find("troppo complesso"), std::string::npos) << e.what();
     }
+}
+
+// Reading record by record gives the records of the record set, in the
+// table's order (the Order by is left to the reader), with null cells null
+// after a record whose cells were not, translated or evaluated in memory;
+// the same errors for a field the query names and the table lacks.
+TEST(ScorriRecord, StessiRecordDelRecordsetSenzaOrdine)
+{
+    AlbergoProva albergo;
+    scriviArchivio(albergo.file("Scorri.mdb"),
+                   {{"Schede", {{"NumeroHotel", "INTEGER"}, {"DataArrivo", "TEXT"}, {"NumeroCamera", "TEXT"}, {"Importo", "REAL"}},
+                     {{I(1), T("20160102"), T("101"), R(10.5)},
+                      {I(1), N(), N(), N()},
+                      {I(2), T("20160101"), T("102"), R(3)},
+                      {I(1), T("2016010"), T("101a"), N()},
+                      {N(), T("20160103"), N(), R(-1)},
+                      {I(1), T("20160101"), T("\xC3\xA0" "1"), R(0.25)}}}});
+    struct Caso {
+        const char *where;   // "" for none
+        const char *ordine;
+        std::size_t attesi;
+    };
+    const Caso casi[] = {
+        {"", "", 6},
+        {" Where NumeroHotel = 1", " Order by DataArrivo,NumeroCamera;", 4},
+        {" Where DataArrivo <= '20160102' and Importo Is Null", "", 1},
+        {" Where Left(NumeroCamera,1) = '1' Or NumeroCamera Is Null", " Order by Importo Desc", 5},
+    };
+    for (bool tradotta : {true, false}) {
+        impostaTraduzioneSql(tradotta);
+        for (const Caso &c : casi) {
+            const std::string base = std::string("Select * From Schede") + c.where;
+            auto attese = Database::open("Scorri.mdb")->openRecordset(base);
+            std::vector<std::vector<Valore>> lette;
+            std::string descrizione;
+            std::vector<std::string> colonne;
+            Database::open("Scorri.mdb")
+                ->scorri(
+                    base + c.ordine,
+                    [&](const Recordset &schema) {
+                        descrizione = schema.descrizione();
+                        colonne = schema.colonne();
+                        EXPECT_EQ(schema.columnIndex("numerocamera"), 2);
+                    },
+                    [&](const Valore *riga) { lette.emplace_back(riga, riga + colonne.size()); });
+            EXPECT_EQ(lette, righe(*attese)) << base << " tradotta " << tradotta;
+            EXPECT_EQ(lette.size(), c.attesi) << base;
+            EXPECT_EQ(colonne, attese->colonne()) << base;
+            EXPECT_EQ(descrizione, attese->descrizione()) << base;
+        }
+        for (const char *q : {"Select * From Schede Where NumeroHotel = 1 Order by Manca", "Select * From Schede Where Manca = 1"}) {
+            std::string atteso, ottenuto;
+            try {
+                Database::open("Scorri.mdb")->openRecordset(q);
+            } catch (const pc::ErroreDati &e) {
+                atteso = e.what();
+            }
+            try {
+                Database::open("Scorri.mdb")->scorri(q, [](const Recordset &) {}, [](const Valore *) {});
+            } catch (const pc::ErroreDati &e) {
+                ottenuto = e.what();
+            }
+            EXPECT_FALSE(atteso.empty()) << q;
+            EXPECT_EQ(ottenuto, atteso) << q;
+        }
+    }
+    impostaTraduzioneSql(true);
 }
 
 } // namespace pc::prova

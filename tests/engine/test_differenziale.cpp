@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 
 using namespace pc;
 using namespace pc::prova;
@@ -226,5 +227,67 @@ TEST(CalcoloABlocchi, ImportiEstremiDannoLaCifraEsattaOLoStessoErrore)
         }
         EXPECT_EQ(esiti[0], esiti[1]) << caso.nome;
         EXPECT_NE(esiti[0].find(caso.atteso), std::string::npos) << caso.nome << ": " << leggibile(esiti[0]);
+    }
+}
+
+// Records the sweep cannot order by its keys (rooms and dates that are
+// numbers, long or non-ASCII rooms), unreadable figures after readable ones
+// and missing fields: the same statement, or the same error, as the
+// day-by-day walk, in every grouping.
+TEST(CalcoloInUnaPassata, ChiaviInsoliteEErroriComeIlCalcoloGiornoPerGiorno)
+{
+    const std::string g1 = Giorno{Base.seriale}.aaaammgg(), g2 = Giorno{Base.seriale + 1}.aaaammgg(),
+                      g4 = Giorno{Base.seriale + 3}.aaaammgg();
+    struct Caso {
+        const char *nome;
+        std::function<void(AlbergoDiProva &)> cambia;
+    };
+    const Caso casi[] = {
+        {"camera numero", [&](AlbergoDiProva &a) { a.schedeStorico.push_back({I(1), T(g1), T(g4), I(101)}); }},
+        {"arrivo numero", [&](AlbergoDiProva &a) { a.schede.push_back({I(1), I(20111209), T(g4), T("101")}); }},
+        {"camera lunga", [&](AlbergoDiProva &a) { a.schede.push_back({I(1), T(g1), T(g4), T("101-bis-nord")}); }},
+        {"camera accentata", [&](AlbergoDiProva &a) { a.schedeStorico.push_back({I(1), T(g2), T(g4), T("10\xC3\xA0")}); }},
+        {"importo illeggibile", [&](AlbergoDiProva &a) { a.contiStorico.push_back({I(1), T(g2), T("PERN"), T("102"), T("dieci")}); }},
+        {"importo illeggibile e camera ignota",
+         [&](AlbergoDiProva &a) {
+             a.conti.insert(a.conti.begin(), {I(1), T(g2), T("PERN"), T("999"), R(5)});
+             a.conti.push_back({I(1), T(g1), T("PERN"), N(), T("1.234,5")});
+         }},
+        {"quantita illeggibile", [&](AlbergoDiProva &a) { a.prenotazioni.push_back({I(1), T(g1), T(g4), T("101"), T("SIN"), T("due")}); }},
+        {"totale illeggibile", [&](AlbergoDiProva &a) { a.arrangiamenti.push_back({I(1), T("*101"), T(g1), T(g4), T("PERN"), T("x")}); }},
+    };
+    for (const Caso &caso : casi) {
+        AlbergoDiProva a;
+        a.numeriCamere = {{I(1), T("101"), T("SIN")}, {I(1), T("102"), T("DOP")}, {I(1), T("101-bis-nord"), T("DOP")},
+                          {I(1), T("10\xC3\xA0"), T("SIN")}};
+        a.tipiCamere = {{I(1), T("SIN"), T("C")}, {I(1), T("DOP"), T("C")}};
+        a.macroN = {{I(1), T("STD")}};
+        a.macro = {{T("SIN"), T("STD")}, {T("DOP"), T("STD")}};
+        a.vociFattura = {{I(1), T("PERN"), T("ARR")}};
+        a.schede = {{I(1), T(g1), T(g4), T("101")}, {I(1), T(g1), T(g4), T("101")}, {I(1), T(g2), T(g4), T("102")}};
+        a.schedeStorico = {{I(1), T(g1), T(g2), T("102")}, {I(1), T(g1), T(g4), T("101")}};
+        a.prenotazioni = {{I(1), T(g1), T(g4), T("102"), T("DOP"), I(2)}};
+        a.conti = {{I(1), T(g1), T("PERN"), T("101"), R(80)}};
+        a.contiStorico = {{I(1), T(g1), T("PERN"), T("102"), R(60)}};
+        a.arrangiamenti = {{I(1), T("*102"), T(g1), T(g2), T("PERN"), R(40)}};
+        caso.cambia(a);
+        CartellaProva cartella(perIlReport);
+        a.scrivi(cartella.percorso());
+        for (TipoReport tipo : {TipoReport::Vendite, TipoReport::Produzione}) {
+            for (Raggruppamento r : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie}) {
+                const RichiestaReport richiesta{Giorno{Base.seriale}.ggmmaaaa(), Giorno{Base.seriale + 4}.ggmmaaaa(), tipo, r};
+                std::string esiti[2];
+                int i = 0;
+                for (MetodoCalcolo metodo : {MetodoCalcolo::GiornoPerGiorno, MetodoCalcolo::Rapido}) {
+                    try {
+                        StampaProduzione(richiesta, {}, metodo);
+                        esiti[i++] = leggibile(cartella.report());
+                    } catch (const ErroreDati &e) {
+                        esiti[i++] = std::string("! ") + e.what();
+                    }
+                }
+                EXPECT_EQ(esiti[1], esiti[0]) << caso.nome << " tipo " << static_cast<int>(tipo) << " gruppo " << static_cast<int>(r);
+            }
+        }
     }
 }

@@ -221,6 +221,7 @@ class Invio(unittest.TestCase):
         # Ten days later: the seven days up to yesterday, in order, and nothing older.
         r = self.invia(conf, oggi="16/03/2026")
         self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertIn("dal 06/03/2026 al 08/03/2026", r.stderr)
         soggetti = [m["Subject"][-10:] for m in self.messaggi(maildir)]
         attesi = ["05/03/2026"] + ["%02d/03/2026" % g for g in range(9, 16)]
         self.assertEqual(soggetti, attesi)
