@@ -18,6 +18,10 @@
 
 namespace pc::analisi {
 
+// A csv field (";" separated): quoted, with inner quotes doubled, when it
+// holds a separator, a quote or a line break.
+std::string virgolette(const std::string &t);
+
 // "Data;Colonna;Disponibili;Vendute;Occupazione;Ricavo;ADR;RevPAR" (with the
 // comparison: ";Vendute_AP;Occupazione_AP;Ricavo_AP;ADR_AP;RevPAR_AP"), then
 // ";Prenotate" (";Prenotate_AP"), and with a budget by month or year

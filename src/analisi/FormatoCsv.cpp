@@ -6,8 +6,6 @@
 
 namespace pc::analisi {
 
-namespace {
-
 std::string virgolette(const std::string &t)
 {
     if (t.find_first_of(";\"\r\n") == std::string::npos) return t;
@@ -18,6 +16,8 @@ std::string virgolette(const std::string &t)
     }
     return q + "\"";
 }
+
+namespace {
 
 // Sold rooms are whole numbers but a booking's quantity need not be.
 std::string quantita(Valuta v)

@@ -1,10 +1,14 @@
 #include "RiepilogoGiorno.h"
 
+#include "Formati.h"
+
 #include <array>
 
 namespace pc::posta {
 
 namespace {
+
+using analisi::virgolette;
 
 // Sold rooms are whole numbers but a booking's quantity need not be.
 std::string quantita(Valuta v, char separatore)
@@ -18,17 +22,6 @@ std::string quantita(Valuta v, char separatore)
 std::string cifra(const std::optional<Valuta> &v, int decimali, char separatore)
 {
     return v ? v->formatta(decimali, separatore) : std::string();
-}
-
-std::string virgolette(const std::string &t)
-{
-    if (t.find_first_of(";\"\r\n") == std::string::npos) return t;
-    std::string q = "\"";
-    for (char c : t) {
-        q += c;
-        if (c == '"') q += '"';
-    }
-    return q + "\"";
 }
 
 void misureCsv(std::string &riga, const Misure &m)
