@@ -66,7 +66,7 @@ int main(int argc, char **argv)
     fs::current_path(cartella);
 
     auto t0 = std::chrono::steady_clock::now();
-    std::vector<std::vector<pc::Valore>> camere, conti;
+    std::vector<std::vector<pc::dati::Valore>> camere, conti;
     for (int c = 0; c < 300; ++c) camere.push_back({I(1), T(std::to_string(100 + c)), T("T" + std::to_string(c % 7))});
     const char *voci[] = {"PERN", "BAR", "TEL", "MINI"};
     for (long i = 0; i < addebiti; ++i)

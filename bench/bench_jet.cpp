@@ -71,7 +71,7 @@ int main(int argc, char **argv)
                             j.secondi * 1e3, j.righe / j.secondi, q.secondi * 1e3, q.righe / q.secondi, j.secondi / q.secondi);
             }
         }
-    } catch (const pc::ErroreDati &e) {
+    } catch (const pc::dati::ErroreDati &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }

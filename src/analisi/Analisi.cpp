@@ -17,6 +17,9 @@
 #include <sstream>
 #include <unordered_map>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valuta;
+
 namespace pc::analisi {
 
 namespace {
@@ -458,7 +461,7 @@ Budget Budget::leggi(const std::string &contenuto)
 {
     std::string testo = contenuto;
     if (testo.rfind("\xEF\xBB\xBF", 0) == 0) testo.erase(0, 3);
-    if (!utf8Valido(testo)) testo = testo::cp1252InUtf8(testo);
+    if (!utf8Valido(testo)) testo = dati::testo::cp1252InUtf8(testo);
     Budget b;
     std::size_t numero = 0;
     for (std::size_t i = 0; i <= testo.size();) {
@@ -469,7 +472,7 @@ Budget Budget::leggi(const std::string &contenuto)
         ++numero;
         if (linea.empty()) continue;
         const auto c = campi(linea);
-        if (numero == 1 && !c.empty() && testo::ugualeNoCase(c[0], "Mese")) continue;   // the fields' names
+        if (numero == 1 && !c.empty() && dati::testo::ugualeNoCase(c[0], "Mese")) continue;   // the fields' names
         auto errore = [&](const std::string &perche) {
             throw ErroreDati("Budget, riga " + std::to_string(numero) + ": " + perche + " (attese Mese;Colonna;Vendute;Ricavo, mese mm/aaaa).");
         };
@@ -484,7 +487,7 @@ Budget Budget::leggi(const std::string &contenuto)
         if (!ricavo) errore("il ricavo \"" + c[3] + "\" non \xC3\xA8 un importo");
         Mese &m = b.m_mesi[anno * 12 + mese - 1];
         const VoceBudget v{*vendute, *ricavo};
-        if (testo::ugualeNoCase(c[1], "Totale albergo")) {
+        if (dati::testo::ugualeNoCase(c[1], "Totale albergo")) {
             if (m.albergo) errore("\"Totale albergo\" di " + c[0] + " ripetuto");
             m.albergo = v;
         } else if (!m.colonne.emplace(c[1], v).second) {

@@ -50,13 +50,13 @@ Periodo periodoPrecedente(const Periodo &p, ModoConfronto m);
 // Sold, revenue, booked and available rooms of one column (or the whole
 // hotel) for a day or a period; the comparison period's figures beside them.
 struct VoceBudget {
-    Valuta vendute, ricavo;
+    dati::Valuta vendute, ricavo;
 };
 
 struct Cifre {
-    Valuta vendute, ricavo;
-    Valuta prenotate;                 // the part of vendute that are bookings not yet arrived
-    Valuta venduteAP, ricavoAP, prenotateAP;
+    dati::Valuta vendute, ricavo;
+    dati::Valuta prenotate;                 // the part of vendute that are bookings not yet arrived
+    dati::Valuta venduteAP, ricavoAP, prenotateAP;
     std::int64_t disponibili = 0;     // room-nights
     std::int64_t disponibiliAP = 0;   // room-nights of the comparison period
     // Day lines only: the day (or the day compared with) comes before the
@@ -94,18 +94,18 @@ CifreConAnnoPrecedente cifreConAnnoPrecedente(const std::vector<Periodo> &period
 // ------------------------------------------------------------------ ratios
 
 // Ratios: nothing where the divisor is zero.
-std::optional<Valuta> occupazione(Valuta vendute, std::int64_t disponibili);   // percent, one decimal
-std::optional<Valuta> adr(Valuta ricavo, Valuta vendute);                      // two decimals
-std::optional<Valuta> revpar(Valuta ricavo, std::int64_t disponibili);         // two decimals
+std::optional<dati::Valuta> occupazione(dati::Valuta vendute, std::int64_t disponibili);   // percent, one decimal
+std::optional<dati::Valuta> adr(dati::Valuta ricavo, dati::Valuta vendute);                      // two decimals
+std::optional<dati::Valuta> revpar(dati::Valuta ricavo, std::int64_t disponibili);         // two decimals
 // Change against the year before, in percent with one decimal.
-std::optional<Valuta> variazione(Valuta ora, Valuta primaAnno);
-std::optional<Valuta> variazioneAdr(const Cifre &c);
-std::optional<Valuta> variazioneRevpar(const Cifre &c);
+std::optional<dati::Valuta> variazione(dati::Valuta ora, dati::Valuta primaAnno);
+std::optional<dati::Valuta> variazioneAdr(const Cifre &c);
+std::optional<dati::Valuta> variazioneRevpar(const Cifre &c);
 // Points of occupancy: this year's exact occupancy minus last year's, one decimal.
-std::optional<Valuta> puntiOccupazione(const Cifre &c);
+std::optional<dati::Valuta> puntiOccupazione(const Cifre &c);
 // Actual minus budget; nothing without a budget.
-std::optional<Valuta> scostamentoVendute(const Cifre &c);
-std::optional<Valuta> scostamentoRicavo(const Cifre &c);
+std::optional<dati::Valuta> scostamentoVendute(const Cifre &c);
+std::optional<dati::Valuta> scostamentoRicavo(const Cifre &c);
 
 // The day one year earlier; 29 February gives 28 February.
 Giorno annoPrima(Giorno g);
@@ -261,6 +261,6 @@ std::string titoloAnalisi(const Intestazione &i);
 std::string nomeFileAnalisi(const std::string &estensione);
 
 // A figure as text with the given decimals and separator; empty when absent.
-std::string testoCifra(const std::optional<Valuta> &v, int decimali, char separatore);
+std::string testoCifra(const std::optional<dati::Valuta> &v, int decimali, char separatore);
 
 } // namespace pc::analisi

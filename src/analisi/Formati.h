@@ -43,7 +43,7 @@ private:
     void svuota(bool sempre);
 
     std::string m_nome;
-    std::unique_ptr<FileProvvisorio> m_file;
+    std::unique_ptr<dati::FileProvvisorio> m_file;
     Intestazione m_i;
     std::vector<std::string> m_colonne;   // quoted where needed
     std::string m_blocco, m_albergo;

@@ -4,6 +4,11 @@
 
 #include <QFile>
 
+using pc::dati::FileProvvisorio;
+using pc::dati::Valuta;
+using pc::dati::controllaDestinazione;
+using pc::dati::scriviFileAtomico;
+
 namespace pc::analisi {
 
 std::string virgolette(const std::string &t)

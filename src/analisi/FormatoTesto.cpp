@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+using pc::dati::Valuta;
+
 namespace pc::analisi {
 
 namespace {

@@ -10,6 +10,12 @@
 
 #include <cerrno>
 
+using pc::dati::ErroreDati;
+using pc::dati::FileProvvisorio;
+using pc::dati::Valuta;
+using pc::dati::causaSistema;
+using pc::dati::controllaDestinazione;
+
 namespace pc::analisi {
 
 namespace {

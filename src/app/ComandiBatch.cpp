@@ -12,6 +12,8 @@
 #include <new>
 #include <stdexcept>
 
+using pc::dati::descriviEccezione;
+
 namespace pc::batch {
 
 const std::vector<Comando> &comandi()

@@ -11,6 +11,9 @@
 
 #include <iostream>
 
+using pc::dati::ErroreDati;
+using pc::dati::controllaDestinazione;
+
 namespace pc::batch {
 
 namespace {

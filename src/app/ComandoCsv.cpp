@@ -6,6 +6,8 @@
 
 #include <iostream>
 
+using pc::dati::ErroreDati;
+
 namespace pc::batch {
 
 int comandoCsv(const std::vector<std::string> &argomenti)

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <iostream>
 
+using pc::dati::ErroreDati;
+
 namespace pc::batch {
 
 namespace {

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <iostream>
 
+using pc::dati::ErroreDati;
+
 namespace pc::batch {
 
 int comandoImporta(const std::vector<std::string> &argomenti)

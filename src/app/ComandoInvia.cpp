@@ -11,6 +11,8 @@
 
 #include <iostream>
 
+using pc::dati::ErroreDati;
+
 namespace pc::batch {
 
 int comandoInvia(const std::vector<std::string> &argomenti)

@@ -12,6 +12,8 @@
 #include <iostream>
 #include <iterator>
 
+using pc::dati::ErroreDati;
+
 namespace pc::batch {
 
 int comandoStampa(const std::vector<std::string> &argomenti)

@@ -6,6 +6,8 @@
 
 #include <iostream>
 
+using pc::dati::ErroreDati;
+
 namespace pc::batch {
 
 int comandoStampante(const std::vector<std::string> &argomenti)

@@ -9,6 +9,8 @@
 
 #include <iostream>
 
+using pc::dati::ErroreDati;
+
 namespace pc::batch {
 
 namespace {

@@ -34,6 +34,8 @@
 #include <climits>
 #include <memory>
 
+using pc::dati::descriviEccezione;
+
 namespace pc {
 
 namespace {

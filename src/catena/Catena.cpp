@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+using pc::dati::Valuta;
+
 namespace pc::catena {
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-namespace pc::calendario {
+namespace pc::dati::calendario {
 
 namespace {
 
@@ -67,4 +67,4 @@ int annoDaDueCifre(int aa)
     return 2000 + aa <= corrente + 20 ? 2000 + aa : 1900 + aa;
 }
 
-} // namespace pc::calendario
+} // namespace pc::dati::calendario

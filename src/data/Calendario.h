@@ -3,7 +3,7 @@
 // Civil dates of the proleptic Gregorian calendar as serial day numbers (days
 // since 1 January 1970), and today's date, read from one place so that tests
 // can fix it.
-namespace pc::calendario {
+namespace pc::dati::calendario {
 
 struct DataCivile {
     long anno = 1970;
@@ -28,4 +28,4 @@ void ripristinaOggi();
 // years after the current year, else 19yy.
 int annoDaDueCifre(int aa);
 
-} // namespace pc::calendario
+} // namespace pc::dati::calendario

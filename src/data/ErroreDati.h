@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace pc {
+namespace pc::dati {
 
 // A failure of the hotel data store or of a report step. The message is in
 // Italian and names what failed (file, table, field, criterion, date), ready
@@ -13,4 +13,4 @@ public:
     explicit ErroreDati(const std::string &messaggio) : std::runtime_error(messaggio) {}
 };
 
-} // namespace pc
+} // namespace pc::dati

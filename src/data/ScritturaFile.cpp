@@ -23,7 +23,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace pc {
+namespace pc::dati {
 
 namespace fs = std::filesystem;
 
@@ -643,4 +643,4 @@ bool fileTerminaCon(const std::string &percorso, std::string_view marca)
 
 int apriScaricoNullo() { return ::open("/dev/null", O_WRONLY | O_CLOEXEC); }
 
-} // namespace pc
+} // namespace pc::dati

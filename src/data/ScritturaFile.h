@@ -35,7 +35,7 @@
 
 class QFileDevice;
 
-namespace pc {
+namespace pc::dati {
 
 // Italian text of a system error (errno); "errore di sistema n. N" for a
 // number it does not know.
@@ -160,4 +160,4 @@ int apriScaricoNullo();
 // would block or make no sense to read): the input files' check.
 void controllaFileDaLeggere(const std::string &percorso, const std::string &descrizione);
 
-} // namespace pc
+} // namespace pc::dati

@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace pc::testo {
+namespace pc::dati::testo {
 
 namespace {
 
@@ -106,4 +106,4 @@ std::string cp1252InUtf8(std::string_view cp1252)
     return u.toStdString();
 }
 
-} // namespace pc::testo
+} // namespace pc::dati::testo

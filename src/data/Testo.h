@@ -5,7 +5,7 @@
 
 // Text helpers shared by every subsystem. Strings in memory are UTF-8; files
 // the system writes are Windows-1252.
-namespace pc::testo {
+namespace pc::dati::testo {
 
 // True when every byte is below 0x80: the texts the fast paths below take.
 bool ascii(std::string_view s);
@@ -35,4 +35,4 @@ std::string_view trim(std::string_view s);
 std::string utf8InCp1252(std::string_view utf8);
 std::string cp1252InUtf8(std::string_view cp1252);
 
-} // namespace pc::testo
+} // namespace pc::dati::testo

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-namespace pc {
+namespace pc::dati {
 
 std::string Valore::inTesto() const
 {
@@ -96,4 +96,4 @@ bool Valore::leggiCifra(std::optional<Valuta> &cifra, bool intero) const
     return cifra.has_value() && (!intero || cifra->grezzo() % Valuta::Scala == 0);
 }
 
-} // namespace pc
+} // namespace pc::dati

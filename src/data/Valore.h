@@ -6,7 +6,7 @@
 #include <string>
 #include <variant>
 
-namespace pc {
+namespace pc::dati {
 
 // One field value as read from a hotel database. Texts are UTF-8.
 class Valore {
@@ -53,4 +53,4 @@ private:
     std::variant<std::monostate, std::int64_t, double, Valuta, std::string> m_v;
 };
 
-} // namespace pc
+} // namespace pc::dati

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-namespace pc {
+namespace pc::dati {
 
 Valuta Valuta::daIntero(std::int64_t intero)
 {
@@ -154,4 +154,4 @@ std::string Valuta::formatta(int decimali, char separatore) const
     return std::string(buffer, static_cast<std::size_t>(scrivi(buffer, decimali, separatore)));
 }
 
-} // namespace pc
+} // namespace pc::dati

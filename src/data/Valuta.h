@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace pc {
+namespace pc::dati {
 
 // Signed 64-bit fixed-point amount with four decimals: the type of every
 // count and amount of the report. Never goes through floating point except
@@ -45,4 +45,4 @@ private:
     std::int64_t m_grezzo = 0;
 };
 
-} // namespace pc
+} // namespace pc::dati

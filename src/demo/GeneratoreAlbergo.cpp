@@ -16,6 +16,9 @@
 #include <set>
 #include <tuple>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valore;
+
 namespace pc::strumenti {
 
 std::uint64_t Caso::prossimo()

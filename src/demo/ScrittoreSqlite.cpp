@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <map>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valore;
+
 namespace pc::strumenti {
 
 namespace {

@@ -20,7 +20,7 @@ struct Colonna {
 struct TabellaDaScrivere {
     std::string nome;
     std::vector<Colonna> colonne;
-    std::vector<std::vector<Valore>> righe;
+    std::vector<std::vector<dati::Valore>> righe;
 };
 
 // Creates (or replaces) the SQLite file with the given tables, rows in order.
@@ -41,7 +41,7 @@ public:
     // Creates the table; following rows go into it.
     void iniziaTabella(const std::string &nome, const std::vector<Colonna> &colonne);
     // Missing trailing values are written as NULL. Throws ErroreDati on failure.
-    void aggiungiRiga(const std::vector<Valore> &riga);
+    void aggiungiRiga(const std::vector<dati::Valore> &riga);
     // Commits and closes the file. Throws ErroreDati on failure.
     void chiudi();
 
@@ -57,9 +57,9 @@ private:
 std::vector<Colonna> colonneSuite(const std::string &tabella);
 
 // Shorthand for building rows.
-inline Valore T(std::string s) { return Valore::testo(std::move(s)); }
-inline Valore I(long long v) { return Valore::intero(v); }
-inline Valore R(double v) { return Valore::reale(v); }
-inline Valore N() { return Valore(); }
+inline dati::Valore T(std::string s) { return dati::Valore::testo(std::move(s)); }
+inline dati::Valore I(long long v) { return dati::Valore::intero(v); }
+inline dati::Valore R(double v) { return dati::Valore::reale(v); }
+inline dati::Valore N() { return dati::Valore(); }
 
 } // namespace pc::strumenti

@@ -11,6 +11,9 @@
 #include <initializer_list>
 #include <unordered_map>
 
+using pc::dati::Valore;
+using pc::dati::Valuta;
+
 namespace pc {
 
 namespace {
@@ -60,7 +63,7 @@ bool primaInQuery(const Scheda &a, const Scheda &b)
 // keys then compare as the Order by compares the texts.
 bool chiaveEsatta(const std::string &t)
 {
-    return t.size() <= 8 && testo::ascii(t) && t.find('\0') == std::string::npos;
+    return t.size() <= 8 && dati::testo::ascii(t) && t.find('\0') == std::string::npos;
 }
 
 // The guest cards of one source: the cards active on a day are walked in
@@ -271,7 +274,7 @@ private:
             s.lettura = f.letti;
             s.inizio = static_cast<std::int32_t>(t.inizio);
             s.fine = static_cast<std::int32_t>(t.fine);
-            s.testo = f.numero(perCamera ? testo::maiuscolo(*stanza) : *stanza);
+            s.testo = f.numero(perCamera ? dati::testo::maiuscolo(*stanza) : *stanza);
             f.schede.push_back(s);
         };
         leggi(f, {"DataArrivo", campoPartenza, "NumeroCamera"}, [&](const Valore *riga) {
@@ -307,7 +310,7 @@ private:
             const std::string *testo = perCamera ? testoDi(camera, a1) : testoDi(riga[f.colonne[3]], a2);
             if (!testo) return;
             f.tratti.push_back({static_cast<std::int32_t>(t.inizio), static_cast<std::int32_t>(t.fine),
-                                f.numero(std::string(testo::trim(*testo))), perCamera ? Valuta::daIntero(1) : *q});
+                                f.numero(std::string(dati::testo::trim(*testo))), perCamera ? Valuta::daIntero(1) : *q});
         });
     }
 
@@ -335,7 +338,7 @@ private:
             if (illeggibile) return;
             const std::string *stanza = testoDi(camera, appoggio);
             if (!stanza || !importo) return;
-            f.punti.push_back({static_cast<std::int32_t>(d), f.numero(perCamera ? testo::maiuscolo(*stanza) : *stanza), *importo});
+            f.punti.push_back({static_cast<std::int32_t>(d), f.numero(perCamera ? dati::testo::maiuscolo(*stanza) : *stanza), *importo});
         });
     }
 
@@ -441,7 +444,7 @@ private:
     {
         const auto &tipo = tipoDi(camera);
         if (!tipo) return -1;
-        if (r == Raggruppamento::TipiCamere) return riga(trimTipo ? std::string(testo::trim(*tipo)) : *tipo);
+        if (r == Raggruppamento::TipiCamere) return riga(trimTipo ? std::string(dati::testo::trim(*tipo)) : *tipo);
         const auto &sigla = macroDi(*tipo);
         return sigla ? riga(*sigla) : -1;
     }

@@ -6,11 +6,11 @@
 
 namespace pc {
 
-Giorno Giorno::da(int anno, int mese, int giorno) { return Giorno{calendario::seriale(anno, mese, giorno)}; }
+Giorno Giorno::da(int anno, int mese, int giorno) { return Giorno{dati::calendario::seriale(anno, mese, giorno)}; }
 
 std::optional<Giorno> Giorno::seValido(int anno, int mese, int giorno)
 {
-    if (anno < 100 || mese < 1 || mese > 12 || giorno < 1 || giorno > calendario::giorniNelMese(anno, mese)) return std::nullopt;
+    if (anno < 100 || mese < 1 || mese > 12 || giorno < 1 || giorno > dati::calendario::giorniNelMese(anno, mese)) return std::nullopt;
     return da(anno, mese, giorno);
 }
 
@@ -38,18 +38,18 @@ std::optional<Giorno> Giorno::leggi(std::string_view t)
     if (i != t.size()) return std::nullopt;
     int g = pezzi[0], m = pezzi[1], a = pezzi[2];
     if (cifre[0] > 2 || cifre[1] > 2) return std::nullopt;
-    if (cifre[2] <= 2) a = calendario::annoDaDueCifre(a);
+    if (cifre[2] <= 2) a = dati::calendario::annoDaDueCifre(a);
     else if (cifre[2] != 4) return std::nullopt;
     return seValido(a, m, g);
 }
 
-int Giorno::anno() const { return static_cast<int>(calendario::civile(seriale).anno); }
-int Giorno::mese() const { return calendario::civile(seriale).mese; }
-int Giorno::giorno() const { return calendario::civile(seriale).giorno; }
+int Giorno::anno() const { return static_cast<int>(dati::calendario::civile(seriale).anno); }
+int Giorno::mese() const { return dati::calendario::civile(seriale).mese; }
+int Giorno::giorno() const { return dati::calendario::civile(seriale).giorno; }
 
 std::string Giorno::ggmmaaaa() const
 {
-    const auto d = calendario::civile(seriale);
+    const auto d = dati::calendario::civile(seriale);
     char b[32];
     std::snprintf(b, sizeof b, "%02d/%02d/%04ld", d.giorno, d.mese, d.anno);
     return b;
@@ -57,7 +57,7 @@ std::string Giorno::ggmmaaaa() const
 
 std::string Giorno::aaaammgg() const
 {
-    const auto d = calendario::civile(seriale);
+    const auto d = dati::calendario::civile(seriale);
     char b[32];
     std::snprintf(b, sizeof b, "%04ld%02d%02d", d.anno, d.mese, d.giorno);
     return b;

@@ -13,7 +13,7 @@ struct Giorno {
 
     // Reads a day typed as day, month and year separated by '/', '-', '.' or
     // blanks (01/03/2012, 01-03-2012, 1/3/2012); a year of one or two digits
-    // is completed by calendario::annoDaDueCifre. Nothing when the text is not
+    // is completed by dati::calendario::annoDaDueCifre. Nothing when the text is not
     // a calendar date. The one reading of a typed date: the window's check
     // and the batch commands use it too.
     static std::optional<Giorno> leggi(std::string_view testo);

@@ -10,6 +10,10 @@
 
 #include <algorithm>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valore;
+using pc::dati::Valuta;
+
 namespace pc {
 
 namespace {

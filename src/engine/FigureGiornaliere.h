@@ -35,12 +35,12 @@ public:
     const std::vector<std::string> &chiavi() const;   // column keys (UTF-8), column order
     // Computes the next block of at most `massimoGiorni` days; false when the period is done.
     // cifre: giorni x chiavi().size() figures, day-major, valid until the next call.
-    bool prossimoBlocco(Giorno &primo, long &giorni, const Valuta *&cifre, long massimoGiorni = 366);
+    bool prossimoBlocco(Giorno &primo, long &giorni, const dati::Valuta *&cifre, long massimoGiorni = 366);
     // The part of the last block's figures that comes from the third source
     // (bookings for sales, arrangements for production), laid out like the
     // block; empty with MetodoCalcolo::GiornoPerGiorno.
-    const std::vector<Valuta> &terzaFonte() const;
-    const std::vector<Valuta> &totali() const;         // column totals, complete once the period is done
+    const std::vector<dati::Valuta> &terzaFonte() const;
+    const std::vector<dati::Valuta> &totali() const;         // column totals, complete once the period is done
     void impostaAvanzamento(AvanzamentoReport a);
 
     // Days in the period (0 when the last day comes before the first).

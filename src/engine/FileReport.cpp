@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+using pc::dati::ErroreDati;
+
 namespace pc {
 
 std::string variabileAmbiente(const char *nome)

@@ -3,6 +3,10 @@
 #include "ErroreDati.h"
 #include "Testo.h"
 
+using pc::dati::ErroreDati;
+using pc::dati::Valore;
+using pc::dati::Valuta;
+
 namespace pc {
 
 std::unique_ptr<dati::Recordset> apriTabella(const std::string &file, const std::string &tabella,
@@ -131,7 +135,7 @@ void MotoreReport::contaSchede(dati::Recordset &rs, const std::string &criterio,
         const std::string *camera = testoDi(rs, "NumeroCamera", a1);
         if (!camera) continue;   // a card without a room counts nowhere
         if (r == Raggruppamento::NumeriCamere) {
-            std::string k = testo::maiuscolo(*camera);
+            std::string k = dati::testo::maiuscolo(*camera);
             if (k == ultimaCamera) continue;
             SommaRiga(k, uno);
             ultimaCamera = std::move(k);
@@ -171,14 +175,14 @@ void MotoreReport::AccumulaCamere(const std::string &G, Raggruppamento r)
         if (!quantita || !quantitaPositiva(q, *quantita)) continue;
         if (r == Raggruppamento::NumeriCamere) {
             if (const std::string *camera = testoDi(*RsTerzaFonte, "NumeroCamera", a1))
-                SommaRiga(testo::trim(*camera), Valuta::daIntero(1));
+                SommaRiga(dati::testo::trim(*camera), Valuta::daIntero(1));
             continue;
         }
         const std::string *tipo = testoDi(*RsTerzaFonte, "TipoCamera", a2);
         if (!tipo) continue;
         if (r == Raggruppamento::TipiCamere) {
-            SommaRiga(testo::trim(*tipo), *quantita);
-        } else if (const std::string *sigla = macroDelTipo(*macro, testo::trim(*tipo), a3)) {
+            SommaRiga(dati::testo::trim(*tipo), *quantita);
+        } else if (const std::string *sigla = macroDelTipo(*macro, dati::testo::trim(*tipo), a3)) {
             SommaRiga(*sigla, *quantita);
         }
     }
@@ -194,7 +198,7 @@ void MotoreReport::sommaAddebiti(dati::Recordset &rs, const std::string &criteri
         const std::string *camera = testoDi(rs, "NumeroCamera", a1);
         if (!camera || !importo) continue;
         if (r == Raggruppamento::NumeriCamere) {
-            SommaRiga(testo::maiuscolo(*camera), *importo);
+            SommaRiga(dati::testo::maiuscolo(*camera), *importo);
         } else if (const std::string *tipo = tipoDellaCamera(numeri, *camera, a2)) {
             if (r == Raggruppamento::TipiCamere) SommaRiga(*tipo, *importo);
             else if (const std::string *sigla = macroDelTipo(macro, *tipo, a3)) SommaRiga(*sigla, *importo);
@@ -225,7 +229,7 @@ void MotoreReport::AccumulaImporti(const std::string &G, Raggruppamento r)
         if (r == Raggruppamento::NumeriCamere) {
             SommaRiga(p, *importo);
         } else if (const std::string *tipo = tipoDellaCamera(*numeri, p, a2)) {
-            if (r == Raggruppamento::TipiCamere) SommaRiga(testo::trim(*tipo), *importo);
+            if (r == Raggruppamento::TipiCamere) SommaRiga(dati::testo::trim(*tipo), *importo);
             else if (const std::string *sigla = macroDelTipo(*macro, *tipo, a3)) SommaRiga(*sigla, *importo);
         }
     }

@@ -38,7 +38,7 @@ public:
 
     // Adds quantita to both figures of the first row whose key equals valore
     // exactly (case and blanks count); nothing when no key is equal.
-    void SommaRiga(std::string_view valore, Valuta quantita);
+    void SommaRiga(std::string_view valore, dati::Valuta quantita);
 
     // One day of a "Vendite" report: rooms sold per row. G is the day as yyyymmdd.
     void AccumulaCamere(const std::string &G, Raggruppamento raggruppamento);
@@ -57,14 +57,14 @@ private:
 // ErroreDati naming the file, the table, the field, the value and the
 // record's date and room when the value is present but not readable: such a
 // record is never left out in silence.
-std::optional<Valuta> cifraDelRecord(const dati::Recordset &rs, std::string_view campo, const Valore &valore,
-                                     const Valore &data, const Valore &camera);
+std::optional<dati::Valuta> cifraDelRecord(const dati::Recordset &rs, std::string_view campo, const dati::Valore &valore,
+                                     const dati::Valore &data, const dati::Valore &camera);
 // The same, the record set named by its description (Recordset::descrizione).
-std::optional<Valuta> cifraDelRecord(const std::string &descrizione, std::string_view campo, const Valore &valore,
-                                     const Valore &data, const Valore &camera);
+std::optional<dati::Valuta> cifraDelRecord(const std::string &descrizione, std::string_view campo, const dati::Valore &valore,
+                                     const dati::Valore &data, const dati::Valore &camera);
 // Whether a booking's quantity, read as q, is above zero as the criterion
 // "QuantitàCamere > 0" compares it (a REAL by its exact value).
-bool quantitaPositiva(const Valore &valore, Valuta q);
+bool quantitaPositiva(const dati::Valore &valore, dati::Valuta q);
 
 // Opens a lookup table ("NumeriCamere.mdb" / "NumeriCamere") of the hotel
 // read through fonte (null: dati::fontePredefinita()); the data store keeps

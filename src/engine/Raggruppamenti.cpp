@@ -6,6 +6,8 @@
 #include <memory>
 #include <unordered_map>
 
+using pc::dati::Valore;
+
 namespace pc {
 
 std::optional<Raggruppamento> raggruppamentoDaNome(std::string_view nome)

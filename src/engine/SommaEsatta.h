@@ -12,16 +12,16 @@ namespace pc {
 // computing a figure agree and only the figure itself can be out of range.
 class SommaEsatta {
 public:
-    SommaEsatta &operator+=(Valuta v) { m_somma += v.grezzo(); return *this; }
-    SommaEsatta &operator-=(Valuta v) { m_somma -= v.grezzo(); return *this; }
+    SommaEsatta &operator+=(dati::Valuta v) { m_somma += v.grezzo(); return *this; }
+    SommaEsatta &operator-=(dati::Valuta v) { m_somma -= v.grezzo(); return *this; }
     SommaEsatta &operator+=(SommaEsatta s) { m_somma += s.m_somma; return *this; }
     SommaEsatta &operator-=(SommaEsatta s) { m_somma -= s.m_somma; return *this; }
     bool zero() const { return m_somma == 0; }
     // The sum as an amount; nothing when it does not fit.
-    std::optional<Valuta> valuta() const
+    std::optional<dati::Valuta> valuta() const
     {
         if (m_somma < INT64_MIN || m_somma > INT64_MAX) return std::nullopt;
-        return Valuta::daGrezzo(static_cast<std::int64_t>(m_somma));
+        return dati::Valuta::daGrezzo(static_cast<std::int64_t>(m_somma));
     }
 
 private:

@@ -16,6 +16,12 @@
 #include <cstring>
 #include <functional>
 
+using pc::dati::ErroreDati;
+using pc::dati::FileProvvisorio;
+using pc::dati::ScritturaFile;
+using pc::dati::Valuta;
+using pc::dati::controllaDestinazione;
+
 namespace pc {
 
 namespace {
@@ -235,9 +241,9 @@ void scriviStatement(const RichiestaReport &richiesta, Giorno dalla, const std::
 {
     // Texts in Windows-1252.
     const FormatoCifre formato{richiesta.tipo == TipoReport::Vendite ? 0 : 2, separatoreDecimale()};
-    const std::string primaData = testo::utf8InCp1252(richiesta.dalla);
+    const std::string primaData = dati::testo::utf8InCp1252(richiesta.dalla);
     std::vector<std::string> chiavi;
-    for (const std::string &chiave : chiaviColonne) chiavi.push_back(testo::utf8InCp1252(chiave));
+    for (const std::string &chiave : chiaviColonne) chiavi.push_back(dati::testo::utf8InCp1252(chiave));
 
     const std::string nome = richiesta.uscita.empty() ? nomeFileReport() : richiesta.uscita;
     RigheGiornaliere righe(larghezzeIniziali(primaData, chiavi), formato, limiti.righeInMemoria, nome);

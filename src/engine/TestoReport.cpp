@@ -2,6 +2,8 @@
 
 #include "Testo.h"
 
+using pc::dati::Valuta;
+
 namespace pc {
 
 namespace {
@@ -32,7 +34,7 @@ std::string TestoReport::titolo(const RichiestaReport &r)
     case Raggruppamento::MacroCategorie: t += "MACRO CATEGORIA DAL "; break;
     case Raggruppamento::Strutture: t += "STRUTTURA DAL "; break;
     }
-    t += testo::utf8InCp1252(r.dalla) + " AL " + testo::utf8InCp1252(r.alla);
+    t += dati::testo::utf8InCp1252(r.dalla) + " AL " + dati::testo::utf8InCp1252(r.alla);
     return t;
 }
 
@@ -93,7 +95,7 @@ std::string reportPerTerminale(std::string_view contenuto)
     std::string altro;
     auto svuota = [&] {
         if (!altro.empty()) {
-            uscita += testo::cp1252InUtf8(altro);
+            uscita += dati::testo::cp1252InUtf8(altro);
             altro.clear();
         }
     };

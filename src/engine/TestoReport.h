@@ -31,7 +31,7 @@ public:
     std::string riga(std::string_view prima, const std::vector<std::string> &cifre) const;
     // The same line, appended to out with its CR LF, straight from the
     // figures (one per column) with the given decimals.
-    void aggiungiRiga(std::string &out, std::string_view prima, const Valuta *cifre, int decimali, char separatore) const;
+    void aggiungiRiga(std::string &out, std::string_view prima, const dati::Valuta *cifre, int decimali, char separatore) const;
 
 private:
     std::string bordo(char inizio, char giunto, char fine) const;

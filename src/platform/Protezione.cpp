@@ -4,6 +4,8 @@
 
 #include <QMessageBox>
 
+using pc::dati::descriviEccezione;
+
 namespace pc {
 
 void avvisaEccezione(QWidget *finestra, const QString &titolo, std::exception_ptr eccezione) noexcept

@@ -4,6 +4,8 @@
 
 #include "Analisi.h"
 
+using pc::dati::Valuta;
+
 namespace pc::posta {
 
 namespace {

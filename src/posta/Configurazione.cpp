@@ -12,6 +12,10 @@
 #include <cstring>
 #include <sys/stat.h>
 
+using pc::dati::ErroreDati;
+using pc::dati::causaFile;
+using pc::dati::causaSistema;
+
 namespace pc::posta {
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <array>
 
+using pc::dati::Valuta;
+
 namespace pc::posta {
 
 namespace {

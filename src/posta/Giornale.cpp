@@ -14,6 +14,11 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+using pc::dati::ErroreDati;
+using pc::dati::causaFile;
+using pc::dati::causaSistema;
+using pc::dati::scriviFileAtomico;
+
 namespace pc::posta {
 
 namespace {

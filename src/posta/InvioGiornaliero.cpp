@@ -18,6 +18,10 @@
 #include <cstdlib>
 #include <unistd.h>
 
+using pc::dati::ErroreDati;
+using pc::dati::causaFile;
+using pc::dati::causaSistema;
+
 namespace pc::posta {
 
 namespace {

@@ -12,6 +12,9 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
+using pc::dati::ErroreDati;
+using pc::dati::scriviFileAtomico;
+
 namespace pc::posta {
 
 namespace {

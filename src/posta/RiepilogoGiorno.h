@@ -18,7 +18,7 @@
 namespace pc::posta {
 
 struct Misure {
-    Valuta vendute, ricavo;
+    dati::Valuta vendute, ricavo;
     std::int64_t disponibili = 0;   // room-nights
 };
 
@@ -41,15 +41,15 @@ struct RiepilogoGiorno {
 RiepilogoGiorno calcolaRiepilogo(Giorno g, Raggruppamento r);
 
 // The ratios of one set of figures, as the analysis computes them.
-std::optional<Valuta> occupazioneDi(const Misure &m);
-std::optional<Valuta> adrDi(const Misure &m);
-std::optional<Valuta> revparDi(const Misure &m);
+std::optional<dati::Valuta> occupazioneDi(const Misure &m);
+std::optional<dati::Valuta> adrDi(const Misure &m);
+std::optional<dati::Valuta> revparDi(const Misure &m);
 // Changes against last year: percent (one decimal), occupancy in points.
-std::optional<Valuta> variazioneVendute(const Misure &ora, const Misure &ap);
-std::optional<Valuta> variazioneRicavo(const Misure &ora, const Misure &ap);
-std::optional<Valuta> variazioneAdr(const Misure &ora, const Misure &ap);
-std::optional<Valuta> variazioneRevpar(const Misure &ora, const Misure &ap);
-std::optional<Valuta> puntiOccupazione(const Misure &ora, const Misure &ap);
+std::optional<dati::Valuta> variazioneVendute(const Misure &ora, const Misure &ap);
+std::optional<dati::Valuta> variazioneRicavo(const Misure &ora, const Misure &ap);
+std::optional<dati::Valuta> variazioneAdr(const Misure &ora, const Misure &ap);
+std::optional<dati::Valuta> variazioneRevpar(const Misure &ora, const Misure &ap);
+std::optional<dati::Valuta> puntiOccupazione(const Misure &ora, const Misure &ap);
 
 // UTF-8, ";", decimal comma, CR LF: the hotel's three lines, then (with
 // perColonna) one line per column and period ("Giorno DBL").

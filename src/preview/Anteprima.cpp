@@ -23,6 +23,9 @@
 
 #include <cmath>
 
+using pc::dati::ErroreDati;
+using pc::dati::descriviEccezione;
+
 namespace pc {
 
 namespace {

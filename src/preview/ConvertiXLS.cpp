@@ -10,6 +10,10 @@
 #include <string_view>
 #include <vector>
 
+using pc::dati::ErroreDati;
+using pc::dati::ScritturaFile;
+using pc::dati::controllaFileDaLeggere;
+
 namespace pc {
 
 namespace {
@@ -57,8 +61,8 @@ SeparatoriXLS leggiSeparatoriXLS(const std::string &file)
     std::string contenuto;
     if (!filetesto::leggi(file, contenuto)) return s;
     // Saved by an editor as UTF-8 (with or without its mark): read as such.
-    if (contenuto.rfind("\xEF\xBB\xBF", 0) == 0) contenuto = testo::utf8InCp1252(std::string_view(contenuto).substr(3));
-    else if (utf8NonAscii(contenuto)) contenuto = testo::utf8InCp1252(contenuto);
+    if (contenuto.rfind("\xEF\xBB\xBF", 0) == 0) contenuto = dati::testo::utf8InCp1252(std::string_view(contenuto).substr(3));
+    else if (utf8NonAscii(contenuto)) contenuto = dati::testo::utf8InCp1252(contenuto);
     const auto r = filetesto::righe(contenuto);
     if (r.size() > 0) s.campo = r[0];
     if (r.size() > 1) s.decimale = r[1];
@@ -160,7 +164,7 @@ int virgolaDellaRiga(const std::string &riga)
 {
     if (riga.empty() || static_cast<unsigned char>(riga[0]) != Verticale) return NessunaCifra;
     const std::size_t primaCella = riga.find(static_cast<char>(Verticale), 1);
-    if (primaCella == std::string::npos || testo::trim(std::string_view(riga).substr(1, primaCella - 1)) == "DATA")
+    if (primaCella == std::string::npos || dati::testo::trim(std::string_view(riga).substr(1, primaCella - 1)) == "DATA")
         return NessunaCifra;
     bool cifre = false;
     for (std::size_t i = primaCella + 1; i < riga.size(); ++i) {

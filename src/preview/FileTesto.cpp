@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+using pc::dati::scriviFileAtomico;
+
 namespace pc::filetesto {
 
 std::vector<std::string> righe(const std::string &contenuto)
@@ -57,12 +59,12 @@ std::string perFile(const QString &testo)
         }
     }
     const QByteArray utf8 = t.toUtf8();
-    return testo::utf8InCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    return dati::testo::utf8InCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 QString daCp1252(const std::string &byte)
 {
-    return QString::fromStdString(testo::cp1252InUtf8(byte));
+    return QString::fromStdString(dati::testo::cp1252InUtf8(byte));
 }
 
 } // namespace pc::filetesto

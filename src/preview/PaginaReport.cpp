@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <climits>
 
+using pc::dati::naturaPercorso;
+
 namespace pc {
 
 PaginaReport::PaginaReport(std::string file) : m_file(std::move(file)), m_f(QString::fromStdString(m_file)) {}

@@ -12,9 +12,9 @@ namespace pc {
 
 // A step on the open report file failed (the file is not open any more, or
 // reading it failed). Retrying after reopening the file may succeed.
-class ErroreFileReport : public ErroreDati {
+class ErroreFileReport : public dati::ErroreDati {
 public:
-    using ErroreDati::ErroreDati;
+    using dati::ErroreDati::ErroreDati;
 };
 
 // Reads the report file page by page for the preview. The file stays open

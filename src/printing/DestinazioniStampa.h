@@ -5,7 +5,7 @@
 #include <vector>
 
 // What the print menu reads from the hotel databases of the working
-// directory each time it becomes active. Both throw pc::ErroreDati (Italian
+// directory each time it becomes active. Both throw pc::dati::ErroreDati (Italian
 // message naming the file, table or field) when the data store fails.
 namespace pc {
 

@@ -13,6 +13,10 @@
 #include <fstream>
 #include <limits>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valore;
+using pc::dati::Valuta;
+
 namespace pc {
 
 namespace {
@@ -52,7 +56,7 @@ std::string leggiFont()
     std::string riga;
     std::getline(f, riga);
     if (!riga.empty() && riga.back() == '\r') riga.pop_back();
-    const std::string font(testo::trim(testo::cp1252InUtf8(riga)));
+    const std::string font(dati::testo::trim(dati::testo::cp1252InUtf8(riga)));
     return font.empty() ? std::string("Courier New") : font;
 }
 
@@ -157,8 +161,8 @@ ImpostazioniStampa raccogliImpostazioni(const SceltaStampa &scelta)
         const Valore &grassetto = setStampa->field("Grassetto");
         if (compresso.nullo()) throw ErroreDati("Il campo Compresso" + tipo + " non ha un valore.");
         if (grassetto.nullo()) throw ErroreDati("Il campo Grassetto" + tipo + " non ha un valore.");
-        imp.C = leggiGruppi(testo::utf8InCp1252(compresso.inTesto()));
-        const auto g = leggiGruppi(testo::utf8InCp1252(grassetto.inTesto()));
+        imp.C = leggiGruppi(dati::testo::utf8InCp1252(compresso.inTesto()));
+        const auto g = leggiGruppi(dati::testo::utf8InCp1252(grassetto.inTesto()));
         for (std::size_t k = 0; k < g.size(); ++k)
             imp.G[k] = interoCorto(g[k], "Grassetto (gruppo " + std::to_string(k + 1) + ")" + tipo);
         imp.lunghezzaRiempimento = scelta.compressa ? imp.G[6] : imp.G[7];
@@ -171,7 +175,7 @@ ImpostazioniStampa raccogliImpostazioni(const SceltaStampa &scelta)
     imp.dispositivo = !daAmbiente.empty() ? daAmbiente : linea;
     db->close();
 
-    if (!testo::trim(scelta.stampante).empty()) imp.dispositivo = scelta.stampante;
+    if (!dati::testo::trim(scelta.stampante).empty()) imp.dispositivo = scelta.stampante;
     return imp;
 }
 

@@ -8,8 +8,6 @@
 
 namespace pc {
 
-class Valore;
-
 // Everything one print needs to know, gathered afresh for every print from
 // "FontStp.txt", "Contatori.mdb" and "Stampanti.mdb" in the working directory.
 struct ImpostazioniStampa {

@@ -28,6 +28,9 @@
 
 #include <exception>
 
+using pc::dati::copiaFileAtomico;
+using pc::dati::descriviEccezione;
+
 // Resources of a static library are registered by hand, outside any namespace.
 static void caricaIconeMenu() { Q_INIT_RESOURCE(icone_menu); }
 

@@ -12,6 +12,10 @@
 #include <iterator>
 #include <memory>
 
+using pc::dati::ErroreDati;
+using pc::dati::controllaFileDaLeggere;
+using pc::dati::scriviDispositivo;
+
 namespace pc {
 
 namespace {
@@ -228,7 +232,7 @@ EsitoStampa eseguiStampa(const ImpostazioniStampa &imp, const SceltaStampa &scel
         }
         return esito;
     }
-    if (testo::trim(imp.dispositivo).empty())
+    if (dati::testo::trim(imp.dispositivo).empty())
         throw ErroreDati("La destinazione di stampa \"" + imp.destinazione +
                          "\" non indica alcun dispositivo (campo Linea vuoto e nessuna stampante scelta): nulla \xC3\xA8 stato stampato.");
     const std::string byte = preparaStampaGrezza(imp, scelta, codice, righe, &esito.pagine);

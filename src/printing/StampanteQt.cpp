@@ -16,6 +16,9 @@
 #include <cstdio>
 #include <filesystem>
 
+using pc::dati::ErroreDati;
+using pc::dati::FileProvvisorio;
+
 namespace pc {
 
 namespace {
@@ -24,7 +27,7 @@ QString q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_
 
 bool finisceConPdf(const std::string &nome)
 {
-    return nome.size() >= 4 && testo::ugualeNoCase(std::string_view(nome).substr(nome.size() - 4), ".pdf");
+    return nome.size() >= 4 && dati::testo::ugualeNoCase(std::string_view(nome).substr(nome.size() - 4), ".pdf");
 }
 
 // A PDF that is not empty and ends with its end-of-file mark.
@@ -169,7 +172,7 @@ void StampanteQt::scrivi(std::string_view testo, bool fineRiga)
     const qreal altezzaPagina = m_printer.pageRect(QPrinter::DevicePixel).height();
     if (m_x == 0 && m_y > 0 && m_y + metriche.height() > altezzaPagina) paginaSuccessiva();
 
-    const QString testoQ = q(testo::cp1252InUtf8(testo));
+    const QString testoQ = q(dati::testo::cp1252InUtf8(testo));
     if (!testoQ.isEmpty()) {
         m_painter.drawText(QPointF(m_x, m_y + metriche.ascent()), testoQ);
         m_x += metriche.horizontalAdvance(testoQ);

@@ -57,7 +57,7 @@ private:
     int m_pagine = 0;
     std::string m_nomeUsato;
     std::string m_pdfFinale;     // the PDF asked for; written beside it first, renamed when complete
-    std::unique_ptr<FileProvvisorio> m_pdfTemporaneo;
+    std::unique_ptr<dati::FileProvvisorio> m_pdfTemporaneo;
 };
 
 } // namespace pc

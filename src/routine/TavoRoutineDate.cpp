@@ -120,7 +120,7 @@ QString CompletaData(const QString &Testo)
     if (Testo.size() == 6) {
         const QString anno = Testo.mid(4, 2);
         const int aa = static_cast<int>(ValoreIniziale(anno));   // two characters: -9..99
-        const QString secolo = calendario::annoDaDueCifre(aa) >= 2000 ? QStringLiteral("/20") : QStringLiteral("/19");
+        const QString secolo = dati::calendario::annoDaDueCifre(aa) >= 2000 ? QStringLiteral("/20") : QStringLiteral("/19");
         return Testo.left(2) + u'/' + Testo.mid(2, 2) + secolo + anno;
     }
     if (Testo.size() == 8) return Testo.left(2) + u'/' + Testo.mid(2, 2) + u'/' + Testo.mid(4, 4);
@@ -154,6 +154,6 @@ short PeriodoValido(const QString &DataDa, const QString &DataA)
     return 1;
 }
 
-short AnnoBisestile(short Anno) { return calendario::bisestile(Anno) ? 1 : 0; }
+short AnnoBisestile(short Anno) { return dati::calendario::bisestile(Anno) ? 1 : 0; }
 
 } // namespace pc::TavoRoutine

@@ -25,7 +25,7 @@ QString PulisciTesto(const QString &Testo, short Modo, const QLocale &locale = Q
 
 // Completes a short date: 6 characters ddmmyy become "dd/mm/yyyy" (the year
 // yy as 20yy when that is at most 20 years after the current year, else as
-// 19yy: calendario::annoDaDueCifre, the rule of the batch commands too);
+// 19yy: dati::calendario::annoDaDueCifre, the rule of the batch commands too);
 // 8 characters ddmmyyyy become
 // "dd/mm/yyyy". Any other length is returned unchanged. No character is
 // inspected.

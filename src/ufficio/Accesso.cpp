@@ -4,6 +4,8 @@
 
 #include <sodium.h>
 
+using pc::dati::ErroreDati;
+
 namespace pc::ufficio {
 
 namespace {

@@ -19,6 +19,9 @@
 #include <iterator>
 #include <unistd.h>
 
+using pc::dati::ErroreDati;
+using pc::dati::causaSistema;
+
 namespace pc::ufficio {
 
 namespace centrale = dati::centrale;

@@ -22,9 +22,9 @@
 namespace pc::ufficio {
 
 // A property the archive does not hold.
-class StrutturaSconosciuta : public ErroreDati {
+class StrutturaSconosciuta : public dati::ErroreDati {
 public:
-    using ErroreDati::ErroreDati;
+    using dati::ErroreDati::ErroreDati;
 };
 
 // One property's (or the chain's) figures for the three periods that end on

@@ -2,6 +2,8 @@
 
 #include "Testi.h"
 
+using pc::dati::Valuta;
+
 namespace pc::ufficio {
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+using pc::dati::Valuta;
+
 namespace pc::ufficio {
 
 namespace {

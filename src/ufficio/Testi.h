@@ -25,10 +25,10 @@ std::string json(std::string_view testo);
 std::string perUrl(std::string_view testo);
 
 // A figure for people: thousands with '.', decimals with ','; "–" when absent.
-std::string cifra(const std::optional<Valuta> &v, int decimali);
+std::string cifra(const std::optional<dati::Valuta> &v, int decimali);
 // A figure for programs (JSON numbers, sort keys): '.' decimal, no
 // thousands; "null" when absent.
-std::string numero(const std::optional<Valuta> &v, int decimali);
+std::string numero(const std::optional<dati::Valuta> &v, int decimali);
 
 // A request's parameter that cannot be used: its Italian reason.
 struct ParametroErrato {

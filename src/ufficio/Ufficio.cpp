@@ -25,6 +25,10 @@
 #include <iterator>
 #include <thread>
 
+using pc::dati::ErroreDati;
+using pc::dati::causaSistema;
+using pc::dati::descriviEccezione;
+
 namespace pc::ufficio {
 
 namespace {

@@ -20,6 +20,9 @@
 #include <map>
 #include <sstream>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valuta;
+
 using namespace pc;
 using namespace pc::analisi;
 using namespace pc::prova;

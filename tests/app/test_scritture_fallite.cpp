@@ -32,6 +32,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using pc::dati::ErroreDati;
+using pc::dati::copiaFileAtomico;
+using pc::dati::scriviDispositivo;
+
 namespace pc::prova {
 namespace {
 

@@ -253,7 +253,7 @@ TEST_F(FinestraPrincipale, InvioCompletaLaDataEPassaAllaSeconda)
         const char *digitato, *atteso;
     };
     // Two-digit years as the batch commands read them, from a fixed today.
-    pc::calendario::impostaOggi(pc::calendario::seriale(2026, 12, 8));
+    pc::dati::calendario::impostaOggi(pc::dati::calendario::seriale(2026, 12, 8));
     for (const Caso c : {Caso{"010312", "01/03/2012"}, Caso{"010399", "01/03/1999"}, Caso{"010319", "01/03/2019"},
                          Caso{"010320", "01/03/2020"}, Caso{"010346", "01/03/2046"}, Caso{"010347", "01/03/1947"},
                          Caso{"01032012", "01/03/2012"}, Caso{"29/02/2012", "29/02/2012"}, Caso{"29/02/2000", "29/02/2000"},
@@ -262,7 +262,7 @@ TEST_F(FinestraPrincipale, InvioCompletaLaDataEPassaAllaSeconda)
         EXPECT_EQ(casella(0)->text(), QString::fromUtf8(c.atteso)) << c.digitato;
         EXPECT_EQ(aFuoco(), casella(1)) << c.digitato;
     }
-    pc::calendario::ripristinaOggi();
+    pc::dati::calendario::ripristinaOggi();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(richieste.empty()) << "Enter never starts the report";
 }
@@ -467,7 +467,7 @@ TEST_F(FinestraPrincipale, ErroreDelReportMostraUnMessaggioELaFinestraResta)
     int dopo = 0;
     finestra->impostaDopoReport([&](QWidget *) { ++dopo; });
     durante = [](const pc::AvanzamentoReport &) {
-        throw pc::ErroreDati("Archivio \"Scheda_Cliente.mdb\" non trovato nella cartella corrente.");
+        throw pc::dati::ErroreDati("Archivio \"Scheda_Cliente.mdb\" non trovato nella cartella corrente.");
     };
     QString titolo, testo;
     QMessageBox::Icon icona = QMessageBox::NoIcon;

@@ -8,7 +8,7 @@ namespace pc::prova {
 using namespace pc::strumenti;
 namespace fs = std::filesystem;
 
-pc::strumenti::TabellaDaScrivere AlbergoProva::tabella(const std::string &nome, std::vector<std::vector<pc::Valore>> righe,
+pc::strumenti::TabellaDaScrivere AlbergoProva::tabella(const std::string &nome, std::vector<std::vector<pc::dati::Valore>> righe,
                                                        const std::string &schema)
 {
     return {nome, colonneSuite(schema.empty() ? nome : schema), std::move(righe)};

@@ -33,14 +33,14 @@ inline std::size_t colonna(const pc::dati::Tabella &t, const std::string &nome)
 
 // One cell of the Jet file against the same cell of the twin. Currency in
 // Jet is REAL in SQLite: compared as amounts of four decimals.
-inline ::testing::AssertionResult stessoValore(const pc::Valore &jet, const pc::Valore &sqlite)
+inline ::testing::AssertionResult stessoValore(const pc::dati::Valore &jet, const pc::dati::Valore &sqlite)
 {
     if (jet.nullo() || sqlite.nullo()) {
         if (jet.nullo() == sqlite.nullo()) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "NULL da una parte sola: Jet \"" << jet.inTesto() << "\" (nullo " << jet.nullo()
                                              << "), SQLite \"" << sqlite.inTesto() << "\" (nullo " << sqlite.nullo() << ")";
     }
-    if (jet.tipo() == pc::Valore::Tipo::Valuta || sqlite.tipo() == pc::Valore::Tipo::Reale) {
+    if (jet.tipo() == pc::dati::Valore::Tipo::Valuta || sqlite.tipo() == pc::dati::Valore::Tipo::Reale) {
         const auto a = jet.inValuta(), b = sqlite.inValuta();
         if (a && b && *a == *b) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "importi diversi: Jet " << jet.inTesto() << ", SQLite " << sqlite.inTesto();

@@ -29,6 +29,10 @@
 #include <fstream>
 #include <thread>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valore;
+using pc::dati::Valuta;
+
 namespace pc::prova {
 
 namespace fs = std::filesystem;

@@ -13,7 +13,7 @@
 namespace pc::prova {
 
 using namespace pc::dati;
-using pc::Valore;
+using pc::dati::Valore;
 
 namespace {
 
@@ -48,7 +48,7 @@ protected:
     {
         try {
             f();
-        } catch (const pc::ErroreDati &e) {
+        } catch (const pc::dati::ErroreDati &e) {
             return e.what();
         }
         return "";
@@ -184,7 +184,7 @@ TEST_P(Archivi, TrovaSuccessivoProcedeDalRecordCorrente)
 {
     auto db = Database::open("Conto_Cliente.mdb");
     auto rs = db->openRecordset("Conto_Cliente");
-    EXPECT_THROW(rs->field("Importo"), pc::ErroreDati);   // no current record yet
+    EXPECT_THROW(rs->field("Importo"), pc::dati::ErroreDati);   // no current record yet
     ASSERT_TRUE(rs->findFirst("NumeroCamera = '101'"));
     EXPECT_EQ(rs->field("DataAddebito").inTesto(), "20120301");
     // Find next with another criterion goes on from the current record.
@@ -275,7 +275,7 @@ TEST(PermessiDegliArchivi, UnaCartellaOUnFileNegatiNonSonoNonTrovati)
             std::string messaggio = "aperto";
             try {
                 Database::open(c.percorso);
-            } catch (const pc::ErroreDati &e) {
+            } catch (const pc::dati::ErroreDati &e) {
                 messaggio = e.what();
             }
             [[maybe_unused]] auto n = write(tubo[1], messaggio.data(), messaggio.size());

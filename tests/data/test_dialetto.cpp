@@ -6,7 +6,7 @@
 namespace pc::prova {
 
 using namespace pc::dati::dialetto;
-using pc::Valore;
+using pc::dati::Valore;
 
 namespace {
 
@@ -23,7 +23,7 @@ std::string errore(std::string_view testo, bool criterio)
             analizzaCriterio(testo);
         else
             analizzaQuery(testo);
-    } catch (const pc::ErroreDati &e) {
+    } catch (const pc::dati::ErroreDati &e) {
         return e.what();
     }
     return "";
@@ -95,7 +95,7 @@ TEST(Dialetto, TestiENumeri)
     EXPECT_EQ(analizzaCriterio("Destinazione = 'L''ufficio'")->figli[1]->valore, Valore::testo("L'ufficio"));
     EXPECT_EQ(analizzaCriterio("Destinazione = \"PDF \"\"A\"\"\"")->figli[1]->valore, Valore::testo("PDF \"A\""));
     EXPECT_EQ(analizzaCriterio("a = ''")->figli[1]->valore, Valore::testo(""));
-    EXPECT_EQ(analizzaCriterio("Importo > -9.99")->figli[1]->valore, Valore::valuta(pc::Valuta::daGrezzo(-99900)));
+    EXPECT_EQ(analizzaCriterio("Importo > -9.99")->figli[1]->valore, Valore::valuta(pc::dati::Valuta::daGrezzo(-99900)));
     EXPECT_EQ(analizzaCriterio("TipoStampa = 2")->figli[1]->valore, Valore::intero(2));
     EXPECT_EQ(analizzaCriterio("a = -3")->figli[1]->valore, Valore::intero(-3));
     EXPECT_EQ(analizzaCriterio("a = 1.00005")->figli[1]->valore.tipo(), Valore::Tipo::Reale);

@@ -8,7 +8,7 @@
 
 namespace pc::prova {
 
-using pc::Valore;
+using pc::dati::Valore;
 using pc::dati::apriSorgente;
 using pc::dati::Tabella;
 using pc::prova::albergoGrande;

@@ -11,7 +11,7 @@
 
 namespace pc::prova {
 
-using pc::ErroreDati;
+using pc::dati::ErroreDati;
 using pc::dati::apriSorgenteJet;
 using pc::prova::datiProva;
 

@@ -10,8 +10,8 @@
 
 namespace pc::prova {
 
-using pc::Valore;
-using pc::Valuta;
+using pc::dati::Valore;
+using pc::dati::Valuta;
 using pc::dati::apriSorgenteJet;
 using pc::dati::Tabella;
 using pc::prova::colonna;
@@ -78,13 +78,13 @@ TEST(JetMdbReali, TabellaMancanteNominaFileETabella)
     try {
         s->leggiTabella("Inesistente");
         FAIL() << "attesa ErroreDati";
-    } catch (const pc::ErroreDati &e) {
+    } catch (const pc::dati::ErroreDati &e) {
         const std::string m = e.what();
         EXPECT_NE(m.find("Inesistente"), std::string::npos) << m;
         EXPECT_NE(m.find("testV1997.mdb"), std::string::npos) << m;
     }
     // System tables are not offered as user tables.
-    EXPECT_THROW(s->leggiTabella("MSysObjects"), pc::ErroreDati);
+    EXPECT_THROW(s->leggiTabella("MSysObjects"), pc::dati::ErroreDati);
 }
 
 // ---------------------------------------------------------------- values

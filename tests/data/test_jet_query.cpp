@@ -69,12 +69,12 @@ std::size_t confrontaQuery(const fs::path &cartella, const Query &q)
     std::string erroreJet, erroreSql;
     try {
         j = dbJet->openRecordset(q.sql);
-    } catch (const pc::ErroreDati &e) {
+    } catch (const pc::dati::ErroreDati &e) {
         erroreJet = e.what();
     }
     try {
         s = dbSql->openRecordset(q.sql);
-    } catch (const pc::ErroreDati &e) {
+    } catch (const pc::dati::ErroreDati &e) {
         erroreSql = e.what();
     }
     EXPECT_EQ(erroreJet.empty(), erroreSql.empty()) << "Jet: " << erroreJet << "\nSQLite: " << erroreSql;

@@ -10,7 +10,7 @@
 namespace pc::prova {
 
 using namespace pc::dati;
-using pc::Valore;
+using pc::dati::Valore;
 
 namespace {
 

@@ -20,6 +20,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using pc::dati::ErroreDati;
+using pc::dati::FileProvvisorio;
+using pc::dati::ScritturaFile;
+using pc::dati::descriviEccezione;
+using pc::dati::naturaPercorso;
+using pc::dati::scriviFileAtomico;
+using pc::dati::sostituisciFile;
+
 namespace pc::prova {
 namespace {
 

@@ -19,7 +19,7 @@ namespace pc::prova {
 
 using namespace pc::dati;
 using namespace pc::strumenti;
-using pc::Valore;
+using pc::dati::Valore;
 namespace fs = std::filesystem;
 
 namespace {
@@ -123,10 +123,10 @@ TEST(ArchivioSqlite, FileNonRiconosciuto)
     try {
         Database::open("Finto.mdb");
         FAIL();
-    } catch (const pc::ErroreDati &e) {
+    } catch (const pc::dati::ErroreDati &e) {
         EXPECT_NE(std::string(e.what()).find("Finto.mdb"), std::string::npos);
     }
-    EXPECT_THROW(Database::open("storico"), pc::ErroreDati);
+    EXPECT_THROW(Database::open("storico"), pc::dati::ErroreDati);
 }
 
 TEST(CacheTabelle, TabellaInvariataRiletta0VolteModificataRiletta)
@@ -299,7 +299,7 @@ TEST(AlbergoCondiviso, QuerieVere)
                                 "DataAddebito >= '20120301' and VoceAddebito In (Select Codice From VociFattura In "
                                 "'VociFattura.mdb' Where NumeroHotel = 1 and Reparto = 'bar');");
     ASSERT_EQ(rc->size(), 21u);
-    pc::Valuta somma;
+    pc::dati::Valuta somma;
     for (std::size_t i = 0; i < rc->size(); ++i) somma += *rc->value(i, rc->columnIndex("Importo")).inValuta();
     EXPECT_EQ(somma.formatta(2), "114.55");
 
@@ -369,7 +369,7 @@ TEST(TraduzioneSql, MoltiRecordOrdinatiECampoScelto)
         const std::string &d0 = rs->value(i - 1, d).comeTesto(), &d1 = rs->value(i, d).comeTesto();
         ASSERT_LE(d0, d1) << i;
         if (d0 == d1) {
-            ASSERT_LE(pc::testo::confrontaNoCase(rs->value(i - 1, c).comeTesto(), rs->value(i, c).comeTesto()), 0) << i;
+            ASSERT_LE(pc::dati::testo::confrontaNoCase(rs->value(i - 1, c).comeTesto(), rs->value(i, c).comeTesto()), 0) << i;
         }
     }
     // One field: a table of that column alone.
@@ -404,7 +404,7 @@ TEST(TraduzioneSql, AlberoTroppoProfondoRifiutatoDalTraduttore)
     try {
         sorgente->interroga(q, [](const dialetto::Query &) { return std::vector<Valore>{}; });
         ADD_FAILURE() << "tree translated";
-    } catch (const pc::ErroreDati &e) {
+    } catch (const pc::dati::ErroreDati &e) {
         EXPECT_NE(std::string(e.what()).find("troppo complesso"), std::string::npos) << e.what();
     }
 }
@@ -461,12 +461,12 @@ TEST(ScorriRecord, StessiRecordDelRecordsetSenzaOrdine)
             std::string atteso, ottenuto;
             try {
                 Database::open("Scorri.mdb")->openRecordset(q);
-            } catch (const pc::ErroreDati &e) {
+            } catch (const pc::dati::ErroreDati &e) {
                 atteso = e.what();
             }
             try {
                 Database::open("Scorri.mdb")->scorri(q, [](const Recordset &) {}, [](const Valore *) {});
-            } catch (const pc::ErroreDati &e) {
+            } catch (const pc::dati::ErroreDati &e) {
                 ottenuto = e.what();
             }
             EXPECT_FALSE(atteso.empty()) << q;

@@ -4,7 +4,7 @@
 
 namespace pc::prova {
 
-namespace t = pc::testo;
+namespace t = pc::dati::testo;
 
 TEST(Testo, Cp1252AndataERitornoDiTuttiIByte)
 {

@@ -6,8 +6,8 @@
 
 namespace pc::prova {
 
-using pc::Valore;
-using pc::Valuta;
+using pc::dati::Valore;
+using pc::dati::Valuta;
 
 namespace {
 
@@ -70,9 +70,9 @@ TEST(Valuta, Traboccamento)
     EXPECT_EQ(grezzo("922337203685477.5807"), INT64_MAX);
     EXPECT_EQ(grezzo("-922337203685477.5808"), INT64_MIN);
     EXPECT_EQ(Valuta::daGrezzo(INT64_MIN).formatta(4), "-922337203685477.5808");
-    EXPECT_THROW(Valuta::daIntero(INT64_MAX / 1000), pc::ErroreDati);
+    EXPECT_THROW(Valuta::daIntero(INT64_MAX / 1000), pc::dati::ErroreDati);
     Valuta v = Valuta::daGrezzo(INT64_MAX);
-    EXPECT_THROW(v += Valuta::daGrezzo(1), pc::ErroreDati);
+    EXPECT_THROW(v += Valuta::daGrezzo(1), pc::dati::ErroreDati);
     EXPECT_EQ((Valuta::daIntero(2) + Valuta::daGrezzo(-5)).grezzo(), 19995);
 }
 

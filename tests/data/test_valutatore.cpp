@@ -8,8 +8,8 @@
 namespace pc::prova {
 
 using namespace pc::dati;
-using pc::Valore;
-using pc::Valuta;
+using pc::dati::Valore;
+using pc::dati::Valuta;
 
 namespace {
 
@@ -91,7 +91,7 @@ TEST(Filtro, CampoMancanteNominaCampoTabellaEArchivio)
     try {
         valuta("Tipologia = 'C'", {T(""), I(1), I(0), T("")});
         FAIL() << "nessun errore";
-    } catch (const pc::ErroreDati &e) {
+    } catch (const pc::dati::ErroreDati &e) {
         EXPECT_STREQ(e.what(), "Campo \"Tipologia\" non trovato nella tabella \"Prova\" dell'archivio \"Prova.mdb\".");
     }
     // Field names ignore case.
@@ -117,8 +117,8 @@ TEST(Testi, SinistraContaICaratteri)
     EXPECT_EQ(sinistra("\xC3\xA0" "bc", 1), "\xC3\xA0");
     EXPECT_EQ(sinistra("abc", 5), "abc");
     EXPECT_EQ(sinistra("abc", 0), "");
-    EXPECT_EQ(pc::testo::chiaveNoCase("CAFF\xC3\x88"), pc::testo::chiaveNoCase("caff\xC3\xA8"));
-    EXPECT_EQ(pc::testo::chiaveNoCase("AbC"), "abc");
+    EXPECT_EQ(pc::dati::testo::chiaveNoCase("CAFF\xC3\x88"), pc::dati::testo::chiaveNoCase("caff\xC3\xA8"));
+    EXPECT_EQ(pc::dati::testo::chiaveNoCase("AbC"), "abc");
 }
 
 } // namespace pc::prova

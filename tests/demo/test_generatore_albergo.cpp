@@ -126,14 +126,14 @@ TEST(GeneratoreAlbergoParametri, DataNonValidaErroreESenzaFile)
     try {
         generaAlbergo(p, d.path().toStdString());
         FAIL() << "an impossible date was accepted";
-    } catch (const pc::ErroreDati &e) {
+    } catch (const pc::dati::ErroreDati &e) {
         EXPECT_NE(std::string(e.what()).find("20260230"), std::string::npos) << e.what();
     }
     EXPECT_TRUE(QDir(d.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty());
 
     p = parametriDemo();
     p.alberghi.front().tipi.erase(p.alberghi.front().tipi.begin(), p.alberghi.front().tipi.end() - 1);  // only "SAL"
-    EXPECT_THROW(generaAlbergo(p, d.path().toStdString()), pc::ErroreDati);
+    EXPECT_THROW(generaAlbergo(p, d.path().toStdString()), pc::dati::ErroreDati);
 }
 
 // ---------------------------------------------------------------- invariants of the demo hotel

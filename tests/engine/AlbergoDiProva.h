@@ -18,7 +18,7 @@ using strumenti::I;
 using strumenti::N;
 using strumenti::R;
 using strumenti::T;
-using Righe = std::vector<std::vector<Valore>>;
+using Righe = std::vector<std::vector<dati::Valore>>;
 
 struct AlbergoDiProva {
     // Rows of each table, columns in the suite's order (see colonneSuite).

@@ -12,6 +12,10 @@
 
 #include <functional>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valore;
+using pc::dati::Valuta;
+
 namespace pc::prova {
 
 namespace {

@@ -11,7 +11,7 @@ using namespace pc;
 
 TEST(GiornoReport, LeggeLeFormeDigitateEScartaLeDateImpossibili)
 {
-    calendario::impostaOggi(calendario::seriale(2026, 12, 8));
+    dati::calendario::impostaOggi(dati::calendario::seriale(2026, 12, 8));
     EXPECT_EQ(Giorno::leggi("01/03/2012")->aaaammgg(), "20120301");
     EXPECT_EQ(Giorno::leggi("01-03-2012")->aaaammgg(), "20120301");
     EXPECT_EQ(Giorno::leggi("1.3.2012")->aaaammgg(), "20120301");
@@ -22,7 +22,7 @@ TEST(GiornoReport, LeggeLeFormeDigitateEScartaLeDateImpossibili)
                                 "01/03/2012x", "2012-03-01", "01/03/201", "01//2012", "010312", " 9 /12/2012", "29/02/2100"})
         EXPECT_FALSE(Giorno::leggi(cattiva).has_value()) << cattiva;
     EXPECT_EQ(Giorno::leggi("29/02/2000")->aaaammgg(), "20000229");
-    calendario::ripristinaOggi();
+    dati::calendario::ripristinaOggi();
 }
 
 TEST(GiornoReport, GiorniSuccessiviAttraversoFebbraioEAnni)

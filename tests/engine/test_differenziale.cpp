@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <functional>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valore;
+
 using namespace pc;
 using namespace pc::prova;
 

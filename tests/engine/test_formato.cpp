@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using pc::dati::Valuta;
+
 using namespace pc;
 using namespace pc::prova;
 

@@ -16,6 +16,8 @@
 #include <fstream>
 #include <iterator>
 
+using pc::dati::ErroreDati;
+
 namespace pc::prova {
 
 using namespace pc;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using pc::dati::ErroreDati;
+
 namespace pc::prova {
 
 TEST(Raggruppamenti, NomiETitoli)

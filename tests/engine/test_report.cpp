@@ -10,6 +10,8 @@
 
 #include <QFile>
 
+using pc::dati::ErroreDati;
+
 using namespace pc;
 using namespace pc::prova;
 

@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valuta;
+using pc::dati::scriviFileAtomico;
+
 namespace pc::prova {
 
 using namespace pc::posta;

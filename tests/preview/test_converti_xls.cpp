@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valuta;
+
 using namespace pc;
 using namespace pc::prova;
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using pc::dati::ErroreDati;
+
 using namespace pc;
 using namespace pc::prova;
 

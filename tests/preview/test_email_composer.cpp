@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+using pc::dati::ErroreDati;
+
 namespace pc::prova {
 namespace {
 

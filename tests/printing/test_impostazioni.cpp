@@ -19,6 +19,9 @@
 #include <cstdlib>
 #include <limits>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valore;
+
 namespace pc::prova {
 
 using namespace pc;

@@ -31,7 +31,7 @@ using pc::MenuStampa;
 using pc::strumenti::I;
 using pc::strumenti::N;
 using pc::strumenti::T;
-using Righe = std::vector<std::vector<pc::Valore>>;
+using Righe = std::vector<std::vector<pc::dati::Valore>>;
 
 namespace {
 

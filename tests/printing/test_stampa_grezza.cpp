@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using pc::dati::ErroreDati;
+
 namespace pc::prova {
 
 using namespace pc;

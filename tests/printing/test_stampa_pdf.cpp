@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+using pc::dati::ErroreDati;
+
 namespace pc::prova {
 
 using namespace pc;

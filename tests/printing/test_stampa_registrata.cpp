@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using pc::dati::ErroreDati;
+
 namespace pc::prova {
 
 using namespace pc;

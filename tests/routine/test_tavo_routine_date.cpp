@@ -24,8 +24,8 @@ QString q(const char *utf8) { return QString::fromUtf8(utf8); }
 
 // Today fixed for the length of a test.
 struct Oggi {
-    explicit Oggi(int anno, int mese, int giorno) { pc::calendario::impostaOggi(pc::calendario::seriale(anno, mese, giorno)); }
-    ~Oggi() { pc::calendario::ripristinaOggi(); }
+    explicit Oggi(int anno, int mese, int giorno) { pc::dati::calendario::impostaOggi(pc::dati::calendario::seriale(anno, mese, giorno)); }
+    ~Oggi() { pc::dati::calendario::ripristinaOggi(); }
 };
 
 } // namespace

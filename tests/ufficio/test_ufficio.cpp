@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using pc::dati::Valuta;
+
 namespace pc::prova {
 
 using namespace pc::ufficio;

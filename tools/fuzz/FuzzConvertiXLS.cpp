@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
     scrivi(cartella + "/fdfuzz", tutto);
     try {
         pc::ConvertiXLS(cartella + "/fdfuzz", virgola);
-    } catch (const pc::ErroreDati &) {
+    } catch (const pc::dati::ErroreDati &) {
     }
     return 0;
 }

@@ -96,7 +96,7 @@ bool scriviTabella(const std::string &file, Lettore l)
 
 struct Esito {
     bool errore = false;
-    std::vector<std::vector<pc::Valore>> righe;
+    std::vector<std::vector<pc::dati::Valore>> righe;
 };
 
 Esito esegui(const std::string &file, const std::string &query, bool traduzione)
@@ -110,7 +110,7 @@ Esito esegui(const std::string &file, const std::string &query, bool traduzione)
             e.righe.emplace_back();
             for (std::size_t c = 0; c < rs->colonne().size(); ++c) e.righe.back().push_back(rs->value(i, static_cast<int>(c)));
         }
-    } catch (const pc::ErroreDati &) {
+    } catch (const pc::dati::ErroreDati &) {
         e.errore = true;
     }
     return e;
@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
         auto rs = pc::dati::Database::open(file)->openRecordset("Prova");
         for (bool t = rs->findFirst(criterio); t; t = rs->findNext(criterio)) {
         }
-    } catch (const pc::ErroreDati &) {
+    } catch (const pc::dati::ErroreDati &) {
     }
     return 0;
 }

@@ -52,9 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
         std::int32_t x;
         std::memcpy(&x, dati, sizeof x);
         const long giorno = static_cast<long>(x % 7304850);   // about 20,000 years each side of 1970
-        const auto c = pc::calendario::civile(giorno);
-        if (c.mese < 1 || c.mese > 12 || c.giorno < 1 || c.giorno > pc::calendario::giorniNelMese(c.anno, c.mese)
-            || pc::calendario::seriale(c.anno, c.mese, c.giorno) != giorno)
+        const auto c = pc::dati::calendario::civile(giorno);
+        if (c.mese < 1 || c.mese > 12 || c.giorno < 1 || c.giorno > pc::dati::calendario::giorniNelMese(c.anno, c.mese)
+            || pc::dati::calendario::seriale(c.anno, c.mese, c.giorno) != giorno)
             disaccordo("calendario", testo);
     }
     return 0;

@@ -26,10 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
         for (const auto &t : s->tabelle()) {
             try {
                 s->leggiTabella(t);
-            } catch (const pc::ErroreDati &) {
+            } catch (const pc::dati::ErroreDati &) {
             }
         }
-    } catch (const pc::ErroreDati &) {
+    } catch (const pc::dati::ErroreDati &) {
     }
     return 0;
 }

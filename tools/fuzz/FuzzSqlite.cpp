@@ -36,10 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
                     pc::dati::impostaTraduzioneSql(traduzione);
                     pc::dati::Database::open(percorso)->openRecordset(q);
                 }
-            } catch (const pc::ErroreDati &) {
+            } catch (const pc::dati::ErroreDati &) {
             }
         }
-    } catch (const pc::ErroreDati &) {
+    } catch (const pc::dati::ErroreDati &) {
     }
     return 0;
 }

@@ -98,13 +98,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
 
     try {
         pc::preparaStampaGrezza(imp, scelta, codice, righe);
-    } catch (const pc::ErroreDati &) {
+    } catch (const pc::dati::ErroreDati &) {
     }
     try {
         StampanteMuta stampante;
         imp.C[5] = 1.0;   // the system-printer path
         pc::eseguiStampa(imp, scelta, codice, righe, &stampante);
-    } catch (const pc::ErroreDati &) {
+    } catch (const pc::dati::ErroreDati &) {
     }
 
     // The preview's paging of the same bytes.
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
             }
             pagine.ricomincia(pc::PaginaReport::LimitePrimaPagina);
         }
-    } catch (const pc::ErroreDati &) {
+    } catch (const pc::dati::ErroreDati &) {
     }
     return 0;
 }

@@ -36,6 +36,11 @@
 #include <algorithm>
 #include <climits>
 
+using pc::dati::ErroreDati;
+using pc::dati::FileProvvisorio;
+using pc::dati::Valuta;
+using pc::dati::fileTerminaCon;
+
 namespace pc::analisi {
 
 namespace {

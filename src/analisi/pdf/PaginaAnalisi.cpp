@@ -14,6 +14,9 @@
 #include <cmath>
 #include <functional>
 
+using pc::dati::ErroreDati;
+using pc::dati::Valuta;
+
 namespace pc::analisi {
 
 namespace {

@@ -21,6 +21,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+using pc::dati::ErroreDati;
+using pc::dati::scriviFileAtomico;
+
 namespace pc::posta {
 
 namespace {
