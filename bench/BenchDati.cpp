@@ -15,7 +15,7 @@
 #include <string>
 
 using namespace pc::dati;
-using namespace pc::strumenti;
+using namespace pc::demo;
 namespace fs = std::filesystem;
 
 namespace {

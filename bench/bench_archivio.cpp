@@ -122,12 +122,12 @@ int main(int argc, char **argv)
         const std::string segno = "completa-" + std::to_string(camereDi(i)) + "-" + std::to_string(anni);
         if (fs::exists(dir / segno)) continue;
         fs::remove_all(dir);
-        auto p = pc::strumenti::parametriGrande();
+        auto p = pc::demo::parametriGrande();
         p.seme = static_cast<std::uint64_t>(i + 1);
         p.alberghi[0].camere = camereDi(i);
         p.primoGiorno = std::to_string(2026 - anni) + "0101";
         p.oggi = "20251231";
-        pc::strumenti::generaAlbergo(p, dir.string());
+        pc::demo::generaAlbergo(p, dir.string());
         std::ofstream(dir / segno) << "ok\n";
     }
     if (!soloReport) {

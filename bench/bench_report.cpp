@@ -119,7 +119,7 @@ double secondiDa(std::chrono::steady_clock::time_point t0)
 
 // ------------------------------------------------------------------ the hotel
 
-std::string firma(const strumenti::ParametriAlbergo &p)
+std::string firma(const demo::ParametriAlbergo &p)
 {
     std::ostringstream s;
     s << "versione " << kVersioneAlbergo << " seme " << p.seme << " dal " << p.primoGiorno << " oggi " << p.oggi
@@ -144,14 +144,14 @@ std::optional<std::vector<Conteggio>> leggiSegno(const fs::path &cartella, const
         if (parti.size() != 3) return std::nullopt;
         conteggi.push_back({parti[0], parti[1], std::atoll(parti[2].c_str())});
     }
-    for (const auto &f : strumenti::fileAlbergo())
+    for (const auto &f : demo::fileAlbergo())
         if (!fs::exists(cartella / f)) return std::nullopt;
     return conteggi;
 }
 
 // Generates the hotel in a child process (the parent stays small, so that the
 // cases forked from it measure their own memory) and writes the completion mark last.
-bool generaInFiglio(const fs::path &cartella, const strumenti::ParametriAlbergo &p)
+bool generaInFiglio(const fs::path &cartella, const demo::ParametriAlbergo &p)
 {
     std::error_code ec;
     fs::remove(cartella / kSegno, ec);
@@ -160,7 +160,7 @@ bool generaInFiglio(const fs::path &cartella, const strumenti::ParametriAlbergo 
     if (figlio < 0) return false;
     if (figlio == 0) {
         try {
-            const auto r = strumenti::generaAlbergo(p, cartella.string());
+            const auto r = demo::generaAlbergo(p, cartella.string());
             const fs::path provvisorio = cartella / (std::string(kSegno) + ".tmp");
             {
                 std::ofstream out(provvisorio);
@@ -355,7 +355,7 @@ int main(int argc, char **argv)
     std::error_code ec;
     fs::create_directories(cartella, ec);
     cartella = fs::absolute(cartella).lexically_normal();
-    const auto parametri = strumenti::parametriGrande();
+    const auto parametri = demo::parametriGrande();
     const std::string attesa = firma(parametri);
     auto conteggi = rigenera ? std::nullopt : leggiSegno(cartella, attesa);
     if (conteggi) {

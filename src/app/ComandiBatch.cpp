@@ -14,7 +14,7 @@
 
 using pc::dati::descriviEccezione;
 
-namespace pc::batch {
+namespace pc::app {
 
 const std::vector<Comando> &comandi()
 {
@@ -263,4 +263,4 @@ bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa)
     return true;
 }
 
-} // namespace pc::batch
+} // namespace pc::app

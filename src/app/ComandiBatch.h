@@ -15,7 +15,7 @@ namespace pc::dati {
 class Fonte;
 }
 
-namespace pc::batch {
+namespace pc::app {
 
 // A subcommand run without a display. Arguments exclude the program and the
 // subcommand name. Returns the process exit code; writes messages (Italian)
@@ -97,4 +97,4 @@ bool leggiFonte(const Opzioni &opzioni, std::shared_ptr<dati::Fonte> &fonte, boo
 // window, the print menu and printing, which are given no request).
 bool attivaArchivio(const Opzioni &opzioni, bool strutturaFacoltativa = false);
 
-} // namespace pc::batch
+} // namespace pc::app

@@ -14,7 +14,7 @@
 using pc::dati::ErroreDati;
 using pc::dati::controllaDestinazione;
 
-namespace pc::batch {
+namespace pc::app {
 
 namespace {
 
@@ -171,4 +171,4 @@ int comandoAnalisi(const std::vector<std::string> &argomenti)
     return 0;
 }
 
-} // namespace pc::batch
+} // namespace pc::app

@@ -6,9 +6,11 @@
 
 #include <iostream>
 
+using pc::anteprima::ConvertiXLS;
+using pc::anteprima::nomeFileCsv;
 using pc::dati::ErroreDati;
 
-namespace pc::batch {
+namespace pc::app {
 
 int comandoCsv(const std::vector<std::string> &argomenti)
 {
@@ -29,4 +31,4 @@ int comandoCsv(const std::vector<std::string> &argomenti)
     return 0;
 }
 
-} // namespace pc::batch
+} // namespace pc::app

@@ -12,7 +12,7 @@
 
 using pc::dati::ErroreDati;
 
-namespace pc::batch {
+namespace pc::app {
 
 namespace {
 
@@ -55,7 +55,7 @@ int comandoDemo(const std::vector<std::string> &argomenti)
     }
     if (!o.interruttore("--sovrascrivi")) {
         std::vector<std::string> presenti;
-        for (const auto &f : strumenti::fileAlbergo())
+        for (const auto &f : demo::fileAlbergo())
             if (QFileInfo::exists(cartella + "/" + QString::fromStdString(f))) presenti.push_back(f);
         if (!presenti.empty()) {
             std::string elenco;
@@ -67,10 +67,10 @@ int comandoDemo(const std::vector<std::string> &argomenti)
         }
     }
 
-    const strumenti::ParametriAlbergo parametri = strumenti::parametriDemo();
-    strumenti::RiepilogoAlbergo riepilogo;
+    const demo::ParametriAlbergo parametri = demo::parametriDemo();
+    demo::RiepilogoAlbergo riepilogo;
     try {
-        riepilogo = strumenti::generaAlbergo(parametri, percorso);
+        riepilogo = demo::generaAlbergo(parametri, percorso);
     } catch (const ErroreDati &e) {
         scriviErrore(e.what());
         return 1;
@@ -103,4 +103,4 @@ int comandoDemo(const std::vector<std::string> &argomenti)
     return 0;
 }
 
-} // namespace pc::batch
+} // namespace pc::app

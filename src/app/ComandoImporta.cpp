@@ -9,7 +9,7 @@
 
 using pc::dati::ErroreDati;
 
-namespace pc::batch {
+namespace pc::app {
 
 int comandoImporta(const std::vector<std::string> &argomenti)
 {
@@ -47,4 +47,4 @@ int comandoImporta(const std::vector<std::string> &argomenti)
     return 0;
 }
 
-} // namespace pc::batch
+} // namespace pc::app

@@ -13,7 +13,7 @@
 
 using pc::dati::ErroreDati;
 
-namespace pc::batch {
+namespace pc::app {
 
 int comandoInvia(const std::vector<std::string> &argomenti)
 {
@@ -86,4 +86,4 @@ int comandoPianifica(const std::vector<std::string> &argomenti)
     }
 }
 
-} // namespace pc::batch
+} // namespace pc::app

@@ -14,7 +14,7 @@
 using pc::dati::ErroreDati;
 using pc::dati::scriviFileAtomico;
 
-namespace pc::batch {
+namespace pc::app {
 
 namespace {
 
@@ -78,4 +78,4 @@ int comandoRiepilogo(const std::vector<std::string> &argomenti)
     return 0;
 }
 
-} // namespace pc::batch
+} // namespace pc::app

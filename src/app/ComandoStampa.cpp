@@ -14,7 +14,7 @@
 
 using pc::dati::ErroreDati;
 
-namespace pc::batch {
+namespace pc::app {
 
 int comandoStampa(const std::vector<std::string> &argomenti)
 {
@@ -75,4 +75,4 @@ int comandoStampa(const std::vector<std::string> &argomenti)
     return 0;
 }
 
-} // namespace pc::batch
+} // namespace pc::app

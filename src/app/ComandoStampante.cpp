@@ -7,8 +7,12 @@
 #include <iostream>
 
 using pc::dati::ErroreDati;
+using pc::stampa::EsitoStampa;
+using pc::stampa::SceltaStampa;
+using pc::stampa::leggiCodiceAssistenza;
+using pc::stampa::stampaReport;
 
-namespace pc::batch {
+namespace pc::app {
 
 int comandoStampante(const std::vector<std::string> &argomenti)
 {
@@ -41,4 +45,4 @@ int comandoStampante(const std::vector<std::string> &argomenti)
     return 0;
 }
 
-} // namespace pc::batch
+} // namespace pc::app

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <iostream>
 
-namespace pc::batch {
+namespace pc::app {
 
 int comandoUfficio(const std::vector<std::string> &argomenti)
 {
@@ -52,4 +52,4 @@ int comandoUfficio(const std::vector<std::string> &argomenti)
     return ufficio::serviUfficio(imp, std::cerr, std::cout);
 }
 
-} // namespace pc::batch
+} // namespace pc::app

@@ -11,7 +11,7 @@
 
 using pc::dati::ErroreDati;
 
-namespace pc::batch {
+namespace pc::app {
 
 namespace {
 
@@ -111,4 +111,4 @@ int comandoUtenti(const std::vector<std::string> &argomenti)
     return 0;
 }
 
-} // namespace pc::batch
+} // namespace pc::app

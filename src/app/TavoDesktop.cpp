@@ -35,8 +35,12 @@
 #include <memory>
 
 using pc::dati::descriviEccezione;
+using pc::piattaforma::azioneProtetta;
+using pc::piattaforma::carattere;
+using pc::piattaforma::immagineEsci;
+using pc::piattaforma::impostaSostitutiCaratteri;
 
-namespace pc {
+namespace pc::app {
 
 namespace {
 
@@ -435,4 +439,4 @@ void TavoDesktop::dopoReportRiuscito()
     azioneProtetta(this, QStringLiteral("Menu di stampa"), [&] { dopoReport_(this); });
 }
 
-} // namespace pc
+} // namespace pc::app

@@ -21,7 +21,7 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 
-namespace pc {
+namespace pc::app {
 
 // The main window "Stampa produzione camere": the period, the kind of figure
 // and the grouping of a report, and the buttons "&Stampa" and "&Esci".
@@ -89,7 +89,7 @@ private:
     void mostraErrore(const QString &errore);
     void dopoReportRiuscito();
 
-    int px(int twips) const { return twipsInPixel(twips, dpi_); }
+    int px(int twips) const { return piattaforma::twipsInPixel(twips, dpi_); }
 
     FunzioneReport report_;
     AzioneDopoReport dopoReport_;
@@ -110,4 +110,4 @@ private:
     QButtonGroup *gruppoTipo_ = nullptr;
 };
 
-} // namespace pc
+} // namespace pc::app

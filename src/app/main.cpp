@@ -44,7 +44,7 @@ int finestraAnalisi(int argc, char **argv)
     pc::analisi::RichiestaAnalisi r;
     std::string formato, uscita;
     int codice = 2;
-    if (!pc::batch::leggiRichiestaAnalisi(std::vector<std::string>(argv + 2, argv + argc), r, formato, uscita, false, &codice))
+    if (!pc::app::leggiRichiestaAnalisi(std::vector<std::string>(argv + 2, argv + argc), r, formato, uscita, false, &codice))
         return codice;
     QApplication app(argc, argv);
     QTranslator traduzioneQt;
@@ -61,31 +61,31 @@ int finestraAnalisi(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    if (pc::batch::apreFinestraAnalisi(argc, argv)) return finestraAnalisi(argc, argv);
-    if (pc::batch::eComandoBatch(argc, argv)) {
+    if (pc::app::apreFinestraAnalisi(argc, argv)) return finestraAnalisi(argc, argv);
+    if (pc::app::eComandoBatch(argc, argv)) {
         qInstallMessageHandler(tralasciaMessaggiQt);
-        if (pc::batch::richiedeGrafica(argc, argv)) {
+        if (pc::app::richiedeGrafica(argc, argv)) {
             // Printing needs fonts and printers, not a screen.
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
             QGuiApplication app(argc, argv);
-            return pc::batch::eseguiComandoBatch(argc, argv);
+            return pc::app::eseguiComandoBatch(argc, argv);
         }
         QCoreApplication app(argc, argv);
-        return pc::batch::eseguiComandoBatch(argc, argv);
+        return pc::app::eseguiComandoBatch(argc, argv);
     }
     // The window reads the central archive named by --archivio / --struttura
     // or PC_ARCHIVIO / PC_STRUTTURA.
-    pc::batch::Opzioni opzioni;
-    if (!pc::batch::leggiOpzioni(std::vector<std::string>(argv + 1, argv + argc), pc::batch::conOpzioniArchivio({}), {}, opzioni)
-        || !opzioni.posizionali.empty() || !pc::batch::attivaArchivio(opzioni))
+    pc::app::Opzioni opzioni;
+    if (!pc::app::leggiOpzioni(std::vector<std::string>(argv + 1, argv + argc), pc::app::conOpzioniArchivio({}), {}, opzioni)
+        || !opzioni.posizionali.empty() || !pc::app::attivaArchivio(opzioni))
         return 2;
     QApplication app(argc, argv);
     QTranslator traduzioneQt;
     preparaApplicazione(traduzioneQt);
 
-    pc::TavoDesktop finestra;
+    pc::app::TavoDesktop finestra;
     // Every successful report ends in the modal print menu.
-    finestra.impostaDopoReport(&pc::MenuStampa::mostra);
+    finestra.impostaDopoReport(&pc::stampa::MenuStampa::mostra);
     pc::analisi::collegaAFinestraPrincipale(&finestra);
     pc::posta::collegaAFinestraPrincipale(&finestra);
     finestra.show();

@@ -19,7 +19,7 @@
 using pc::dati::ErroreDati;
 using pc::dati::Valore;
 
-namespace pc::strumenti {
+namespace pc::demo {
 
 std::uint64_t Caso::prossimo()
 {
@@ -634,4 +634,4 @@ RiepilogoAlbergo generaAlbergo(const ParametriAlbergo &parametri, const std::str
     return riepilogo;
 }
 
-} // namespace pc::strumenti
+} // namespace pc::demo

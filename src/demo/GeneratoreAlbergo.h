@@ -10,7 +10,7 @@
 // generator draws from its own fixed pseudo-random sequence and uses no
 // floating point in what it writes, so the output does not depend on the
 // standard library or the machine.
-namespace pc::strumenti {
+namespace pc::demo {
 
 // The fixed pseudo-random sequence the generator draws from (splitmix64).
 class Caso {
@@ -87,4 +87,4 @@ const std::vector<std::string> &fileAlbergo();
 // files written so far are then removed.
 RiepilogoAlbergo generaAlbergo(const ParametriAlbergo &parametri, const std::string &cartella);
 
-} // namespace pc::strumenti
+} // namespace pc::demo

@@ -10,7 +10,7 @@
 using pc::dati::ErroreDati;
 using pc::dati::Valore;
 
-namespace pc::strumenti {
+namespace pc::demo {
 
 namespace {
 
@@ -143,4 +143,4 @@ std::vector<Colonna> colonneSuite(const std::string &tabella)
     return it->second;
 }
 
-} // namespace pc::strumenti
+} // namespace pc::demo

@@ -10,7 +10,7 @@ struct sqlite3_stmt;
 
 // Writes hotel databases as SQLite files under the suite's file names, for the
 // demo hotel, the benchmark and the tests.
-namespace pc::strumenti {
+namespace pc::demo {
 
 struct Colonna {
     std::string nome;
@@ -62,4 +62,4 @@ inline dati::Valore I(long long v) { return dati::Valore::intero(v); }
 inline dati::Valore R(double v) { return dati::Valore::reale(v); }
 inline dati::Valore N() { return dati::Valore(); }
 
-} // namespace pc::strumenti
+} // namespace pc::demo

@@ -16,7 +16,13 @@
 #include <algorithm>
 #include <limits>
 
-namespace pc {
+using pc::piattaforma::azioneProtetta;
+using pc::piattaforma::carattere;
+using pc::piattaforma::desktop;
+using pc::piattaforma::pixelInTwips;
+using pc::piattaforma::rettangoloTwips;
+
+namespace pc::MsgBox_Routine {
 
 namespace {
 
@@ -254,4 +260,4 @@ void MsgBox_Form::T_Click(int indice)
     accept();
 }
 
-} // namespace pc
+} // namespace pc::MsgBox_Routine

@@ -10,7 +10,7 @@ class QLabel;
 class QPushButton;
 class QTextEdit;
 
-namespace pc {
+namespace pc::MsgBox_Routine {
 
 // Borderless green message window: a title line, a multi-line message and up
 // to three answer buttons. It centres itself at its designed size when
@@ -78,4 +78,4 @@ private:
     std::array<QRect, 3> m_rT{};
 };
 
-} // namespace pc
+} // namespace pc::MsgBox_Routine

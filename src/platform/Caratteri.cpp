@@ -1,6 +1,6 @@
 #include "Caratteri.h"
 
-namespace pc {
+namespace pc::piattaforma {
 
 void impostaSostitutiCaratteri()
 {
@@ -23,4 +23,4 @@ QFont carattere(const QStringList &famiglie, qreal punti, bool grassetto)
     return f;
 }
 
-} // namespace pc
+} // namespace pc::piattaforma

@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QStringList>
 
-namespace pc {
+namespace pc::piattaforma {
 
 // The windows' fonts. The designed faces (Corbel, Arial) are Windows fonts:
 // elsewhere the closest available families stand in for them, metric-compatible
@@ -13,4 +13,4 @@ void impostaSostitutiCaratteri();
 // A font of the first available family of famiglie, at punti points.
 QFont carattere(const QStringList &famiglie, qreal punti, bool grassetto = false);
 
-} // namespace pc
+} // namespace pc::piattaforma

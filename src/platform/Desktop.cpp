@@ -13,7 +13,7 @@
 #include <QWidget>
 #include <QWindow>
 
-namespace pc {
+namespace pc::piattaforma {
 
 namespace {
 
@@ -108,4 +108,4 @@ Desktop &desktop()
 
 void impostaDesktop(Desktop *sostituto) { g_sostituto = sostituto; }
 
-} // namespace pc
+} // namespace pc::piattaforma

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-namespace pc {
+namespace pc::piattaforma {
 
 // What the system asks of the desktop it runs on. Windows reach it through
 // desktop(); tests install a recorder with impostaDesktop().
@@ -28,4 +28,4 @@ Desktop &desktop();
 // Replaces the desktop (nullptr restores the real one). Not owned.
 void impostaDesktop(Desktop *sostituto);
 
-} // namespace pc
+} // namespace pc::piattaforma

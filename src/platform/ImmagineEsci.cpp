@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace pc {
+namespace pc::piattaforma {
 
 // The picture of "&Esci": an open door with an arrow leading out, drawn on a
 // 48 x 48 grid and scaled to `lato` pixels.
@@ -52,4 +52,4 @@ QPixmap immagineEsci(int lato, qreal rapportoPixel)
     return immagine;
 }
 
-} // namespace pc
+} // namespace pc::piattaforma

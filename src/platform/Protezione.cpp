@@ -6,7 +6,7 @@
 
 using pc::dati::descriviEccezione;
 
-namespace pc {
+namespace pc::piattaforma {
 
 void avvisaEccezione(QWidget *finestra, const QString &titolo, std::exception_ptr eccezione) noexcept
 {
@@ -18,4 +18,4 @@ void avvisaEccezione(QWidget *finestra, const QString &titolo, std::exception_pt
     }
 }
 
-} // namespace pc
+} // namespace pc::piattaforma

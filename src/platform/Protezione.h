@@ -7,7 +7,7 @@
 
 class QWidget;
 
-namespace pc {
+namespace pc::piattaforma {
 
 // Shows, over `finestra`, the Italian message of an exception that reached
 // the end of a window action. Never throws.
@@ -28,4 +28,4 @@ bool azioneProtetta(QWidget *finestra, const QString &titolo, Azione &&azione) n
     }
 }
 
-} // namespace pc
+} // namespace pc::piattaforma

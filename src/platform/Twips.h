@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace pc {
+namespace pc::piattaforma {
 
 // Window layouts are kept in twips (1440 to the inch: 15 twips are one pixel
 // at 96 dots per inch) and turned into pixels at the screen's logical dpi.
@@ -32,4 +32,4 @@ inline QRect rettangoloTwips(const QWidget *w, double sinistra, double alto, dou
     return QRect(x, y, twipsX(w, sinistra + larghezza) - x, twipsY(w, alto + altezza) - y);
 }
 
-} // namespace pc
+} // namespace pc::piattaforma

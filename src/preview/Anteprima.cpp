@@ -25,8 +25,16 @@
 
 using pc::dati::ErroreDati;
 using pc::dati::descriviEccezione;
+using pc::piattaforma::azioneProtetta;
+using pc::piattaforma::carattere;
+using pc::piattaforma::desktop;
+using pc::piattaforma::immagineEsci;
+using pc::piattaforma::rettangoloTwips;
+using pc::piattaforma::twipsDaPixel;
+using pc::piattaforma::twipsX;
+using pc::piattaforma::twipsY;
 
-namespace pc {
+namespace pc::anteprima {
 
 namespace {
 
@@ -248,7 +256,7 @@ void Anteprima::eseguiTasto(int indice)
 
 void Anteprima::InviaEMail(const QString &testo) { inviaEMail(testo); }
 
-void Anteprima::ConvertiXLS(const QString &testo) { pc::ConvertiXLS(testo.toStdString()); }
+void Anteprima::ConvertiXLS(const QString &testo) { pc::anteprima::ConvertiXLS(testo.toStdString()); }
 
 void mostraAnteprima(QWidget *parent)
 {
@@ -276,7 +284,7 @@ bool esportaFoglioElettronico(QWidget *parent, const std::function<void(const QS
         else QMessageBox::warning(parent, QStringLiteral("Foglio elettronico"), messaggio);
     };
     try {
-        pc::ConvertiXLS(nomeFileReport());
+        pc::anteprima::ConvertiXLS(nomeFileReport());
     } catch (...) {
         avvisa(QString::fromStdString(descriviEccezione(std::current_exception())));
         return false;
@@ -291,4 +299,4 @@ bool esportaFoglioElettronico(QWidget *parent, const std::function<void(const QS
     return true;
 }
 
-} // namespace pc
+} // namespace pc::anteprima

@@ -11,7 +11,7 @@
 class QAbstractButton;
 class QPlainTextEdit;
 
-namespace pc {
+namespace pc::anteprima {
 
 // Rectangles of the preview's controls, in twips (1440 to the inch, 15 to a
 // pixel at 96 dpi).
@@ -42,7 +42,7 @@ public:
     // Throws ErroreDati when either step fails.
     void InviaEMail(const QString &testo);
     // Converts the text file `testo` into the spreadsheet file (see
-    // pc::ConvertiXLS). Throws ErroreDati.
+    // pc::anteprima::ConvertiXLS). Throws ErroreDati.
     void ConvertiXLS(const QString &testo);
 
     // Handler of the seven buttons, 0 "&Esci" to 6 "Sa&lva". Shows every
@@ -94,4 +94,4 @@ void inviaEMail(const QString &testo);
 // message over `parent` (or passed to `avviso` when given); returns false then.
 bool esportaFoglioElettronico(QWidget *parent, const std::function<void(const QString &)> &avviso = {});
 
-} // namespace pc
+} // namespace pc::anteprima

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace pc {
+namespace pc::anteprima {
 
 namespace {
 
@@ -32,4 +32,4 @@ std::string &ConvertiBordi(std::string &riga)
     return riga;
 }
 
-} // namespace pc
+} // namespace pc::anteprima

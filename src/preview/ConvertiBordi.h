@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace pc {
+namespace pc::anteprima {
 
 // Cleans one report line (Windows-1252 bytes) for the screen and the printers:
 // upper-case accented vowels À È É Ì Ù Ò become lower case, the line-drawing
@@ -10,4 +10,4 @@ namespace pc {
 // length never changes. Rewrites the line in place and returns it.
 std::string &ConvertiBordi(std::string &riga);
 
-} // namespace pc
+} // namespace pc::anteprima

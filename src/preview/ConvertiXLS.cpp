@@ -14,7 +14,7 @@ using pc::dati::ErroreDati;
 using pc::dati::ScritturaFile;
 using pc::dati::controllaFileDaLeggere;
 
-namespace pc {
+namespace pc::anteprima {
 
 namespace {
 
@@ -298,4 +298,4 @@ void ConvertiXLS(const std::string &testo) { converti(testo, '\0'); }
 
 void ConvertiXLS(const std::string &testo, char virgola) { converti(testo, virgola); }
 
-} // namespace pc
+} // namespace pc::anteprima

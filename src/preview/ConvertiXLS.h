@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace pc {
+namespace pc::anteprima {
 
 // Separators of the spreadsheet copy, from "SeparatoreXLS.txt" (three lines:
 // field separator, decimal separator, currency sign). Every value is kept as
@@ -55,4 +55,4 @@ void ConvertiXLS(const std::string &testo);
 // The same with the report's decimal mark given.
 void ConvertiXLS(const std::string &testo, char virgola);
 
-} // namespace pc
+} // namespace pc::anteprima

@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-namespace pc {
+namespace pc::anteprima {
 
 std::string nomeFileEMail() { return "e-mail" + postazione() + ".txt"; }
 
@@ -39,4 +39,4 @@ QStringList argomentiComposer(const QString &testo, const QString &allegato)
 
 void scriviFileEMail(const QString &testo) { filetesto::scrivi(nomeFileEMail(), contenutoFileEMail(testo)); }
 
-} // namespace pc
+} // namespace pc::anteprima

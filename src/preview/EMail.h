@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace pc {
+namespace pc::anteprima {
 
 // Name of the hand-off file for the mail sender: "e-mail" + PCLocal + ".txt"
 // in the working directory ("e-mail.txt" when PCLocal is unset).
@@ -41,4 +41,4 @@ std::string contenutoFileEMail(const QString &testo);
 // cannot be written.
 void scriviFileEMail(const QString &testo);
 
-} // namespace pc
+} // namespace pc::anteprima

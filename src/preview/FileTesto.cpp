@@ -7,7 +7,7 @@
 
 using pc::dati::scriviFileAtomico;
 
-namespace pc::filetesto {
+namespace pc::anteprima::filetesto {
 
 std::vector<std::string> righe(const std::string &contenuto)
 {
@@ -67,4 +67,4 @@ QString daCp1252(const std::string &byte)
     return QString::fromStdString(dati::testo::cp1252InUtf8(byte));
 }
 
-} // namespace pc::filetesto
+} // namespace pc::anteprima::filetesto

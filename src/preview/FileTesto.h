@@ -6,7 +6,7 @@
 #include <vector>
 
 // Whole-file helpers for the small text files of the preview subsystem.
-namespace pc::filetesto {
+namespace pc::anteprima::filetesto {
 
 // Splits file contents into lines: a line ends at LF, at CR LF or at a lone
 // CR; the ending is not kept. Contents ending with a line end give no extra
@@ -28,4 +28,4 @@ std::string perFile(const QString &testo);
 // Windows-1252 bytes -> text for the screen.
 QString daCp1252(const std::string &byte);
 
-} // namespace pc::filetesto
+} // namespace pc::anteprima::filetesto

@@ -9,7 +9,7 @@
 
 using pc::dati::naturaPercorso;
 
-namespace pc {
+namespace pc::anteprima {
 
 PaginaReport::PaginaReport(std::string file) : m_file(std::move(file)), m_f(QString::fromStdString(m_file)) {}
 
@@ -89,4 +89,4 @@ void PaginaReport::salva(const QString &testo)
     m_posizione = 0;
 }
 
-} // namespace pc
+} // namespace pc::anteprima

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace pc {
+namespace pc::anteprima {
 
 // A step on the open report file failed (the file is not open any more, or
 // reading it failed). Retrying after reopening the file may succeed.
@@ -73,4 +73,4 @@ private:
     std::int16_t m_altreRighe = 0;
 };
 
-} // namespace pc
+} // namespace pc::anteprima

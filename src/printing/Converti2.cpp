@@ -2,7 +2,9 @@
 
 #include "ConvertiBordi.h"
 
-namespace pc {
+using pc::anteprima::ConvertiBordi;
+
+namespace pc::stampa {
 
 std::string &Converti2(std::string &frase)
 {
@@ -20,4 +22,4 @@ std::string &Converti2(std::string &frase)
     return frase;
 }
 
-} // namespace pc
+} // namespace pc::stampa

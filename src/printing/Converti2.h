@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace pc {
+namespace pc::stampa {
 
 // Cleans one report line (Windows-1252 bytes) before it is drawn on a system
 // printer: the acute accent (180) becomes an apostrophe, then the same rules as
@@ -11,4 +11,4 @@ namespace pc {
 // Rewrites the line in place and returns it.
 std::string &Converti2(std::string &frase);
 
-} // namespace pc
+} // namespace pc::stampa

@@ -2,7 +2,7 @@
 
 #include "Database.h"
 
-namespace pc {
+namespace pc::stampa {
 
 std::optional<std::string> leggiCodiceAssistenza()
 {
@@ -26,4 +26,4 @@ std::vector<std::string> leggiDestinazioni()
     return destinazioni;
 }
 
-} // namespace pc
+} // namespace pc::stampa

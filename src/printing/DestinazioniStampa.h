@@ -7,7 +7,7 @@
 // What the print menu reads from the hotel databases of the working
 // directory each time it becomes active. Both throw pc::dati::ErroreDati (Italian
 // message naming the file, table or field) when the data store fails.
-namespace pc {
+namespace pc::stampa {
 
 // The option code of hotel 1: field CodiceAssistenza of the first record
 // "Numero = 1" of table AnagraficaHotels in "AnagraficaHotels.mdb". Nothing
@@ -18,4 +18,4 @@ std::optional<std::string> leggiCodiceAssistenza();
 // "Stampanti.mdb", in table order.
 std::vector<std::string> leggiDestinazioni();
 
-} // namespace pc
+} // namespace pc::stampa

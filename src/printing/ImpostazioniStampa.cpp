@@ -17,7 +17,7 @@ using pc::dati::ErroreDati;
 using pc::dati::Valore;
 using pc::dati::Valuta;
 
-namespace pc {
+namespace pc::stampa {
 
 namespace {
 
@@ -179,4 +179,4 @@ ImpostazioniStampa raccogliImpostazioni(const SceltaStampa &scelta)
     return imp;
 }
 
-} // namespace pc
+} // namespace pc::stampa

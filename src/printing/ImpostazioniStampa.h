@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace pc {
+namespace pc::stampa {
 
 // Everything one print needs to know, gathered afresh for every print from
 // "FontStp.txt", "Contatori.mdb" and "Stampanti.mdb" in the working directory.
@@ -47,4 +47,4 @@ std::array<double, 12> leggiGruppi(std::string_view testo);
 // a value beyond the range of long long gives its nearest end, NaN gives 0.
 long long arrotondaPari(double valore);
 
-} // namespace pc
+} // namespace pc::stampa

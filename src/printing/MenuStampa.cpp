@@ -30,11 +30,18 @@
 
 using pc::dati::copiaFileAtomico;
 using pc::dati::descriviEccezione;
+using pc::piattaforma::azioneProtetta;
+using pc::piattaforma::carattere;
+using pc::piattaforma::desktop;
+using pc::piattaforma::immagineEsci;
+using pc::piattaforma::rettangoloTwips;
+using pc::piattaforma::twipsX;
+using pc::piattaforma::twipsY;
 
 // Resources of a static library are registered by hand, outside any namespace.
 static void caricaIconeMenu() { Q_INIT_RESOURCE(icone_menu); }
 
-namespace pc {
+namespace pc::stampa {
 
 namespace {
 
@@ -359,7 +366,7 @@ void MenuStampa::suAnteprima()
 
 void MenuStampa::suEsci() { reject(); }
 
-void MenuStampa::esportaFoglioElettronico(MenuStampa &menu) { pc::esportaFoglioElettronico(&menu); }
+void MenuStampa::esportaFoglioElettronico(MenuStampa &menu) { pc::anteprima::esportaFoglioElettronico(&menu); }
 
 void MenuStampa::stampaReport(MenuStampa &menu)
 {
@@ -370,7 +377,7 @@ void MenuStampa::stampaReport(MenuStampa &menu)
     scelta.orizzontale = menu.orizzontale();
     scelta.fronteRetro = menu.fronteRetro();
     try {
-        pc::stampaReport(scelta, menu.codiceAssistenza().toStdString());
+        pc::stampa::stampaReport(scelta, menu.codiceAssistenza().toStdString());
     } catch (...) {
         QMessageBox avviso(QMessageBox::Warning, QStringLiteral("Stampa"),
                            QString::fromStdString(descriviEccezione(std::current_exception())), QMessageBox::Ok, &menu);
@@ -379,6 +386,6 @@ void MenuStampa::stampaReport(MenuStampa &menu)
     }
 }
 
-void MenuStampa::mostraAnteprima(MenuStampa &menu) { pc::mostraAnteprima(&menu); }
+void MenuStampa::mostraAnteprima(MenuStampa &menu) { pc::anteprima::mostraAnteprima(&menu); }
 
-} // namespace pc
+} // namespace pc::stampa

@@ -14,7 +14,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-namespace pc {
+namespace pc::stampa {
 
 // The modal print menu that follows every report ("Stampe non modificabili").
 //
@@ -112,4 +112,4 @@ private:
     Azione m_anteprima;
 };
 
-} // namespace pc
+} // namespace pc::stampa

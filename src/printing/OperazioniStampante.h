@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace pc {
+namespace pc::stampa {
 
 enum class Orientamento { Verticale = 1, Orizzontale = 2 };
 
@@ -33,4 +33,4 @@ public:
     virtual void fineDocumento() = 0;
 };
 
-} // namespace pc
+} // namespace pc::stampa

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace pc {
+namespace pc::stampa {
 
 // What the user chose for one print, as the print menu holds it (or as the
 // batch command states it). Texts are UTF-8.
@@ -14,4 +14,4 @@ struct SceltaStampa {
     bool fronteRetro = false;   // "Stampa fronte / retro"
 };
 
-} // namespace pc
+} // namespace pc::stampa

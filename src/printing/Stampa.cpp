@@ -2,7 +2,7 @@
 
 #include "FileReport.h"
 
-namespace pc {
+namespace pc::stampa {
 
 EsitoStampa stampaReport(const SceltaStampa &scelta, const std::string &codiceAssistenza, OperazioniStampante *stampante)
 {
@@ -12,4 +12,4 @@ EsitoStampa stampaReport(const SceltaStampa &scelta, const std::string &codiceAs
     return eseguiStampa(impostazioni, scelta, codiceAssistenza, righe, stampante);
 }
 
-} // namespace pc
+} // namespace pc::stampa

@@ -12,11 +12,12 @@
 #include <iterator>
 #include <memory>
 
+using pc::anteprima::ConvertiBordi;
 using pc::dati::ErroreDati;
 using pc::dati::controllaFileDaLeggere;
 using pc::dati::scriviDispositivo;
 
-namespace pc {
+namespace pc::stampa {
 
 namespace {
 
@@ -241,4 +242,4 @@ EsitoStampa eseguiStampa(const ImpostazioniStampa &imp, const SceltaStampa &scel
     return esito;
 }
 
-} // namespace pc
+} // namespace pc::stampa

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace pc {
+namespace pc::stampa {
 
 // What a finished print did, for the messages of the callers.
 struct EsitoStampa {
@@ -50,4 +50,4 @@ std::string preparaStampaGrezza(const ImpostazioniStampa &impostazioni, const Sc
 // directly. Throws ErroreDati naming it when it cannot be opened or written.
 void scriviSuDispositivo(const std::string &dispositivo, const std::string &byte);
 
-} // namespace pc
+} // namespace pc::stampa

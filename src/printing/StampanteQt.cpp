@@ -19,7 +19,7 @@
 using pc::dati::ErroreDati;
 using pc::dati::FileProvvisorio;
 
-namespace pc {
+namespace pc::stampa {
 
 namespace {
 
@@ -214,4 +214,4 @@ void StampanteQt::fineDocumento()
     }
 }
 
-} // namespace pc
+} // namespace pc::stampa

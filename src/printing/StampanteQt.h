@@ -12,7 +12,7 @@
 
 #include <string>
 
-namespace pc {
+namespace pc::stampa {
 
 // The system printer through Qt: QPrinter + QPainter, drawing the text the
 // way a line printer would, line under line from the top of the printable
@@ -60,4 +60,4 @@ private:
     std::unique_ptr<dati::FileProvvisorio> m_pdfTemporaneo;
 };
 
-} // namespace pc
+} // namespace pc::stampa

@@ -19,6 +19,8 @@
 #include <iterator>
 #include <unistd.h>
 
+using pc::anteprima::ConvertiXLS;
+using pc::anteprima::nomeFileCsv;
 using pc::dati::ErroreDati;
 using pc::dati::causaSistema;
 

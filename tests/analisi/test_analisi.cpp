@@ -392,7 +392,7 @@ private:
 TEST(Riconciliazione, VenduteERicavoComeIlReportPerOgniRaggruppamento)
 {
     CartellaProva c(perIlReport);
-    strumenti::generaAlbergo(strumenti::parametriDemo(), c.percorso().toStdString());
+    demo::generaAlbergo(demo::parametriDemo(), c.percorso().toStdString());
     // 01/03/2025 - 10/04/2025 and the same days of 2024 (history from 01/03/2024).
     const Giorno dalla = Giorno::da(2025, 3, 1), alla = Giorno::da(2025, 4, 10);
     for (Raggruppamento r : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie}) {
@@ -426,7 +426,7 @@ TEST(Riconciliazione, VenduteERicavoComeIlReportPerOgniRaggruppamento)
 TEST(Riconciliazione, MesiEAnniComeIlReportDelPeriodoEDellAnnoPrima)
 {
     CartellaProva c(perIlReport);
-    strumenti::generaAlbergo(strumenti::parametriDemo(), c.percorso().toStdString());
+    demo::generaAlbergo(demo::parametriDemo(), c.percorso().toStdString());
     struct Linee : Destinatario {
         std::vector<std::pair<Periodo, std::vector<Cifre>>> righe;
         std::size_t n = 0;
@@ -468,7 +468,7 @@ TEST(ComandoAnalisi, ErroriConMessaggioCodiceEFilePrecedenteIntatto)
         a.insert(a.end(), altro.begin(), altro.end());
         return a;
     };
-    ASSERT_EQ(batch::comandoAnalisi(con({"--formato", "csv"})), 0);
+    ASSERT_EQ(app::comandoAnalisi(con({"--formato", "csv"})), 0);
     const std::string prima = leggiFile(QStringLiteral("analisi7.csv"));
     ASSERT_NE(prima.find("TOTALE;Totale albergo;9;3;"), std::string::npos);
 
@@ -493,17 +493,17 @@ TEST(ComandoAnalisi, ErroriConMessaggioCodiceEFilePrecedenteIntatto)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("02/2024;DOP;10;100\n02/2024;SIN;x;1\n");
     }
-    for (const auto &caso : casi) EXPECT_EQ(batch::comandoAnalisi(caso.argomenti), caso.codice) << caso.argomenti.back();
+    for (const auto &caso : casi) EXPECT_EQ(app::comandoAnalisi(caso.argomenti), caso.codice) << caso.argomenti.back();
 
     // "--confronto settimana" and "--confronto data" beside the bare option; the period by month.
-    ASSERT_EQ(batch::comandoAnalisi(con({"settimana", "--formato", "csv", "--periodicita", "mese", "--uscita", "s.csv"})), 0);
+    ASSERT_EQ(app::comandoAnalisi(con({"settimana", "--formato", "csv", "--periodicita", "mese", "--uscita", "s.csv"})), 0);
     EXPECT_NE(leggiFile(QStringLiteral("s.csv")).find("\r\n03/2024;Totale albergo;3;0;0,0;0,00;;0,00;0;"), std::string::npos);
-    ASSERT_EQ(batch::comandoAnalisi(con({"data", "--formato", "csv", "--uscita", "d.csv"})), 0);
+    ASSERT_EQ(app::comandoAnalisi(con({"data", "--formato", "csv", "--uscita", "d.csv"})), 0);
     EXPECT_EQ(leggiFile(QStringLiteral("d.csv")), prima);
 
     // A source that cannot be read: exit 1, the previous csv as it was.
     QFile::remove(QStringLiteral("Conto_Cliente.mdb"));
-    for (const char *formato : {"csv", "xlsx", "testo"}) EXPECT_EQ(batch::comandoAnalisi(con({"--formato", formato})), 1) << formato;
+    for (const char *formato : {"csv", "xlsx", "testo"}) EXPECT_EQ(app::comandoAnalisi(con({"--formato", formato})), 1) << formato;
     EXPECT_EQ(leggiFile(QStringLiteral("analisi7.csv")), prima);
     EXPECT_FALSE(QFile::exists(QStringLiteral("analisi7.xlsx")));
 }

@@ -18,6 +18,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+using pc::app::TavoDesktop;
+
 using namespace pc;
 using namespace pc::analisi;
 

@@ -18,7 +18,7 @@ int esegui(std::vector<std::string> argomenti)
     argomenti.insert(argomenti.begin(), {"produzione-camere", "csv"});
     std::vector<char *> argv;
     for (auto &a : argomenti) argv.push_back(a.data());
-    return pc::batch::eseguiComandoBatch(static_cast<int>(argv.size()), argv.data());
+    return pc::app::eseguiComandoBatch(static_cast<int>(argv.size()), argv.data());
 }
 
 TEST(ComandoCsv, ConverteIlReportCorrenteEScriveIlNomeDelFile)

@@ -14,7 +14,7 @@
 
 namespace pc::prova {
 
-using pc::batch::comandoDemo;
+using pc::app::comandoDemo;
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST(ComandoDemo, CreaGliArchiviEDiceComeUsarli)
     const QString cartella = radice.filePath("nuova/albergo");   // missing folders are created
     std::string uscita;
     ASSERT_EQ(demo({cartella.toStdString()}, &uscita), 0);
-    for (const auto &f : pc::strumenti::fileAlbergo())
+    for (const auto &f : pc::demo::fileAlbergo())
         EXPECT_TRUE(contenuto(cartella + "/" + QString::fromStdString(f)).startsWith("SQLite format 3")) << f;
     EXPECT_NE(uscita.find("DIRKV=" + cartella.toStdString() + "/storico"), std::string::npos) << uscita;
     EXPECT_NE(uscita.find(" stampa --dal "), std::string::npos) << uscita;
@@ -65,7 +65,7 @@ TEST(ComandoDemo, DueVolteGliStessiByte)
     QTemporaryDir a, b;
     ASSERT_EQ(demo({a.path().toStdString()}), 0);
     ASSERT_EQ(demo({b.path().toStdString()}), 0);
-    for (const auto &f : pc::strumenti::fileAlbergo()) {
+    for (const auto &f : pc::demo::fileAlbergo()) {
         const QString nome = QString::fromStdString(f);
         const QByteArray x = contenuto(a.filePath(nome));
         EXPECT_FALSE(x.isEmpty()) << f;

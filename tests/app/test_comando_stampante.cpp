@@ -14,7 +14,7 @@
 namespace pc::prova {
 
 using namespace pc;
-using namespace pc::strumenti;
+using namespace pc::demo;
 
 namespace {
 
@@ -62,26 +62,26 @@ private:
 
 TEST_F(ComandoStampante, StampaGrezzaCompressaSuFile)
 {
-    EXPECT_EQ(batch::comandoStampante({"--destinazione", "FILE", "--compressa"}), 0);
+    EXPECT_EQ(app::comandoStampante({"--destinazione", "FILE", "--compressa"}), 0);
     EXPECT_EQ(leggi("uscita.prn"), QByteArray("\x1B\x0F\x00\x00\x00STAMPA DI PROVA\r\n|riga|\r\n\f", 31));
 }
 
 TEST_F(ComandoStampante, StampaSulPdf)
 {
-    EXPECT_EQ(batch::comandoStampante({"--destinazione=PDF", "--orizzontale", "--fronte-retro"}), 0);
+    EXPECT_EQ(app::comandoStampante({"--destinazione=PDF", "--orizzontale", "--fronte-retro"}), 0);
     EXPECT_TRUE(leggi("stampa.pdf").startsWith("%PDF"));
 }
 
 TEST_F(ComandoStampante, NullaDaStampareUscitaDiversaDaZero)
 {
-    EXPECT_EQ(batch::comandoStampante({"--destinazione", "NESSUNA"}), 1);
+    EXPECT_EQ(app::comandoStampante({"--destinazione", "NESSUNA"}), 1);
     QFile::remove("fd5");
-    EXPECT_EQ(batch::comandoStampante({"--destinazione", "FILE"}), 1);
+    EXPECT_EQ(app::comandoStampante({"--destinazione", "FILE"}), 1);
     EXPECT_FALSE(QFile::exists("uscita.prn"));
     // Usage errors.
-    EXPECT_EQ(batch::comandoStampante({}), 2);
-    EXPECT_EQ(batch::comandoStampante({"--destinazione", "FILE", "--colori"}), 2);
-    EXPECT_EQ(batch::comandoStampante({"--destinazione"}), 2);
+    EXPECT_EQ(app::comandoStampante({}), 2);
+    EXPECT_EQ(app::comandoStampante({"--destinazione", "FILE", "--colori"}), 2);
+    EXPECT_EQ(app::comandoStampante({"--destinazione"}), 2);
 }
 
 } // namespace pc::prova

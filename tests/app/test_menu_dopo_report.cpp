@@ -22,8 +22,8 @@ namespace pc::prova {
 
 namespace {
 
-using pc::strumenti::I;
-using pc::strumenti::T;
+using pc::demo::I;
+using pc::demo::T;
 
 class MenuDopoReport : public ::testing::Test {
 protected:
@@ -34,18 +34,18 @@ protected:
         m_pcLocal = qgetenv("PCLocal");
         QDir::setCurrent(m_dir.path());
         qputenv("PCLocal", "7");
-        pc::strumenti::scriviArchivio(
+        pc::demo::scriviArchivio(
             "AnagraficaHotels.mdb",
-            {{"AnagraficaHotels", pc::strumenti::colonneSuite("AnagraficaHotels"), {{I(1), T("K")}}}});
-        pc::strumenti::scriviArchivio(
-            "Stampanti.mdb", {{"Stampanti", pc::strumenti::colonneSuite("Stampanti"),
+            {{"AnagraficaHotels", pc::demo::colonneSuite("AnagraficaHotels"), {{I(1), T("K")}}}});
+        pc::demo::scriviArchivio(
+            "Stampanti.mdb", {{"Stampanti", pc::demo::colonneSuite("Stampanti"),
                                {{I(1), T("LASER"), I(1), T("lpt1")}, {I(1), T("PDF"), I(2), T("x.pdf")}}}});
         // The report stand-in writes the report file, as the driver does.
-        finestra = std::make_unique<pc::TavoDesktop>([](const pc::RichiestaReport &, const pc::AvanzamentoReport &) {
+        finestra = std::make_unique<pc::app::TavoDesktop>([](const pc::RichiestaReport &, const pc::AvanzamentoReport &) {
             QFile f(QStringLiteral("fd7"));
             if (f.open(QIODevice::WriteOnly)) f.write("report\r\n");
         });
-        finestra->impostaDopoReport(&pc::MenuStampa::mostra);
+        finestra->impostaDopoReport(&pc::stampa::MenuStampa::mostra);
         finestra->show();
         finestra->findChild<QLineEdit *>(QStringLiteral("Text1_0"))->setText(QStringLiteral("01/03/2026"));
         finestra->findChild<QLineEdit *>(QStringLiteral("Text1_1"))->setText(QStringLiteral("31/03/2026"));
@@ -62,19 +62,19 @@ protected:
     QString m_precedente;
     QByteArray m_pcLocal;
     pc::prova::DesktopRegistratore desktop;
-    std::unique_ptr<pc::TavoDesktop> finestra;
+    std::unique_ptr<pc::app::TavoDesktop> finestra;
 };
 
 } // namespace
 
 TEST_F(MenuDopoReport, IlMenuSiApreSopraLaFinestraEIlReportFinisceAllaSuaChiusura)
 {
-    QSignalSpy concluso(finestra.get(), &pc::TavoDesktop::reportConcluso);
+    QSignalSpy concluso(finestra.get(), &pc::app::TavoDesktop::reportConcluso);
     QStringList destinazioni;
     QWidget *genitore = nullptr;
     QByteArray copia;
     int conclusiConMenuAperto = -1;
-    pc::prova::quandoAppare<pc::MenuStampa>([&](pc::MenuStampa *menu) {
+    pc::prova::quandoAppare<pc::stampa::MenuStampa>([&](pc::stampa::MenuStampa *menu) {
         destinazioni = menu->destinazioni();
         genitore = menu->parentWidget();
         QFile f(menu->fileDoc());
@@ -96,7 +96,7 @@ TEST_F(MenuDopoReport, IlMenuSiApreSopraLaFinestraEIlReportFinisceAllaSuaChiusur
 TEST_F(MenuDopoReport, ArchivioMancanteMessaggioELaFinestraRestaUsabile)
 {
     ASSERT_TRUE(QFile::remove(QStringLiteral("Stampanti.mdb")));
-    QSignalSpy concluso(finestra.get(), &pc::TavoDesktop::reportConcluso);
+    QSignalSpy concluso(finestra.get(), &pc::app::TavoDesktop::reportConcluso);
     QString testo;
     pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {
         testo = box->text();
@@ -106,12 +106,12 @@ TEST_F(MenuDopoReport, ArchivioMancanteMessaggioELaFinestraRestaUsabile)
     EXPECT_TRUE(testo.contains(QStringLiteral("Stampanti.mdb"))) << testo.toStdString();
     ASSERT_EQ(concluso.size(), 1);
     EXPECT_TRUE(finestra->isVisible());
-    EXPECT_TRUE(finestra->findChildren<pc::MenuStampa *>().isEmpty());
+    EXPECT_TRUE(finestra->findChildren<pc::stampa::MenuStampa *>().isEmpty());
     // A second run works as the first.
-    pc::strumenti::scriviArchivio("Stampanti.mdb", {{"Stampanti", pc::strumenti::colonneSuite("Stampanti"),
+    pc::demo::scriviArchivio("Stampanti.mdb", {{"Stampanti", pc::demo::colonneSuite("Stampanti"),
                                                      {{I(1), T("LASER"), I(1), T("lpt1")}}}});
     bool aperto = false;
-    pc::prova::quandoAppare<pc::MenuStampa>([&](pc::MenuStampa *menu) {
+    pc::prova::quandoAppare<pc::stampa::MenuStampa>([&](pc::stampa::MenuStampa *menu) {
         aperto = menu->destinazione() == QStringLiteral("LASER");
         menu->Tst_Click(5);
     });

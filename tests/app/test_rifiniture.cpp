@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+using pc::app::TavoDesktop;
+using pc::stampa::MenuStampa;
+
 namespace pc::prova {
 namespace {
 

@@ -32,6 +32,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using pc::anteprima::scriviFileEMail;
 using pc::dati::ErroreDati;
 using pc::dati::copiaFileAtomico;
 using pc::dati::scriviDispositivo;
@@ -39,7 +40,7 @@ using pc::dati::scriviDispositivo;
 namespace pc::prova {
 namespace {
 
-using namespace pc::strumenti;
+using namespace pc::demo;
 
 constexpr rlim_t Limite = 4096;
 const std::string Precedente = "il file di prima";
@@ -73,7 +74,7 @@ int comando(std::vector<std::string> argomenti)
 {
     std::vector<char *> argv{const_cast<char *>("produzione-camere")};
     for (auto &a : argomenti) argv.push_back(a.data());
-    return batch::eseguiComandoBatch(static_cast<int>(argv.size()), argv.data());
+    return app::eseguiComandoBatch(static_cast<int>(argv.size()), argv.data());
 }
 
 QByteArray leggi(const QString &file)
@@ -156,7 +157,7 @@ TEST(ScrittureFallite, OgniScrittoreLasciaIlFilePrecedenteENessunResiduo)
              return 0;
          }},
         {"salva anteprima", "pagina.txt", [&] {
-             filetesto::scrivi("pagina.txt", filetesto::perFile(lungo));
+             anteprima::filetesto::scrivi("pagina.txt", anteprima::filetesto::perFile(lungo));
              return 0;
          }},
         {"analisi csv", "uscita.csv", [] { return comando(analisiIn("csv", "uscita.csv")); }},

@@ -35,7 +35,7 @@ namespace {
 
 using pc::Raggruppamento;
 using pc::RichiestaReport;
-using pc::TavoDesktop;
+using pc::app::TavoDesktop;
 using pc::TipoReport;
 
 class FinestraPrincipale : public ::testing::Test {
@@ -108,7 +108,7 @@ void quandoAppareMessaggio(std::function<void(QMessageBox *)> azione, int tentat
 
 int px(int twips)
 {
-    return pc::twipsInPixel(twips, QGuiApplication::primaryScreen()->logicalDotsPerInch());
+    return pc::piattaforma::twipsInPixel(twips, QGuiApplication::primaryScreen()->logicalDotsPerInch());
 }
 
 // ------------------------------------------------------------------ start state

@@ -16,6 +16,8 @@
 
 #include <memory>
 
+using pc::app::TavoDesktop;
+
 using namespace pc;
 using namespace pc::prova;
 

@@ -14,7 +14,7 @@ namespace pc::prova {
 
 // A desktop that only records what was asked of it. Constructing one
 // installs it; destroying it puts the real desktop back.
-class DesktopRegistratore final : public Desktop {
+class DesktopRegistratore final : public piattaforma::Desktop {
 public:
     struct Avvio {
         QString programma;
@@ -23,9 +23,9 @@ public:
 
     explicit DesktopRegistratore(QStringList stampantiFinte = {}) : elencoStampanti(std::move(stampantiFinte))
     {
-        impostaDesktop(this);
+        piattaforma::impostaDesktop(this);
     }
-    ~DesktopRegistratore() override { impostaDesktop(nullptr); }
+    ~DesktopRegistratore() override { piattaforma::impostaDesktop(nullptr); }
     DesktopRegistratore(const DesktopRegistratore &) = delete;
     DesktopRegistratore &operator=(const DesktopRegistratore &) = delete;
 

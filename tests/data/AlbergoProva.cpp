@@ -5,10 +5,10 @@
 
 namespace pc::prova {
 
-using namespace pc::strumenti;
+using namespace pc::demo;
 namespace fs = std::filesystem;
 
-pc::strumenti::TabellaDaScrivere AlbergoProva::tabella(const std::string &nome, std::vector<std::vector<pc::dati::Valore>> righe,
+pc::demo::TabellaDaScrivere AlbergoProva::tabella(const std::string &nome, std::vector<std::vector<pc::dati::Valore>> righe,
                                                        const std::string &schema)
 {
     return {nome, colonneSuite(schema.empty() ? nome : schema), std::move(righe)};

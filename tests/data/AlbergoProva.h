@@ -21,7 +21,7 @@ public:
     std::string file(const std::string &nome) const { return (m_cartella / nome).string(); }
 
     // One table under the suite's columns.
-    static pc::strumenti::TabellaDaScrivere tabella(const std::string &nome, std::vector<std::vector<pc::dati::Valore>> righe,
+    static pc::demo::TabellaDaScrivere tabella(const std::string &nome, std::vector<std::vector<pc::dati::Valore>> righe,
                                                     const std::string &schema = {});
 
 private:

@@ -587,7 +587,7 @@ TEST_F(Archivio, EveryCellComesBackAsItWas)
         {N(), T("Caff\xC3\xA8"), T("20251231"), R(-0.0), N()},
         {I(1), N(), T("19991231"), R(1e300), N()},
     };
-    strumenti::scriviArchivio(c.percorso().toStdString() + "/VociFattura.mdb",
+    demo::scriviArchivio(c.percorso().toStdString() + "/VociFattura.mdb",
                               {{"VociFattura", {{"NumeroHotel", ""}, {"Codice", "TEXT"}, {"Data", "TEXT"}, {"Misto", ""}, {"Reparto", "TEXT"}}, righe}});
     const arc::Contesto ctx{server.url(), "Celle"};
     importa(ctx, ".", "storico");
@@ -655,8 +655,8 @@ TEST_F(Archivio, AnIncompleteImportIsRefusedAndThePreviousCopyStays)
     ASSERT_EQ(mkfifo((dir / "via/ContoStoricoClienti.mdb").c_str(), 0600), 0);
     fs::copy_file(dir / "storico/SchedaStoricoClienti.mdb", dir / "via/SchedaStoricoClienti.mdb");
     fs::rename(dir / "TipiCamere_Macro.mdb", dir / "TipiCamere_Macro.mdb.vero");
-    strumenti::scriviArchivio((dir / "TipiCamere_Macro.mdb").string(),
-                              {{"TipiCamere_MacroN", strumenti::colonneSuite("TipiCamere_MacroN"), {}}});
+    demo::scriviArchivio((dir / "TipiCamere_Macro.mdb").string(),
+                              {{"TipiCamere_MacroN", demo::colonneSuite("TipiCamere_MacroN"), {}}});
     const struct {
         std::string struttura, storico;
         std::vector<std::string> attesi;

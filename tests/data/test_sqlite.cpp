@@ -18,7 +18,7 @@
 namespace pc::prova {
 
 using namespace pc::dati;
-using namespace pc::strumenti;
+using namespace pc::demo;
 using pc::dati::Valore;
 namespace fs = std::filesystem;
 

@@ -24,7 +24,7 @@
 namespace pc::prova {
 
 using namespace pc::dati;
-using namespace pc::strumenti;
+using namespace pc::demo;
 namespace fs = std::filesystem;
 
 namespace {

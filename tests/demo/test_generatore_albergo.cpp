@@ -17,7 +17,7 @@
 
 namespace pc::prova {
 
-using namespace pc::strumenti;
+using namespace pc::demo;
 
 namespace {
 

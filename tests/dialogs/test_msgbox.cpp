@@ -16,7 +16,7 @@
 
 namespace pc::prova {
 
-using pc::MsgBox_Form;
+using pc::MsgBox_Routine::MsgBox_Form;
 namespace MsgBox_Routine = pc::MsgBox_Routine;
 
 namespace {

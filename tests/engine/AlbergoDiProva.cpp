@@ -5,8 +5,8 @@
 
 namespace pc::prova {
 
-using strumenti::colonneSuite;
-using strumenti::scriviArchivio;
+using demo::colonneSuite;
+using demo::scriviArchivio;
 
 void AlbergoDiProva::scrivi(const QString &dir) const
 {

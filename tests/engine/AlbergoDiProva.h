@@ -14,10 +14,10 @@
 
 namespace pc::prova {
 
-using strumenti::I;
-using strumenti::N;
-using strumenti::R;
-using strumenti::T;
+using demo::I;
+using demo::N;
+using demo::R;
+using demo::T;
 using Righe = std::vector<std::vector<dati::Valore>>;
 
 struct AlbergoDiProva {

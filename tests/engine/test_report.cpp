@@ -417,7 +417,7 @@ TEST(Esecuzione, ErroriChiariELaStampaPrecedenteRestaIntatta)
     EXPECT_NE(messaggio(richiesta("01/03/2012", "02/03/2012")).find("DIRKV"), std::string::npos);
     qputenv("DIRKV", (c.percorso() + "/storico").toUtf8());
 
-    strumenti::scriviArchivio((c.percorso() + "/Arrangiamento.mdb").toStdString(), {{"Arrangiamento", {{"NumeroHotel", "INTEGER"}}, {}}});
+    demo::scriviArchivio((c.percorso() + "/Arrangiamento.mdb").toStdString(), {{"Arrangiamento", {{"NumeroHotel", "INTEGER"}}, {}}});
     EXPECT_NE(messaggio(richiesta("01/03/2012", "02/03/2012", TipoReport::Produzione)).find("NumeroCamera"), std::string::npos);
 
     EXPECT_EQ(c.report(), prima);

@@ -37,7 +37,7 @@ TEST(DesktopPrimoPiano, FinestraGiaMostrataInExecRestaApertaESopra)
     bool visibileDopo = false;
     bool flagNativo = false;
     QTimer::singleShot(0, &dlg, [&] {
-        pc::desktop().tieniInPrimoPiano(&dlg);
+        pc::piattaforma::desktop().tieniInPrimoPiano(&dlg);
         visibileDopo = dlg.isVisible();
         flagNativo = dlg.windowHandle() && dlg.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
         dlg.done(42);
@@ -52,7 +52,7 @@ TEST(DesktopPrimoPiano, FinestraGiaMostrataInExecRestaApertaESopra)
 TEST(DesktopPrimoPiano, FinestraNonAncoraMostrataPrendeIlFlag)
 {
     QWidget w;
-    pc::desktop().tieniInPrimoPiano(&w);
+    pc::piattaforma::desktop().tieniInPrimoPiano(&w);
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     w.show();
     ASSERT_NE(w.windowHandle(), nullptr);
@@ -64,7 +64,7 @@ TEST(DesktopPrimoPiano, UnControlloPortaSopraLaSuaFinestra)
 {
     QWidget w;
     auto *figlio = new QWidget(&w);
-    pc::desktop().tieniInPrimoPiano(figlio);
+    pc::piattaforma::desktop().tieniInPrimoPiano(figlio);
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(figlio->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
@@ -83,7 +83,7 @@ TEST(DesktopApertura, FileEsistenteConsegnatoComeUrlAssoluto)
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &raccolta, "apri");
     const QString prima = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    const bool esito = pc::desktop().apriConApplicazione(QStringLiteral("copia.doc"));
+    const bool esito = pc::piattaforma::desktop().apriConApplicazione(QStringLiteral("copia.doc"));
     QDir::setCurrent(prima);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
@@ -96,8 +96,8 @@ TEST(DesktopApertura, FileMancanteNonConsegnato)
 {
     RaccoltaUrl raccolta;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &raccolta, "apri");
-    EXPECT_FALSE(pc::desktop().apriConApplicazione(QStringLiteral("/non/esiste/fd3.doc")));
-    EXPECT_FALSE(pc::desktop().apriConApplicazione(QString()));
+    EXPECT_FALSE(pc::piattaforma::desktop().apriConApplicazione(QStringLiteral("/non/esiste/fd3.doc")));
+    EXPECT_FALSE(pc::piattaforma::desktop().apriConApplicazione(QString()));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     EXPECT_TRUE(raccolta.ricevuti.isEmpty());
 }
@@ -111,28 +111,28 @@ TEST(DesktopAvvio, NomeNudoCercatoNelPath)
 
     const QByteArray pathPrima = qgetenv("PATH");
     // Not found before its folder is on PATH, found after.
-    EXPECT_FALSE(pc::desktop().avviaProgramma(QStringLiteral("prova-avvio")));
+    EXPECT_FALSE(pc::piattaforma::desktop().avviaProgramma(QStringLiteral("prova-avvio")));
     qputenv("PATH", QFile::encodeName(dir.path()) + ":" + pathPrima);
-    EXPECT_TRUE(pc::desktop().avviaProgramma(QStringLiteral("prova-avvio"), {QStringLiteral("a")}));
+    EXPECT_TRUE(pc::piattaforma::desktop().avviaProgramma(QStringLiteral("prova-avvio"), {QStringLiteral("a")}));
     qputenv("PATH", pathPrima);
-    EXPECT_FALSE(pc::desktop().avviaProgramma(QString()));
+    EXPECT_FALSE(pc::piattaforma::desktop().avviaProgramma(QString()));
 }
 
 TEST(DesktopSostituzione, IlRegistratoreRiceveLeChiamateEPoiTornaIlReale)
 {
-    pc::Desktop *reale = &pc::desktop();
+    pc::piattaforma::Desktop *reale = &pc::piattaforma::desktop();
     {
         pc::prova::DesktopRegistratore reg({QStringLiteral("Laser 1"), QStringLiteral("PDF")});
-        EXPECT_EQ(&pc::desktop(), &reg);
-        EXPECT_EQ(pc::desktop().stampanti(), QStringList({QStringLiteral("Laser 1"), QStringLiteral("PDF")}));
-        pc::desktop().apriConApplicazione(QStringLiteral("doc/fd1.doc"));
-        pc::desktop().avviaProgramma(QStringLiteral("Zaroza.exe"), {QStringLiteral("x")});
+        EXPECT_EQ(&pc::piattaforma::desktop(), &reg);
+        EXPECT_EQ(pc::piattaforma::desktop().stampanti(), QStringList({QStringLiteral("Laser 1"), QStringLiteral("PDF")}));
+        pc::piattaforma::desktop().apriConApplicazione(QStringLiteral("doc/fd1.doc"));
+        pc::piattaforma::desktop().avviaProgramma(QStringLiteral("Zaroza.exe"), {QStringLiteral("x")});
         EXPECT_EQ(reg.fileAperti, QStringList{QStringLiteral("doc/fd1.doc")});
         ASSERT_EQ(reg.programmiAvviati.size(), 1u);
         EXPECT_EQ(reg.programmiAvviati[0].programma, QStringLiteral("Zaroza.exe"));
         EXPECT_EQ(reg.programmiAvviati[0].argomenti, QStringList{QStringLiteral("x")});
     }
-    EXPECT_EQ(&pc::desktop(), reale);
+    EXPECT_EQ(&pc::piattaforma::desktop(), reale);
 }
 
 } // namespace pc::prova

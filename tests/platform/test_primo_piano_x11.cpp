@@ -17,6 +17,8 @@
 
 #include <optional>
 
+using pc::piattaforma::desktop;
+
 namespace pc::prova {
 namespace {
 

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+using pc::piattaforma::pixelInTwips;
+using pc::piattaforma::twipsDaPixel;
+using pc::piattaforma::twipsInPixel;
+
 namespace pc::prova {
 
 TEST(Twips, InPixelAllaRisoluzioneDelloSchermo)

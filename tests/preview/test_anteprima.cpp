@@ -16,6 +16,9 @@
 
 #include <numeric>
 
+using pc::anteprima::Anteprima;
+using pc::anteprima::esportaFoglioElettronico;
+
 using namespace pc;
 using namespace pc::prova;
 
@@ -238,7 +241,7 @@ TEST(Anteprima, SalvaSullaSecondaPaginaLasciaSoloQuellaPagina)
     const QString pagina = a.testo();
     const auto caratteri = a.finestra.CaratteriPagina();
     a.clic(6);
-    EXPECT_EQ(leggiByte("fd3"), pc::filetesto::perFile(pagina) + "\r\n");
+    EXPECT_EQ(leggiByte("fd3"), pc::anteprima::filetesto::perFile(pagina) + "\r\n");
     EXPECT_EQ(a.testo(), pagina);
     EXPECT_EQ(a.finestra.CaratteriPagina(), caratteri);
     EXPECT_EQ(a.finestra.AltreRighe(), 0);

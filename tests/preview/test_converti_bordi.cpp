@@ -5,11 +5,13 @@
 #include <map>
 #include <set>
 
+using pc::anteprima::ConvertiBordi;
+
 namespace pc::prova {
 
 namespace {
 
-std::string converti(std::string s) { return pc::ConvertiBordi(s); }
+std::string converti(std::string s) { return pc::anteprima::ConvertiBordi(s); }
 
 std::string carattere(int codice) { return std::string(1, static_cast<char>(codice)); }
 
@@ -63,7 +65,7 @@ TEST(ConvertiBordi, RigaVuotaELunghezzaInvariata)
 TEST(ConvertiBordi, RiscriveLaRigaERestituisceLaStessa)
 {
     std::string riga = "\xDA\xC4\xBF";
-    std::string &risultato = pc::ConvertiBordi(riga);
+    std::string &risultato = pc::anteprima::ConvertiBordi(riga);
     EXPECT_EQ(&risultato, &riga);
     EXPECT_EQ(riga, "---");
 }

@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+using pc::anteprima::ConvertiXLS;
+using pc::anteprima::FileSeparatoriXLS;
+using pc::anteprima::SeparatoriXLS;
+using pc::anteprima::convertiRigaXLS;
+using pc::anteprima::leggiSeparatoriXLS;
+using pc::anteprima::nomeFileCsv;
 using pc::dati::ErroreDati;
 using pc::dati::Valuta;
 

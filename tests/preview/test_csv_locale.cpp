@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+using pc::anteprima::ConvertiXLS;
+using pc::anteprima::nomeFileCsv;
+
 using namespace pc;
 using namespace pc::prova;
 

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+using pc::anteprima::contenutoFileEMail;
+using pc::anteprima::nomeFileEMail;
+using pc::anteprima::scriviFileEMail;
 using pc::dati::ErroreDati;
 
 using namespace pc;

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+using pc::anteprima::LunghezzaMassimaCorpo;
+using pc::anteprima::contenutoFileEMail;
+using pc::anteprima::inviaEMail;
 using pc::dati::ErroreDati;
 
 namespace pc::prova {

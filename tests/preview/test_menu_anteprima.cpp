@@ -11,21 +11,24 @@
 
 #include <gtest/gtest.h>
 
+using pc::anteprima::Anteprima;
+using pc::stampa::MenuStampa;
+
 using namespace pc;
 using namespace pc::prova;
-using pc::strumenti::I;
-using pc::strumenti::T;
+using pc::demo::I;
+using pc::demo::T;
 
 namespace {
 
 // Hotel 1 with one print destination, so that the menu stays open.
 void scriviArchiviMenu()
 {
-    strumenti::scriviArchivio("AnagraficaHotels.mdb",
-                              {{"AnagraficaHotels", strumenti::colonneSuite("AnagraficaHotels"), {{I(1), T("")}}}});
-    strumenti::scriviArchivio("Stampanti.mdb", {{"Stampanti", strumenti::colonneSuite("Stampanti"),
+    demo::scriviArchivio("AnagraficaHotels.mdb",
+                              {{"AnagraficaHotels", demo::colonneSuite("AnagraficaHotels"), {{I(1), T("")}}}});
+    demo::scriviArchivio("Stampanti.mdb", {{"Stampanti", demo::colonneSuite("Stampanti"),
                                                  {{I(1), T("LASER"), I(1), T("lpt1")}}},
-                                                {"SetStampa", strumenti::colonneSuite("SetStampa"), {}}});
+                                                {"SetStampa", demo::colonneSuite("SetStampa"), {}}});
 }
 
 TEST(MenuStampaAnteprima, IlPulsanteAnteprimaMostraIlReportEPoiTornaAlMenu)

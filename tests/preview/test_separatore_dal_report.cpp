@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+using pc::anteprima::ConvertiXLS;
+using pc::anteprima::FileSeparatoriXLS;
+
 namespace pc::prova {
 namespace {
 

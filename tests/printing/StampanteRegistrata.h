@@ -20,18 +20,18 @@ struct Segmento {
 using RigaStampata = std::vector<Segmento>;
 
 struct PaginaStampata {
-    Orientamento orientamento = Orientamento::Verticale;
+    stampa::Orientamento orientamento = stampa::Orientamento::Verticale;
     std::vector<RigaStampata> righe;
 };
 
-class StampanteRegistrata : public OperazioniStampante {
+class StampanteRegistrata : public stampa::OperazioniStampante {
 public:
     std::vector<std::string> operazioni;
     std::vector<PaginaStampata> pagine;
     std::string stampanteScelta;
     bool fronteRetro = false;
     bool finito = false;
-    Orientamento orientamento = Orientamento::Verticale;
+    stampa::Orientamento orientamento = stampa::Orientamento::Verticale;
 
     void scegliStampante(const std::string &nome) override
     {
@@ -43,10 +43,10 @@ public:
         fronteRetro = true;
         operazioni.push_back("fronte-retro");
     }
-    void impostaOrientamento(Orientamento o) override
+    void impostaOrientamento(stampa::Orientamento o) override
     {
         orientamento = o;
-        operazioni.push_back(o == Orientamento::Orizzontale ? "orientamento 2" : "orientamento 1");
+        operazioni.push_back(o == stampa::Orientamento::Orizzontale ? "orientamento 2" : "orientamento 1");
     }
     void impostaFont(const std::string &nome) override
     {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+using pc::anteprima::ConvertiBordi;
+using pc::stampa::Converti2;
+
 namespace pc::prova {
 
 using namespace pc;

@@ -21,11 +21,19 @@
 
 using pc::dati::ErroreDati;
 using pc::dati::Valore;
+using pc::stampa::EsitoStampa;
+using pc::stampa::SceltaStampa;
+using pc::stampa::arrotondaPari;
+using pc::stampa::leggiCodiceAssistenza;
+using pc::stampa::leggiGruppi;
+using pc::stampa::leggiNumero;
+using pc::stampa::raccogliImpostazioni;
+using pc::stampa::stampaReport;
 
 namespace pc::prova {
 
 using namespace pc;
-using namespace pc::strumenti;
+using namespace pc::demo;
 using pc::prova::StampanteRegistrata;
 
 // --- Reading the groups ---

@@ -27,10 +27,10 @@
 
 namespace pc::prova {
 
-using pc::MenuStampa;
-using pc::strumenti::I;
-using pc::strumenti::N;
-using pc::strumenti::T;
+using pc::stampa::MenuStampa;
+using pc::demo::I;
+using pc::demo::N;
+using pc::demo::T;
 using Righe = std::vector<std::vector<pc::dati::Valore>>;
 
 namespace {
@@ -83,14 +83,14 @@ protected:
 
     static void anagrafica(const Righe &righe)
     {
-        pc::strumenti::scriviArchivio(
+        pc::demo::scriviArchivio(
             "AnagraficaHotels.mdb",
-            {{"AnagraficaHotels", pc::strumenti::colonneSuite("AnagraficaHotels"), righe}});
+            {{"AnagraficaHotels", pc::demo::colonneSuite("AnagraficaHotels"), righe}});
     }
     static void stampanti(const Righe &righe)
     {
-        pc::strumenti::scriviArchivio("Stampanti.mdb", {{"Stampanti", pc::strumenti::colonneSuite("Stampanti"), righe},
-                                                        {"SetStampa", pc::strumenti::colonneSuite("SetStampa"), {}}});
+        pc::demo::scriviArchivio("Stampanti.mdb", {{"Stampanti", pc::demo::colonneSuite("Stampanti"), righe},
+                                                        {"SetStampa", pc::demo::colonneSuite("SetStampa"), {}}});
     }
 
     // A menu whose printing and preview only record what they were given.
@@ -313,7 +313,7 @@ TEST_F(MenuStampaProva, ArchivioStampantiMancanteMessaggioEChiusura)
 
 TEST_F(MenuStampaProva, TabellaStampantiMancanteMessaggioEChiusura)
 {
-    pc::strumenti::scriviArchivio("Stampanti.mdb", {{"SetStampa", pc::strumenti::colonneSuite("SetStampa"), {}}});
+    pc::demo::scriviArchivio("Stampanti.mdb", {{"SetStampa", pc::demo::colonneSuite("SetStampa"), {}}});
     auto menu = nuovoMenu();
     QString testo;
     pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {

@@ -20,7 +20,7 @@
 
 namespace pc::prova {
 
-using namespace pc::strumenti;
+using namespace pc::demo;
 
 namespace {
 
@@ -69,7 +69,7 @@ protected:
 
 TEST_F(MenuCheStampa, PulsantePdfScriveIlPdf)
 {
-    pc::MenuStampa menu;
+    pc::stampa::MenuStampa menu;
     menu.show();
     ASSERT_TRUE(menu.isVisible());
     QTest::mouseClick(menu.Tst(2), Qt::LeftButton);
@@ -78,7 +78,7 @@ TEST_F(MenuCheStampa, PulsantePdfScriveIlPdf)
 
 TEST_F(MenuCheStampa, PulsanteStampaConLeOpzioniDelMenu)
 {
-    pc::MenuStampa menu;
+    pc::stampa::MenuStampa menu;
     menu.show();
     menu.Combo1()->setCurrentIndex(0);   // AGHI: raw
     menu.Chk()->setChecked(true);        // compressed: start bytes C1..C5
@@ -89,7 +89,7 @@ TEST_F(MenuCheStampa, PulsanteStampaConLeOpzioniDelMenu)
 TEST_F(MenuCheStampa, SenzaReportUnMessaggioENessunaStampa)
 {
     ASSERT_TRUE(QFile::remove("fd3"));
-    pc::MenuStampa menu;
+    pc::stampa::MenuStampa menu;
     menu.show();
     QString testo, titolo;
     pc::prova::quandoAppare<QMessageBox>([&](QMessageBox *box) {

@@ -19,6 +19,13 @@
 #include <csignal>
 #include <memory>
 
+using pc::piattaforma::desktop;
+using pc::stampa::EsitoStampa;
+using pc::stampa::ImpostazioniStampa;
+using pc::stampa::SceltaStampa;
+using pc::stampa::eseguiStampa;
+using pc::stampa::leggiGruppi;
+
 namespace pc::prova {
 
 using namespace pc;

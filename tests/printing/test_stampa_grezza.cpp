@@ -11,6 +11,13 @@
 #include <gtest/gtest.h>
 
 using pc::dati::ErroreDati;
+using pc::stampa::EsitoStampa;
+using pc::stampa::ImpostazioniStampa;
+using pc::stampa::SceltaStampa;
+using pc::stampa::eseguiStampa;
+using pc::stampa::leggiGruppi;
+using pc::stampa::leggiRigheReport;
+using pc::stampa::preparaStampaGrezza;
 
 namespace pc::prova {
 

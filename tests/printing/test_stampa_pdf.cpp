@@ -17,6 +17,12 @@
 #include <gtest/gtest.h>
 
 using pc::dati::ErroreDati;
+using pc::stampa::EsitoStampa;
+using pc::stampa::ImpostazioniStampa;
+using pc::stampa::SceltaStampa;
+using pc::stampa::StampanteQt;
+using pc::stampa::eseguiStampa;
+using pc::stampa::leggiGruppi;
 
 namespace pc::prova {
 

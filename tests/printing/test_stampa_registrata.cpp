@@ -10,6 +10,11 @@
 #include <algorithm>
 
 using pc::dati::ErroreDati;
+using pc::stampa::ImpostazioniStampa;
+using pc::stampa::SceltaStampa;
+using pc::stampa::StampaLaser;
+using pc::stampa::eseguiStampa;
+using pc::stampa::leggiGruppi;
 
 namespace pc::prova {
 

@@ -49,19 +49,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
     const char virgola = !tutto.empty() && (tutto.front() & 1) ? '.' : ',';
     if (!tutto.empty()) tutto.remove_prefix(1);
 
-    const pc::SeparatoriXLS sep = pc::leggiSeparatoriXLS(cartella + "/SeparatoreXLS.txt");
+    const pc::anteprima::SeparatoriXLS sep = pc::anteprima::leggiSeparatoriXLS(cartella + "/SeparatoreXLS.txt");
     std::size_t inizio = 0;
     while (inizio <= tutto.size()) {
         auto a = tutto.find('\n', inizio);
         if (a == std::string_view::npos) a = tutto.size();
         std::string riga(tutto.substr(inizio, a - inizio));
         if (!riga.empty() && riga.back() == '\r') riga.pop_back();
-        pc::convertiRigaXLS(riga, sep, virgola);
+        pc::anteprima::convertiRigaXLS(riga, sep, virgola);
         inizio = a + 1;
     }
     scrivi(cartella + "/fdfuzz", tutto);
     try {
-        pc::ConvertiXLS(cartella + "/fdfuzz", virgola);
+        pc::anteprima::ConvertiXLS(cartella + "/fdfuzz", virgola);
     } catch (const pc::dati::ErroreDati &) {
     }
     return 0;

@@ -21,11 +21,11 @@
 
 namespace {
 
-class StampanteMuta : public pc::OperazioniStampante {
+class StampanteMuta : public pc::stampa::OperazioniStampante {
 public:
     void scegliStampante(const std::string &) override {}
     void impostaFronteRetro() override {}
-    void impostaOrientamento(pc::Orientamento) override {}
+    void impostaOrientamento(pc::stampa::Orientamento) override {}
     void impostaFont(const std::string &) override {}
     void impostaDimensione(double punti) override { m_dimensione = punti; }
     double dimensione() const override { return m_dimensione; }
@@ -66,7 +66,7 @@ struct Lettore {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
 {
     Lettore l{dati, n};
-    pc::ImpostazioniStampa imp;
+    pc::stampa::ImpostazioniStampa imp;
     for (double &c : imp.C) c = l.numero();
     for (int &g : imp.G) g = static_cast<int>(l.byte()) - 20;
     imp.lunghezzaPagina = static_cast<int>(l.byte()) - 5;
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
     imp.destinazione = "Fuzz";
     imp.dispositivo = "/dev/null";
     const std::uint8_t opzioni = l.byte();
-    pc::SceltaStampa scelta;
+    pc::stampa::SceltaStampa scelta;
     scelta.destinazione = "Fuzz";
     scelta.compressa = opzioni & 1;
     scelta.orizzontale = opzioni & 2;
@@ -97,13 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
     }
 
     try {
-        pc::preparaStampaGrezza(imp, scelta, codice, righe);
+        pc::stampa::preparaStampaGrezza(imp, scelta, codice, righe);
     } catch (const pc::dati::ErroreDati &) {
     }
     try {
         StampanteMuta stampante;
         imp.C[5] = 1.0;   // the system-printer path
-        pc::eseguiStampa(imp, scelta, codice, righe, &stampante);
+        pc::stampa::eseguiStampa(imp, scelta, codice, righe, &stampante);
     } catch (const pc::dati::ErroreDati &) {
     }
 
@@ -114,14 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t n)
         std::fclose(f);
     }
     try {
-        pc::PaginaReport pagine(file);
+        pc::anteprima::PaginaReport pagine(file);
         if (pagine.apri()) {
             const std::int32_t limite = 1 + static_cast<std::int32_t>(opzioni) * 8;
             for (int volte = 0; volte < 10000; ++volte) {
                 pagine.caricaPagina(limite);
                 if (pagine.altreRighe() == 0) break;
             }
-            pagine.ricomincia(pc::PaginaReport::LimitePrimaPagina);
+            pagine.ricomincia(pc::anteprima::PaginaReport::LimitePrimaPagina);
         }
     } catch (const pc::dati::ErroreDati &) {
     }
