@@ -49,7 +49,7 @@ const QColor coloreSfondo(192, 192, 255);
 // The rounded rectangle drawn around a date box. It takes no input.
 class Forma : public QWidget {
 public:
-    Forma(int raggio, QWidget *parent) : QWidget(parent), raggio_(raggio)
+    Forma(int raggio, QWidget *parent) : QWidget(parent), m_raggio(raggio)
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setFocusPolicy(Qt::NoFocus);
@@ -62,11 +62,11 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), raggio_, raggio_);
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_raggio, m_raggio);
     }
 
 private:
-    int raggio_;
+    int m_raggio;
 };
 
 bool eInvio(const QKeyEvent *tasto) { return tasto->key() == Qt::Key_Return || tasto->key() == Qt::Key_Enter; }
@@ -75,7 +75,7 @@ bool eInvio(const QKeyEvent *tasto) { return tasto->key() == Qt::Key_Return || t
 // mouse, shortcuts) is dropped, while painting and timers go on.
 class BloccoInput : public QObject {
 public:
-    explicit BloccoInput(QWidget *finestra) : finestra_(finestra) {}
+    explicit BloccoInput(QWidget *finestra) : m_finestra(finestra) {}
 
 protected:
     bool eventFilter(QObject *oggetto, QEvent *evento) override
@@ -95,7 +95,7 @@ protected:
         case QEvent::TouchUpdate:
         case QEvent::TouchEnd: {
             auto *w = qobject_cast<QWidget *>(oggetto);
-            return w && (w == finestra_ || finestra_->isAncestorOf(w));
+            return w && (w == m_finestra || m_finestra->isAncestorOf(w));
         }
         default:
             return false;
@@ -103,31 +103,31 @@ protected:
     }
 
 private:
-    QWidget *finestra_;
+    QWidget *m_finestra;
 };
 
 // For the length of a report: the window is busy, takes no input and shows
 // the wait cursor; all undone on every way out.
 class ReportInCorso {
 public:
-    ReportInCorso(QWidget *finestra, bool &occupato) : occupato_(occupato), blocco_(finestra)
+    ReportInCorso(QWidget *finestra, bool &occupato) : m_occupato(occupato), m_blocco(finestra)
     {
-        occupato_ = true;
-        qApp->installEventFilter(&blocco_);
+        m_occupato = true;
+        qApp->installEventFilter(&m_blocco);
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     ~ReportInCorso()
     {
         QApplication::restoreOverrideCursor();
-        qApp->removeEventFilter(&blocco_);
-        occupato_ = false;
+        qApp->removeEventFilter(&m_blocco);
+        m_occupato = false;
     }
     ReportInCorso(const ReportInCorso &) = delete;
     ReportInCorso &operator=(const ReportInCorso &) = delete;
 
 private:
-    bool &occupato_;
-    BloccoInput blocco_;
+    bool &m_occupato;
+    BloccoInput m_blocco;
 };
 
 QString testoAvanzamento(long fatti, long totali)
@@ -137,11 +137,11 @@ QString testoAvanzamento(long fatti, long totali)
 
 } // namespace
 
-TavoDesktop::TavoDesktop(FunzioneReport report, QWidget *parent) : QWidget(parent), report_(std::move(report))
+TavoDesktop::TavoDesktop(FunzioneReport report, QWidget *parent) : QWidget(parent), m_report(std::move(report))
 {
     impostaSostitutiCaratteri();
-    if (const QScreen *schermo = screen()) dpi_ = schermo->logicalDotsPerInch();
-    if (dpi_ <= 0) dpi_ = 96;
+    if (const QScreen *schermo = screen()) m_dpi = schermo->logicalDotsPerInch();
+    if (m_dpi <= 0) m_dpi = 96;
 
     setObjectName(QStringLiteral("TavoDesktop"));
     setWindowTitle(QString::fromLatin1(titolo));
@@ -212,13 +212,13 @@ void TavoDesktop::creaDate(const QFont &corbel)
 
 void TavoDesktop::creaRaggruppamenti(const QFont &corbel)
 {
-    gruppoRaggruppamento_ = new QButtonGroup(this);
+    m_gruppoRaggruppamento = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
         auto *opzione = new QRadioButton(QString::fromLatin1(titoloRaggruppamento(static_cast<Raggruppamento>(i + 1))), this);
         opzione->setObjectName(QStringLiteral("Opt_%1").arg(i));
         opzione->setFont(corbel);
         opzione->setGeometry(px(3120), px(120 + 480 * i), px(2175), px(375));
-        gruppoRaggruppamento_->addButton(opzione, i);
+        m_gruppoRaggruppamento->addButton(opzione, i);
         Opt_[i] = opzione;
     }
     Opt_[0]->setChecked(true);
@@ -226,10 +226,10 @@ void TavoDesktop::creaRaggruppamenti(const QFont &corbel)
 
 void TavoDesktop::creaTastoStampa()
 {
-    stampa_ = new QPushButton(QStringLiteral("&Stampa"), this);
-    stampa_->setObjectName(QStringLiteral("Tasto_0"));
-    stampa_->setFont(carattere({QStringLiteral("Corbel")}, 12));
-    stampa_->setGeometry(px(120), px(1680), px(1455), px(1080));
+    m_stampa = new QPushButton(QStringLiteral("&Stampa"), this);
+    m_stampa->setObjectName(QStringLiteral("Tasto_0"));
+    m_stampa->setFont(carattere({QStringLiteral("Corbel")}, 12));
+    m_stampa->setGeometry(px(120), px(1680), px(1455), px(1080));
 }
 
 void TavoDesktop::creaTipi(const QFont &corbel)
@@ -238,13 +238,13 @@ void TavoDesktop::creaTipi(const QFont &corbel)
     Frame1_->setObjectName(QStringLiteral("Frame1"));
     Frame1_->setGeometry(px(1680), px(1560), px(2055), px(1215));
     const char *tipi[2] = {"Vendite", "Produzione"};
-    gruppoTipo_ = new QButtonGroup(this);
+    m_gruppoTipo = new QButtonGroup(this);
     for (int i = 0; i < 2; ++i) {
         auto *opzione = new QRadioButton(QString::fromLatin1(tipi[i]), Frame1_);
         opzione->setObjectName(QStringLiteral("Opt1_%1").arg(i));
         opzione->setFont(corbel);
         opzione->setGeometry(px(240), px(360 + 360 * i), px(1575), px(255));
-        gruppoTipo_->addButton(opzione, i);
+        m_gruppoTipo->addButton(opzione, i);
         Opt1_[i] = opzione;
     }
     Opt1_[0]->setChecked(true);
@@ -252,25 +252,25 @@ void TavoDesktop::creaTipi(const QFont &corbel)
 
 void TavoDesktop::creaTastoEsci()
 {
-    esci_ = new QToolButton(this);
-    esci_->setObjectName(QStringLiteral("Tasto_1"));
-    esci_->setText(QStringLiteral("&Esci"));
-    esci_->setFont(carattere({QStringLiteral("Corbel")}, 12, true));
-    esci_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_esci = new QToolButton(this);
+    m_esci->setObjectName(QStringLiteral("Tasto_1"));
+    m_esci->setText(QStringLiteral("&Esci"));
+    m_esci->setFont(carattere({QStringLiteral("Corbel")}, 12, true));
+    m_esci->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     const int lato = px(720);   // 48 pixels at 96 dpi
-    esci_->setIcon(QIcon(immagineEsci(lato, devicePixelRatioF())));
-    esci_->setIconSize(QSize(lato, lato));
-    esci_->setFocusPolicy(Qt::StrongFocus);
-    QPalette bianca = esci_->palette();
+    m_esci->setIcon(QIcon(immagineEsci(lato, devicePixelRatioF())));
+    m_esci->setIconSize(QSize(lato, lato));
+    m_esci->setFocusPolicy(Qt::StrongFocus);
+    QPalette bianca = m_esci->palette();
     bianca.setColor(QPalette::Button, Qt::white);
-    esci_->setPalette(bianca);
-    esci_->setAutoFillBackground(true);
-    esci_->setGeometry(px(3840), px(1680), px(1455), px(1080));
+    m_esci->setPalette(bianca);
+    m_esci->setAutoFillBackground(true);
+    m_esci->setGeometry(px(3840), px(1680), px(1455), px(1080));
 }
 
 void TavoDesktop::collegaTasti()
 {
-    Tasto_ = {stampa_, esci_};
+    Tasto_ = {m_stampa, m_esci};
     for (int i = 0; i < 2; ++i) {
         Tasto_[i]->installEventFilter(this);
         connect(Tasto_[i], &QAbstractButton::clicked, this,
@@ -281,7 +281,7 @@ void TavoDesktop::collegaTasti()
 void TavoDesktop::impostaOrdineTabulazione()
 {
     // Tab order of the controls that take the focus.
-    const QList<QWidget *> ordine = {Text1_[0], Text1_[1], esci_, stampa_, Opt_[0], Opt_[1], Opt_[2], Opt1_[0], Opt1_[1]};
+    const QList<QWidget *> ordine = {Text1_[0], Text1_[1], m_esci, m_stampa, Opt_[0], Opt_[1], Opt_[2], Opt1_[0], Opt1_[1]};
     for (qsizetype i = 0; i + 1 < ordine.size(); ++i) setTabOrder(ordine[i], ordine[i + 1]);
     // The user starts with the first date.
     Text1_[0]->setFocus(Qt::OtherFocusReason);
@@ -329,7 +329,7 @@ bool TavoDesktop::eventFilter(QObject *oggetto, QEvent *evento)
 void TavoDesktop::closeEvent(QCloseEvent *evento)
 {
     // A running report cannot be left half done.
-    if (occupato_) evento->ignore();
+    if (m_occupato) evento->ignore();
     else QWidget::closeEvent(evento);
 }
 
@@ -357,21 +357,21 @@ void TavoDesktop::Text1_KeyPress(int Index)
         // Moved by the keyboard, as Tab would: the window then draws the
         // button's focus mark, which it otherwise keeps for Tab alone.
         setAttribute(Qt::WA_KeyboardFocusChange);
-        stampa_->setFocus(Qt::TabFocusReason);
+        m_stampa->setFocus(Qt::TabFocusReason);
     }
     else Text1_[0]->setFocus(Qt::OtherFocusReason);
 }
 
 void TavoDesktop::Tasto_Click(int Index)
 {
-    if (occupato_) return;
+    if (m_occupato) return;
     if (Index == 0) eseguiReport();
     else close();
 }
 
 void TavoDesktop::eseguiReport()
 {
-    if (!report_) return;
+    if (!m_report) return;
     const QString errore = faiReport(richiesta());
     if (!errore.isEmpty()) {
         mostraErrore(errore);
@@ -386,7 +386,7 @@ QString TavoDesktop::faiReport(const RichiestaReport &r)
 {
     // The window takes no input until the report is done; the progress
     // appears when the run lasts longer than the threshold.
-    ReportInCorso inCorso(this, occupato_);
+    ReportInCorso inCorso(this, m_occupato);
     std::unique_ptr<QProgressDialog> progresso;
     QElapsedTimer cronometro;
     cronometro.start();
@@ -396,7 +396,7 @@ QString TavoDesktop::faiReport(const RichiestaReport &r)
     try {
         // One consistent reading of the central archive, when the program reads one.
         const auto lettura = dati::fontePredefinita()->tieni();
-        report_(r, avanzamento);
+        m_report(r, avanzamento);
     } catch (...) {
         errore = QString::fromStdString(descriviEccezione(std::current_exception()));
     }
@@ -407,7 +407,7 @@ void TavoDesktop::mostraAvanzamento(std::unique_ptr<QProgressDialog> &progresso,
                                     long totali)
 {
     const int massimo = int(std::clamp<long>(totali, 0, INT_MAX));
-    if (!progresso && cronometro.elapsed() >= sogliaAvanzamento_) {
+    if (!progresso && cronometro.elapsed() >= m_sogliaAvanzamento) {
         progresso = std::make_unique<QProgressDialog>(this);
         progresso->setObjectName(QStringLiteral("Avanzamento"));
         progresso->setWindowTitle(QString::fromLatin1(titolo));
@@ -435,8 +435,8 @@ void TavoDesktop::mostraErrore(const QString &errore)
 
 void TavoDesktop::dopoReportRiuscito()
 {
-    if (!dopoReport_) return;
-    azioneProtetta(this, QStringLiteral("Menu di stampa"), [&] { dopoReport_(this); });
+    if (!m_dopoReport) return;
+    azioneProtetta(this, QStringLiteral("Menu di stampa"), [&] { m_dopoReport(this); });
 }
 
 } // namespace pc::app

@@ -45,14 +45,14 @@ public:
     explicit TavoDesktop(FunzioneReport report, QWidget *parent = nullptr);
     ~TavoDesktop() override;
 
-    void impostaDopoReport(AzioneDopoReport azione) { dopoReport_ = std::move(azione); }
+    void impostaDopoReport(AzioneDopoReport azione) { m_dopoReport = std::move(azione); }
     // How long a report runs before its progress is shown (500 ms by default).
-    void impostaSogliaAvanzamento(int millisecondi) { sogliaAvanzamento_ = millisecondi; }
+    void impostaSogliaAvanzamento(int millisecondi) { m_sogliaAvanzamento = millisecondi; }
 
     // The request as the controls state it now.
     RichiestaReport richiesta() const;
     // True while a report runs.
-    bool occupato() const { return occupato_; }
+    bool occupato() const { return m_occupato; }
 
     static constexpr const char *titolo = "Stampa produzione camere";
 
@@ -89,13 +89,13 @@ private:
     void mostraErrore(const QString &errore);
     void dopoReportRiuscito();
 
-    int px(int twips) const { return piattaforma::twipsInPixel(twips, dpi_); }
+    int px(int twips) const { return piattaforma::twipsInPixel(twips, m_dpi); }
 
-    FunzioneReport report_;
-    AzioneDopoReport dopoReport_;
-    int sogliaAvanzamento_ = 500;
-    bool occupato_ = false;
-    qreal dpi_ = 96;
+    FunzioneReport m_report;
+    AzioneDopoReport m_dopoReport;
+    int m_sogliaAvanzamento = 500;
+    bool m_occupato = false;
+    qreal m_dpi = 96;
 
     std::array<QLabel *, 2> Label1_{};
     std::array<QLineEdit *, 2> Text1_{};
@@ -103,11 +103,11 @@ private:
     std::array<QRadioButton *, 3> Opt_{};
     std::array<QRadioButton *, 2> Opt1_{};
     QGroupBox *Frame1_ = nullptr;
-    QPushButton *stampa_ = nullptr;   // Tasto(0)
-    QToolButton *esci_ = nullptr;     // Tasto(1)
+    QPushButton *m_stampa = nullptr;   // Tasto(0)
+    QToolButton *m_esci = nullptr;     // Tasto(1)
     std::array<QAbstractButton *, 2> Tasto_{};
-    QButtonGroup *gruppoRaggruppamento_ = nullptr;
-    QButtonGroup *gruppoTipo_ = nullptr;
+    QButtonGroup *m_gruppoRaggruppamento = nullptr;
+    QButtonGroup *m_gruppoTipo = nullptr;
 };
 
 } // namespace pc::app

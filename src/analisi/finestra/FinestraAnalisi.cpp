@@ -68,7 +68,7 @@ const QColor kSopra(0, 120, 0), kSotto(190, 0, 0), kPrenotazione(255, 243, 205);
 } // namespace
 
 FinestraAnalisi::FinestraAnalisi(QWidget *parent)
-    : QWidget(parent, Qt::Window), calcolo_([](const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &a) { analisi::calcola(r, d, a); })
+    : QWidget(parent, Qt::Window), m_calcolo([](const RichiestaAnalisi &r, Destinatario &d, const Avanzamento &a) { analisi::calcola(r, d, a); })
 {
     setObjectName(QStringLiteral("FinestraAnalisi"));
     setWindowTitle(QString::fromLatin1(titolo));
@@ -76,100 +76,100 @@ FinestraAnalisi::FinestraAnalisi(QWidget *parent)
 
     auto *principale = new QVBoxLayout(this);
     auto *richiesta = new QHBoxLayout;
-    dalla_ = new QLineEdit;
-    alla_ = new QLineEdit;
-    for (QLineEdit *e : {dalla_, alla_}) {
+    m_dalla = new QLineEdit;
+    m_alla = new QLineEdit;
+    for (QLineEdit *e : {m_dalla, m_alla}) {
         e->setMaxLength(10);
         e->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
         e->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16);
     }
-    dalla_->setObjectName(QStringLiteral("Dalla"));
-    alla_->setObjectName(QStringLiteral("Alla"));
-    raggruppamento_ = new QComboBox;
-    raggruppamento_->setObjectName(QStringLiteral("Raggruppamento"));
+    m_dalla->setObjectName(QStringLiteral("Dalla"));
+    m_alla->setObjectName(QStringLiteral("Alla"));
+    m_raggruppamento = new QComboBox;
+    m_raggruppamento->setObjectName(QStringLiteral("Raggruppamento"));
     for (auto g : {Raggruppamento::NumeriCamere, Raggruppamento::TipiCamere, Raggruppamento::MacroCategorie})
-        raggruppamento_->addItem(QString::fromUtf8(titoloRaggruppamento(g)));
-    raggruppamento_->setCurrentIndex(1);
-    periodicita_ = new QComboBox;
-    periodicita_->setObjectName(QStringLiteral("Periodicita"));
-    periodicita_->addItems({QStringLiteral("Giorni"), QStringLiteral("Mesi"), QStringLiteral("Anni")});
-    confronto_ = new QCheckBox(QStringLiteral("&Confronto con l'anno precedente"));
-    confronto_->setObjectName(QStringLiteral("Confronto"));
-    confronto_->setChecked(true);
-    modoConfronto_ = new QComboBox;
-    modoConfronto_->setObjectName(QStringLiteral("ModoConfronto"));
-    modoConfronto_->addItems({QStringLiteral("stessa data"), QStringLiteral("stesso giorno della settimana (364 giorni prima)")});
-    sceltaBudget_ = new QPushButton(QStringLiteral("B&udget..."));
-    sceltaBudget_->setObjectName(QStringLiteral("Budget"));
-    sceltaBudget_->setToolTip(QStringLiteral("File csv del budget mensile: Mese;Colonna;Vendute;Ricavo"));
-    nomeBudget_ = new QLabel(QStringLiteral("nessun budget"));
-    nomeBudget_->setObjectName(QStringLiteral("NomeBudget"));
-    calcola_ = new QPushButton(QStringLiteral("C&alcola"));
-    calcola_->setObjectName(QStringLiteral("Calcola"));
-    calcola_->setDefault(true);
+        m_raggruppamento->addItem(QString::fromUtf8(titoloRaggruppamento(g)));
+    m_raggruppamento->setCurrentIndex(1);
+    m_periodicita = new QComboBox;
+    m_periodicita->setObjectName(QStringLiteral("Periodicita"));
+    m_periodicita->addItems({QStringLiteral("Giorni"), QStringLiteral("Mesi"), QStringLiteral("Anni")});
+    m_confronto = new QCheckBox(QStringLiteral("&Confronto con l'anno precedente"));
+    m_confronto->setObjectName(QStringLiteral("Confronto"));
+    m_confronto->setChecked(true);
+    m_modoConfronto = new QComboBox;
+    m_modoConfronto->setObjectName(QStringLiteral("ModoConfronto"));
+    m_modoConfronto->addItems({QStringLiteral("stessa data"), QStringLiteral("stesso giorno della settimana (364 giorni prima)")});
+    m_sceltaBudget = new QPushButton(QStringLiteral("B&udget..."));
+    m_sceltaBudget->setObjectName(QStringLiteral("Budget"));
+    m_sceltaBudget->setToolTip(QStringLiteral("File csv del budget mensile: Mese;Colonna;Vendute;Ricavo"));
+    m_nomeBudget = new QLabel(QStringLiteral("nessun budget"));
+    m_nomeBudget->setObjectName(QStringLiteral("NomeBudget"));
+    m_calcola = new QPushButton(QStringLiteral("C&alcola"));
+    m_calcola->setObjectName(QStringLiteral("Calcola"));
+    m_calcola->setDefault(true);
     auto *etichettaDalla = new QLabel(QStringLiteral("&Dalla data"));
-    etichettaDalla->setBuddy(dalla_);
+    etichettaDalla->setBuddy(m_dalla);
     auto *etichettaAlla = new QLabel(QStringLiteral("A&lla data"));
-    etichettaAlla->setBuddy(alla_);
+    etichettaAlla->setBuddy(m_alla);
     auto *etichettaRaggruppamento = new QLabel(QStringLiteral("&Raggruppamento"));
-    etichettaRaggruppamento->setBuddy(raggruppamento_);
+    etichettaRaggruppamento->setBuddy(m_raggruppamento);
     richiesta->addWidget(etichettaDalla);
-    richiesta->addWidget(dalla_);
+    richiesta->addWidget(m_dalla);
     richiesta->addWidget(etichettaAlla);
-    richiesta->addWidget(alla_);
+    richiesta->addWidget(m_alla);
     richiesta->addWidget(etichettaRaggruppamento);
-    richiesta->addWidget(raggruppamento_);
+    richiesta->addWidget(m_raggruppamento);
     auto *etichettaPeriodicita = new QLabel(QStringLiteral("Righe &per"));
-    etichettaPeriodicita->setBuddy(periodicita_);
+    etichettaPeriodicita->setBuddy(m_periodicita);
     richiesta->addWidget(etichettaPeriodicita);
-    richiesta->addWidget(periodicita_);
+    richiesta->addWidget(m_periodicita);
     richiesta->addStretch();
-    richiesta->addWidget(calcola_);
+    richiesta->addWidget(m_calcola);
     principale->addLayout(richiesta);
     auto *seconda = new QHBoxLayout;
-    seconda->addWidget(confronto_);
-    seconda->addWidget(modoConfronto_);
+    seconda->addWidget(m_confronto);
+    seconda->addWidget(m_modoConfronto);
     seconda->addSpacing(16);
-    seconda->addWidget(sceltaBudget_);
-    seconda->addWidget(nomeBudget_);
+    seconda->addWidget(m_sceltaBudget);
+    seconda->addWidget(m_nomeBudget);
     seconda->addStretch();
     principale->addLayout(seconda);
 
-    grafico_ = new QChart;
-    grafico_->setTitle(QStringLiteral("Occupazione e RevPAR per giorno (Totale albergo)"));
-    grafico_->legend()->setAlignment(Qt::AlignBottom);
-    vista_ = new QChartView(grafico_);
-    vista_->setObjectName(QStringLiteral("Grafico"));
-    vista_->setRenderHint(QPainter::Antialiasing);
-    vista_->setMinimumHeight(300);
+    m_grafico = new QChart;
+    m_grafico->setTitle(QStringLiteral("Occupazione e RevPAR per giorno (Totale albergo)"));
+    m_grafico->legend()->setAlignment(Qt::AlignBottom);
+    m_vista = new QChartView(m_grafico);
+    m_vista->setObjectName(QStringLiteral("Grafico"));
+    m_vista->setRenderHint(QPainter::Antialiasing);
+    m_vista->setMinimumHeight(300);
     auto *divisore = new QSplitter(Qt::Vertical);
-    divisore->addWidget(vista_);
+    divisore->addWidget(m_vista);
 
-    tabella_ = new QTableWidget;
-    tabella_->setObjectName(QStringLiteral("Tabella"));
-    tabella_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tabella_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tabella_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tabella_->verticalHeader()->setVisible(false);
-    tabella_->setToolTip(QStringLiteral("Scegliere una riga per vederne il grafico e le righe del periodo"));
-    divisore->addWidget(tabella_);
-    righe_ = new QTableWidget;
-    righe_->setObjectName(QStringLiteral("Righe"));
-    righe_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    righe_->verticalHeader()->setVisible(false);
-    divisore->addWidget(righe_);
+    m_tabella = new QTableWidget;
+    m_tabella->setObjectName(QStringLiteral("Tabella"));
+    m_tabella->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tabella->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_tabella->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tabella->verticalHeader()->setVisible(false);
+    m_tabella->setToolTip(QStringLiteral("Scegliere una riga per vederne il grafico e le righe del periodo"));
+    divisore->addWidget(m_tabella);
+    m_righe = new QTableWidget;
+    m_righe->setObjectName(QStringLiteral("Righe"));
+    m_righe->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_righe->verticalHeader()->setVisible(false);
+    divisore->addWidget(m_righe);
     divisore->setStretchFactor(0, 3);
     divisore->setStretchFactor(1, 2);
     divisore->setStretchFactor(2, 2);
     principale->addWidget(divisore, 1);
 
     auto *piede = new QHBoxLayout;
-    avanzamento_ = new QProgressBar;
-    avanzamento_->setObjectName(QStringLiteral("Avanzamento"));
-    avanzamento_->setVisible(false);
-    stato_ = new QLabel;
-    piede->addWidget(stato_, 1);
-    piede->addWidget(avanzamento_, 1);
+    m_avanzamento = new QProgressBar;
+    m_avanzamento->setObjectName(QStringLiteral("Avanzamento"));
+    m_avanzamento->setVisible(false);
+    m_stato = new QLabel;
+    piede->addWidget(m_stato, 1);
+    piede->addWidget(m_avanzamento, 1);
     struct Tasto {
         const char *nome, *testo;
         std::function<void()> azione;
@@ -186,34 +186,34 @@ FinestraAnalisi::FinestraAnalisi(QWidget *parent)
         b->setObjectName(QString::fromLatin1(t.nome));
         connect(b, &QPushButton::clicked, this, t.azione);
         piede->addWidget(b);
-        if (std::string(t.nome) != "Esci") comandi_.push_back(b);
+        if (std::string(t.nome) != "Esci") m_comandi.push_back(b);
     }
     principale->addLayout(piede);
-    comandi_.insert(comandi_.end(), {dalla_, alla_, raggruppamento_, periodicita_, confronto_, modoConfronto_, sceltaBudget_, calcola_});
+    m_comandi.insert(m_comandi.end(), {m_dalla, m_alla, m_raggruppamento, m_periodicita, m_confronto, m_modoConfronto, m_sceltaBudget, m_calcola});
 
-    connect(calcola_, &QPushButton::clicked, this, [this] { calcola(); });
-    connect(dalla_, &QLineEdit::returnPressed, alla_, qOverload<>(&QWidget::setFocus));
-    connect(alla_, &QLineEdit::returnPressed, this, [this] { calcola(); });
+    connect(m_calcola, &QPushButton::clicked, this, [this] { calcola(); });
+    connect(m_dalla, &QLineEdit::returnPressed, m_alla, qOverload<>(&QWidget::setFocus));
+    connect(m_alla, &QLineEdit::returnPressed, this, [this] { calcola(); });
     // A date is completed as the main window completes it once typed.
-    for (QLineEdit *e : {dalla_, alla_})
+    for (QLineEdit *e : {m_dalla, m_alla})
         connect(e, &QLineEdit::editingFinished, this, [e] {
             if (const auto g = dataDigitata(e->text())) e->setText(QString::fromStdString(g->ggmmaaaa()));
         });
     // Any change of the request makes the figures shown stale: they go.
-    for (QLineEdit *e : {dalla_, alla_}) connect(e, &QLineEdit::textChanged, this, [this] { richiestaCambiata(); });
-    for (QComboBox *c : {raggruppamento_, periodicita_, modoConfronto_})
+    for (QLineEdit *e : {m_dalla, m_alla}) connect(e, &QLineEdit::textChanged, this, [this] { richiestaCambiata(); });
+    for (QComboBox *c : {m_raggruppamento, m_periodicita, m_modoConfronto})
         connect(c, &QComboBox::currentIndexChanged, this, [this] { richiestaCambiata(); });
-    connect(confronto_, &QCheckBox::toggled, this, [this](bool si) {
-        modoConfronto_->setEnabled(si && !occupato_);
+    connect(m_confronto, &QCheckBox::toggled, this, [this](bool si) {
+        m_modoConfronto->setEnabled(si && !m_occupato);
         richiestaCambiata();
     });
-    connect(sceltaBudget_, &QPushButton::clicked, this, [this] {
+    connect(m_sceltaBudget, &QPushButton::clicked, this, [this] {
         const QString nome = QFileDialog::getOpenFileName(this, QStringLiteral("Budget mensile"), QDir::currentPath(),
                                                           QStringLiteral("Budget (*.csv *.txt);;Tutti i file (*)"));
         if (!nome.isEmpty()) impostaBudget(nome);
     });
-    connect(tabella_, &QTableWidget::currentCellChanged, this, [this](int riga) {
-        if (riga >= 0 && riga != rigaScelta_) mostraRiga(riga);
+    connect(m_tabella, &QTableWidget::currentCellChanged, this, [this](int riga) {
+        if (riga >= 0 && riga != m_rigaScelta) mostraRiga(riga);
     });
     resize(1100, 800);
 }
@@ -222,42 +222,42 @@ FinestraAnalisi::~FinestraAnalisi() = default;
 
 void FinestraAnalisi::impostaRichiesta(const RichiestaAnalisi &r)
 {
-    dalla_->setText(QString::fromStdString(r.dalla.ggmmaaaa()));
-    alla_->setText(QString::fromStdString(r.alla.ggmmaaaa()));
-    raggruppamento_->setCurrentIndex(static_cast<int>(r.raggruppamento) - 1);
-    confronto_->setChecked(r.confronto);
-    modoConfronto_->setCurrentIndex(r.modoConfronto == ModoConfronto::Settimana ? 1 : 0);
-    periodicita_->setCurrentIndex(static_cast<int>(r.periodicita));
-    budget_ = r.budget;
-    nomeBudget_->setText(budget_ ? QStringLiteral("budget impostato") : QStringLiteral("nessun budget"));
+    m_dalla->setText(QString::fromStdString(r.dalla.ggmmaaaa()));
+    m_alla->setText(QString::fromStdString(r.alla.ggmmaaaa()));
+    m_raggruppamento->setCurrentIndex(static_cast<int>(r.raggruppamento) - 1);
+    m_confronto->setChecked(r.confronto);
+    m_modoConfronto->setCurrentIndex(r.modoConfronto == ModoConfronto::Settimana ? 1 : 0);
+    m_periodicita->setCurrentIndex(static_cast<int>(r.periodicita));
+    m_budget = r.budget;
+    m_nomeBudget->setText(m_budget ? QStringLiteral("budget impostato") : QStringLiteral("nessun budget"));
     richiestaCambiata();
 }
 
 bool FinestraAnalisi::impostaBudget(const QString &file)
 {
     if (file.isEmpty()) {
-        budget_.reset();
-        nomeBudget_->setText(QStringLiteral("nessun budget"));
+        m_budget.reset();
+        m_nomeBudget->setText(QStringLiteral("nessun budget"));
         richiestaCambiata();
         return true;
     }
     try {
-        budget_ = std::make_shared<Budget>(Budget::leggiFile(QFile::encodeName(file).toStdString()));
+        m_budget = std::make_shared<Budget>(Budget::leggiFile(QFile::encodeName(file).toStdString()));
     } catch (const ErroreDati &e) {
         errore(QStringLiteral("Budget non letto"), QString::fromStdString(e.what()));
         return false;
     }
-    nomeBudget_->setText(QStringLiteral("Budget: %1").arg(QFileInfo(file).fileName()));
-    if (periodicita_->currentIndex() == 0) periodicita_->setCurrentIndex(1);   // the budget is by month
+    m_nomeBudget->setText(QStringLiteral("Budget: %1").arg(QFileInfo(file).fileName()));
+    if (m_periodicita->currentIndex() == 0) m_periodicita->setCurrentIndex(1);   // the budget is by month
     richiestaCambiata();
     return true;
 }
 
 void FinestraAnalisi::richiestaCambiata()
 {
-    if (!riepilogo_) return;
+    if (!m_riepilogo) return;
     const auto r = richiesta(false);
-    const RichiestaAnalisi &mostrata = riepilogo_->intestazione.richiesta;
+    const RichiestaAnalisi &mostrata = m_riepilogo->intestazione.richiesta;
     if (r && r->dalla == mostrata.dalla && r->alla == mostrata.alla && r->raggruppamento == mostrata.raggruppamento &&
         r->confronto == mostrata.confronto && (!r->confronto || r->modoConfronto == mostrata.modoConfronto) &&
         r->periodicita == mostrata.periodicita && r->budget == mostrata.budget)
@@ -267,36 +267,36 @@ void FinestraAnalisi::richiestaCambiata()
 
 void FinestraAnalisi::pulisci()
 {
-    riepilogo_.reset();
-    rigaScelta_ = -1;
-    grafico_->removeAllSeries();
-    for (QAbstractAxis *a : grafico_->axes()) {
-        grafico_->removeAxis(a);
+    m_riepilogo.reset();
+    m_rigaScelta = -1;
+    m_grafico->removeAllSeries();
+    for (QAbstractAxis *a : m_grafico->axes()) {
+        m_grafico->removeAxis(a);
         delete a;
     }
-    tabella_->clear();
-    tabella_->setRowCount(0);
-    tabella_->setColumnCount(0);
-    righe_->clear();
-    righe_->setRowCount(0);
-    righe_->setColumnCount(0);
-    stato_->setText(QStringLiteral("Richiesta cambiata: premere Calcola."));
+    m_tabella->clear();
+    m_tabella->setRowCount(0);
+    m_tabella->setColumnCount(0);
+    m_righe->clear();
+    m_righe->setRowCount(0);
+    m_righe->setColumnCount(0);
+    m_stato->setText(QStringLiteral("Richiesta cambiata: premere Calcola."));
 }
 
 void FinestraAnalisi::impostaPeriodo(Giorno dalla, Giorno alla)
 {
-    dalla_->setText(QString::fromStdString(dalla.ggmmaaaa()));
-    alla_->setText(QString::fromStdString(alla.ggmmaaaa()));
+    m_dalla->setText(QString::fromStdString(dalla.ggmmaaaa()));
+    m_alla->setText(QString::fromStdString(alla.ggmmaaaa()));
     richiestaCambiata();
 }
 
 std::optional<RichiestaAnalisi> FinestraAnalisi::richiesta(bool conMessaggi)
 {
     RichiestaAnalisi r;
-    const auto d = dataDigitata(dalla_->text()), a = dataDigitata(alla_->text());
+    const auto d = dataDigitata(m_dalla->text()), a = dataDigitata(m_alla->text());
     QString problema;
-    if (!d) problema = QStringLiteral("La data iniziale \"%1\" non \u00e8 una data valida (gg/mm/aaaa).").arg(dalla_->text());
-    else if (!a) problema = QStringLiteral("La data finale \"%1\" non \u00e8 una data valida (gg/mm/aaaa).").arg(alla_->text());
+    if (!d) problema = QStringLiteral("La data iniziale \"%1\" non \u00e8 una data valida (gg/mm/aaaa).").arg(m_dalla->text());
+    else if (!a) problema = QStringLiteral("La data finale \"%1\" non \u00e8 una data valida (gg/mm/aaaa).").arg(m_alla->text());
     else if (*d > *a) problema = QStringLiteral("La data iniziale \u00e8 successiva alla data finale.");
     if (!problema.isEmpty()) {
         if (conMessaggi) errore(QStringLiteral("Periodo non valido"), problema);
@@ -304,37 +304,37 @@ std::optional<RichiestaAnalisi> FinestraAnalisi::richiesta(bool conMessaggi)
     }
     r.dalla = *d;
     r.alla = *a;
-    r.raggruppamento = static_cast<Raggruppamento>(raggruppamento_->currentIndex() + 1);
-    r.confronto = confronto_->isChecked();
-    r.modoConfronto = modoConfronto_->currentIndex() == 1 ? ModoConfronto::Settimana : ModoConfronto::Data;
-    r.periodicita = static_cast<Periodicita>(periodicita_->currentIndex());
-    r.budget = budget_;
+    r.raggruppamento = static_cast<Raggruppamento>(m_raggruppamento->currentIndex() + 1);
+    r.confronto = m_confronto->isChecked();
+    r.modoConfronto = m_modoConfronto->currentIndex() == 1 ? ModoConfronto::Settimana : ModoConfronto::Data;
+    r.periodicita = static_cast<Periodicita>(m_periodicita->currentIndex());
+    r.budget = m_budget;
     return r;
 }
 
 void FinestraAnalisi::errore(const QString &t, const QString &messaggio)
 {
-    stato_->setText(messaggio);
+    m_stato->setText(messaggio);
     QMessageBox::warning(this, t, messaggio);
 }
 
 bool FinestraAnalisi::esegui(const RichiestaAnalisi &r, Destinatario &d)
 {
-    if (occupato_) return false;
-    occupato_ = true;
-    for (QWidget *w : comandi_) w->setEnabled(false);
-    avanzamento_->setRange(0, 0);
-    avanzamento_->setVisible(true);
-    stato_->setText(QStringLiteral("Calcolo in corso..."));
+    if (m_occupato) return false;
+    m_occupato = true;
+    for (QWidget *w : m_comandi) w->setEnabled(false);
+    m_avanzamento->setRange(0, 0);
+    m_avanzamento->setVisible(true);
+    m_stato->setText(QStringLiteral("Calcolo in corso..."));
     QApplication::setOverrideCursor(Qt::BusyCursor);
     QApplication::processEvents();
     QString problema;
     try {
         // The window stays painted and movable between blocks of days; its
         // commands are disabled until the figures are done.
-        calcolo_(r, d, [this](long fatti, long totali) {
-            avanzamento_->setRange(0, int(std::clamp<long>(totali, 1, INT_MAX)));
-            avanzamento_->setValue(int(std::clamp<long>(fatti, 0, INT_MAX)));
+        m_calcolo(r, d, [this](long fatti, long totali) {
+            m_avanzamento->setRange(0, int(std::clamp<long>(totali, 1, INT_MAX)));
+            m_avanzamento->setValue(int(std::clamp<long>(fatti, 0, INT_MAX)));
             QApplication::processEvents();
         });
     } catch (const ErroreDati &e) {
@@ -343,11 +343,11 @@ bool FinestraAnalisi::esegui(const RichiestaAnalisi &r, Destinatario &d)
         problema = QStringLiteral("Errore imprevisto: %1").arg(QString::fromStdString(e.what()));
     }
     QApplication::restoreOverrideCursor();
-    avanzamento_->setVisible(false);
-    for (QWidget *w : comandi_) w->setEnabled(true);
-    modoConfronto_->setEnabled(confronto_->isChecked());
-    occupato_ = false;
-    stato_->clear();
+    m_avanzamento->setVisible(false);
+    for (QWidget *w : m_comandi) w->setEnabled(true);
+    m_modoConfronto->setEnabled(m_confronto->isChecked());
+    m_occupato = false;
+    m_stato->clear();
     if (!problema.isEmpty()) {
         errore(QStringLiteral("Analisi non eseguita"), problema);
         return false;
@@ -370,7 +370,7 @@ bool FinestraAnalisi::calcolaEMostra(Destinatario *file)
         emit calcoloConcluso(false);
         return false;
     }
-    riepilogo_ = std::move(nuovo);
+    m_riepilogo = std::move(nuovo);
     mostra();
     emit calcoloConcluso(true);
     return true;
@@ -457,40 +457,40 @@ void riempiRiga(QTableWidget *t, int riga, const QString &nome, const Cifre &c, 
 
 void FinestraAnalisi::mostra()
 {
-    const Riepilogo &r = *riepilogo_;
+    const Riepilogo &r = *m_riepilogo;
     const auto campi = campiDi(r.intestazione.richiesta);
     QStringList titoli = {QStringLiteral("Colonna")};
     for (const Campo &c : campi) titoli << c.titolo;
     const int n = int(r.totaliColonne.size());
-    tabella_->blockSignals(true);
-    tabella_->clear();
-    tabella_->setColumnCount(int(titoli.size()));
-    tabella_->setHorizontalHeaderLabels(titoli);
-    tabella_->setRowCount(n + 1);
+    m_tabella->blockSignals(true);
+    m_tabella->clear();
+    m_tabella->setColumnCount(int(titoli.size()));
+    m_tabella->setHorizontalHeaderLabels(titoli);
+    m_tabella->setRowCount(n + 1);
     for (int k = 0; k <= n; ++k)
-        riempiRiga(tabella_, k, k < n ? QString::fromStdString(r.intestazione.colonne[std::size_t(k)]) : QStringLiteral("Totale albergo"),
+        riempiRiga(m_tabella, k, k < n ? QString::fromStdString(r.intestazione.colonne[std::size_t(k)]) : QStringLiteral("Totale albergo"),
                    k < n ? r.totaliColonne[std::size_t(k)] : r.totaleAlbergo, campi, k == n);
-    tabella_->resizeColumnsToContents();
-    tabella_->blockSignals(false);
-    stato_->setText(QString::fromStdString(titoloAnalisi(r.intestazione)));
+    m_tabella->resizeColumnsToContents();
+    m_tabella->blockSignals(false);
+    m_stato->setText(QString::fromStdString(titoloAnalisi(r.intestazione)));
     mostraRiga(n);
 }
 
 void FinestraAnalisi::scegliRiga(int riga)
 {
-    if (riepilogo_ && riga >= 0 && riga < tabella_->rowCount()) tabella_->setCurrentCell(riga, 0);
+    if (m_riepilogo && riga >= 0 && riga < m_tabella->rowCount()) m_tabella->setCurrentCell(riga, 0);
 }
 
 void FinestraAnalisi::mostraRiga(int k)
 {
-    const Riepilogo &r = *riepilogo_;
+    const Riepilogo &r = *m_riepilogo;
     const RichiestaAnalisi &q = r.intestazione.richiesta;
     const bool confronto = q.confronto;
     const std::size_t n = r.intestazione.colonne.size();
-    rigaScelta_ = k;
-    tabella_->blockSignals(true);
-    tabella_->setCurrentCell(k, 0);
-    tabella_->blockSignals(false);
+    m_rigaScelta = k;
+    m_tabella->blockSignals(true);
+    m_tabella->setCurrentCell(k, 0);
+    m_tabella->blockSignals(false);
     const QString nome = std::size_t(k) < n ? QString::fromStdString(r.intestazione.colonne[std::size_t(k)]) : QStringLiteral("Totale albergo");
 
     // The lines of the row.
@@ -498,22 +498,22 @@ void FinestraAnalisi::mostraRiga(int k)
     const char *periodo = q.periodicita == Periodicita::Giorno ? "Giorno" : q.periodicita == Periodicita::Mese ? "Mese" : "Anno";
     QStringList titoli = {QString::fromLatin1(periodo)};
     for (const Campo &c : campi) titoli << c.titolo;
-    righe_->clear();
-    righe_->setColumnCount(int(titoli.size()));
-    righe_->setHorizontalHeaderLabels(titoli);
-    righe_->setRowCount(int(r.righe.size()));
+    m_righe->clear();
+    m_righe->setColumnCount(int(titoli.size()));
+    m_righe->setHorizontalHeaderLabels(titoli);
+    m_righe->setRowCount(int(r.righe.size()));
     for (std::size_t i = 0; i < r.righe.size(); ++i)
         if (const Cifre *c = r.dellaRiga(i, std::size_t(k)))
-            riempiRiga(righe_, int(i), QString::fromStdString(etichetta(q.periodicita, r.righe[i].periodo)), *c, campi, false);
-    righe_->resizeColumnsToContents();
+            riempiRiga(m_righe, int(i), QString::fromStdString(etichetta(q.periodicita, r.righe[i].periodo)), *c, campi, false);
+    m_righe->resizeColumnsToContents();
 
     // The chart of the row's lines.
-    grafico_->removeAllSeries();
-    for (QAbstractAxis *a : grafico_->axes()) {
-        grafico_->removeAxis(a);
+    m_grafico->removeAllSeries();
+    for (QAbstractAxis *a : m_grafico->axes()) {
+        m_grafico->removeAxis(a);
         delete a;
     }
-    grafico_->setTitle(QStringLiteral("Occupazione e RevPAR per %1 (%2)").arg(QString::fromLatin1(periodo).toLower(), nome));
+    m_grafico->setTitle(QStringLiteral("Occupazione e RevPAR per %1 (%2)").arg(QString::fromLatin1(periodo).toLower(), nome));
     auto *asseX = new QDateTimeAxis;
     const bool piuAnni = q.dalla.anno() != q.alla.anno();
     asseX->setFormat(q.periodicita == Periodicita::Anno   ? QStringLiteral("yyyy")
@@ -527,9 +527,9 @@ void FinestraAnalisi::mostraRiga(int k)
     auto *asseRevpar = new QValueAxis;
     asseRevpar->setTitleText(QStringLiteral("RevPAR \u20ac"));
     asseRevpar->setLabelFormat(QStringLiteral("%.0f"));
-    grafico_->addAxis(asseX, Qt::AlignBottom);
-    grafico_->addAxis(asseOccupazione, Qt::AlignLeft);
-    grafico_->addAxis(asseRevpar, Qt::AlignRight);
+    m_grafico->addAxis(asseX, Qt::AlignBottom);
+    m_grafico->addAxis(asseOccupazione, Qt::AlignLeft);
+    m_grafico->addAxis(asseRevpar, Qt::AlignRight);
 
     // A month or a year is drawn at its middle, so that the axis labels fall on it.
     auto istanteRiga = [&](std::size_t i) {
@@ -539,7 +539,7 @@ void FinestraAnalisi::mostraRiga(int k)
     double massimoRevpar = 1;
     auto aggiungiSerie = [&](QLineSeries *s, const QPen &penna, bool revparAsse) {
         s->setPen(penna);
-        grafico_->addSeries(s);
+        m_grafico->addSeries(s);
         s->attachAxis(asseX);
         s->attachAxis(revparAsse ? asseRevpar : asseOccupazione);
         for (const QPointF &p : s->points())
@@ -637,9 +637,9 @@ bool FinestraAnalisi::salvaCsv(const QString &nome)
 
 bool FinestraAnalisi::salvaPdf(const QString &nome)
 {
-    if (!riepilogo_ && !calcola()) return false;
+    if (!m_riepilogo && !calcola()) return false;
     try {
-        scriviPdf(*riepilogo_, nome);
+        scriviPdf(*m_riepilogo, nome);
     } catch (const ErroreDati &e) {
         errore(QStringLiteral("PDF non scritto"), QString::fromStdString(e.what()));
         return false;
@@ -652,12 +652,12 @@ void FinestraAnalisi::salvaConNome(const char *estensione, const QString &filtro
     const QString proposto = QDir::current().filePath(QString::fromStdString(nomeFileAnalisi(estensione)));
     const QString nome = QFileDialog::getSaveFileName(this, QStringLiteral("Salva l'analisi"), proposto, filtro);
     if (nome.isEmpty()) return;
-    if ((this->*salva)(nome)) stato_->setText(QStringLiteral("Scritto %1").arg(nome));
+    if ((this->*salva)(nome)) m_stato->setText(QStringLiteral("Scritto %1").arg(nome));
 }
 
 void FinestraAnalisi::stampa()
 {
-    if (!riepilogo_ && !calcola()) return;
+    if (!m_riepilogo && !calcola()) return;
     QPrinter stampante(QPrinter::HighResolution);
     stampante.setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dialogo(&stampante, this);
@@ -670,7 +670,7 @@ void FinestraAnalisi::stampa()
             file = std::make_unique<FileProvvisorio>(QFile::encodeName(stampante.outputFileName()).toStdString(), "il file di stampa");
             stampante.setOutputFileName(file->percorsoQt());
         }
-        disegnaAnalisi(*riepilogo_, stampante);
+        disegnaAnalisi(*m_riepilogo, stampante);
         if (file) {
             if (stampante.outputFormat() == QPrinter::PdfFormat && !fileTerminaCon(file->percorso(), "%%EOF"))
                 file->fallita("il file scritto \xC3\xA8 incompleto (disco pieno o limite di dimensione dei file?)");

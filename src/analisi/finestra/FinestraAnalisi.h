@@ -41,7 +41,7 @@ public:
     explicit FinestraAnalisi(QWidget *parent = nullptr);
     ~FinestraAnalisi() override;
 
-    void impostaCalcolo(Calcolo c) { calcolo_ = std::move(c); }
+    void impostaCalcolo(Calcolo c) { m_calcolo = std::move(c); }
     void impostaRichiesta(const RichiestaAnalisi &r);
     void impostaPeriodo(Giorno dalla, Giorno alla);
     // Reads the budget file (empty: none); false after a message when it cannot be read.
@@ -57,11 +57,11 @@ public:
     bool salvaPdf(const QString &nome);
     bool salvaCsv(const QString &nome);
 
-    const Riepilogo *riepilogo() const { return riepilogo_.get(); }
-    QChart *grafico() const { return grafico_; }
+    const Riepilogo *riepilogo() const { return m_riepilogo.get(); }
+    QChart *grafico() const { return m_grafico; }
     // The table row whose lines and chart are shown (the hotel's is the last).
     void scegliRiga(int riga);
-    bool occupato() const { return occupato_; }
+    bool occupato() const { return m_occupato; }
 
     static constexpr const char *titolo = "Analisi produzione camere";
 
@@ -80,26 +80,26 @@ private:
     void stampa();
     void errore(const QString &titolo, const QString &messaggio);
 
-    Calcolo calcolo_;
-    std::unique_ptr<Riepilogo> riepilogo_;
-    bool occupato_ = false;
+    Calcolo m_calcolo;
+    std::unique_ptr<Riepilogo> m_riepilogo;
+    bool m_occupato = false;
 
-    QLineEdit *dalla_ = nullptr, *alla_ = nullptr;
-    QComboBox *raggruppamento_ = nullptr;
-    QCheckBox *confronto_ = nullptr;
-    QComboBox *modoConfronto_ = nullptr, *periodicita_ = nullptr;
-    QPushButton *sceltaBudget_ = nullptr;
-    QLabel *nomeBudget_ = nullptr;
-    std::shared_ptr<const Budget> budget_;
-    QTableWidget *righe_ = nullptr;
-    int rigaScelta_ = -1;
-    QPushButton *calcola_ = nullptr;
-    QChart *grafico_ = nullptr;
-    QChartView *vista_ = nullptr;
-    QTableWidget *tabella_ = nullptr;
-    QProgressBar *avanzamento_ = nullptr;
-    QLabel *stato_ = nullptr;
-    std::vector<QWidget *> comandi_;
+    QLineEdit *m_dalla = nullptr, *m_alla = nullptr;
+    QComboBox *m_raggruppamento = nullptr;
+    QCheckBox *m_confronto = nullptr;
+    QComboBox *m_modoConfronto = nullptr, *m_periodicita = nullptr;
+    QPushButton *m_sceltaBudget = nullptr;
+    QLabel *m_nomeBudget = nullptr;
+    std::shared_ptr<const Budget> m_budget;
+    QTableWidget *m_righe = nullptr;
+    int m_rigaScelta = -1;
+    QPushButton *m_calcola = nullptr;
+    QChart *m_grafico = nullptr;
+    QChartView *m_vista = nullptr;
+    QTableWidget *m_tabella = nullptr;
+    QProgressBar *m_avanzamento = nullptr;
+    QLabel *m_stato = nullptr;
+    std::vector<QWidget *> m_comandi;
 };
 
 // Makes the analysis reachable from the main window without touching its
