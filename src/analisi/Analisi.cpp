@@ -179,21 +179,21 @@ public:
             // Both kinds and both periods from one reading of the stored figures.
             const long giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
             dati::FigureSalvate f = fonte->figure(gruppoDi(r), dalla.seriale, dalla.seriale + giorni - 1);
-            vendite.emplace(f.chiavi, f.vendute, &f.prenotate, dalla, giorni);
-            produzione.emplace(f.chiavi, f.ricavo, nullptr, dalla, giorni);
+            m_vendite.emplace(f.chiavi, f.vendute, &f.prenotate, dalla, giorni);
+            m_produzione.emplace(f.chiavi, f.ricavo, nullptr, dalla, giorni);
             m_camere = std::move(f.disponibili);
             m_camereAlbergo = f.camere;
             return;
         }
         if (r == Raggruppamento::Strutture)
             throw ErroreDati("L'analisi per struttura richiede l'archivio centrale della catena (--archivio URL o PC_ARCHIVIO).");
-        vendite.emplace(TipoReport::Vendite, r, dalla, alla, true, fonte);
-        produzione.emplace(TipoReport::Produzione, r, dalla, alla, false, fonte);
+        m_vendite.emplace(TipoReport::Vendite, r, dalla, alla, true, fonte);
+        m_produzione.emplace(TipoReport::Produzione, r, dalla, alla, false, fonte);
         m_fonte = fonte;
         m_r = r;
     }
 
-    const std::vector<std::string> &chiavi() const { return vendite->chiavi(); }
+    const std::vector<std::string> &chiavi() const { return m_vendite->chiavi(); }
 
     // Rooms of each column and of the room list: stored with the figures, or counted in the room list.
     std::vector<std::int64_t> camere(std::int64_t &albergo) const
@@ -209,7 +209,7 @@ public:
     // the comparison (ap true) figures of x[0..n).
     void leggi(Giorno g, Cifre *x, std::size_t n, bool ap)
     {
-        const Valuta *v = vendite->cifre(g);
+        const Valuta *v = m_vendite->cifre(g);
         if (v)
             for (std::size_t c = 0; c < n; ++c) {
                 (ap ? x[c].venduteAP : x[c].vendute) = v[c];
@@ -217,20 +217,20 @@ public:
             }
         else
             for (std::size_t c = 0; c < n; ++c) (ap ? x[c].venduteAP : x[c].vendute) = (ap ? x[c].prenotateAP : x[c].prenotate) = Valuta();
-        const Valuta *p = produzione->cifre(g);
+        const Valuta *p = m_produzione->cifre(g);
         for (std::size_t c = 0; c < n; ++c) (ap ? x[c].ricavoAP : x[c].ricavo) = p ? p[c] : Valuta();
     }
 
-    bool primaDeiDati(Giorno g) const { return vendite->primaDeiDati(g) && produzione->primaDeiDati(g); }
+    bool primaDeiDati(Giorno g) const { return m_vendite->primaDeiDati(g) && m_produzione->primaDeiDati(g); }
 
     void scarta(Giorno g)
     {
-        vendite->scarta(g);
-        produzione->scarta(g);
+        m_vendite->scarta(g);
+        m_produzione->scarta(g);
     }
 
 private:
-    std::optional<Flusso> vendite, produzione;
+    std::optional<Flusso> m_vendite, m_produzione;
     std::shared_ptr<dati::Fonte> m_fonte;   // none: stored figures
     Raggruppamento m_r = Raggruppamento::TipiCamere;
     std::vector<std::int64_t> m_camere;

@@ -72,7 +72,7 @@ public:
 
 private:
     struct Stato;
-    std::unique_ptr<Stato> m;
+    std::unique_ptr<Stato> m_stato;
 };
 
 // The limits of a workbook's sheet; a period or a grouping beyond them is

@@ -192,104 +192,104 @@ struct ScrittoreXlsx::Stato {
     }
 };
 
-ScrittoreXlsx::ScrittoreXlsx(const QString &nome) : m(std::make_unique<Stato>())
+ScrittoreXlsx::ScrittoreXlsx(const QString &nome) : m_stato(std::make_unique<Stato>())
 {
-    m->nome = nome;
-    m->percorso = QFile::encodeName(nome).toStdString();
-    controllaDestinazione(m->percorso, "il foglio elettronico");   // before any figure is computed
+    m_stato->nome = nome;
+    m_stato->percorso = QFile::encodeName(nome).toStdString();
+    controllaDestinazione(m_stato->percorso, "il foglio elettronico");   // before any figure is computed
 }
 
 ScrittoreXlsx::~ScrittoreXlsx()
 {
     // An unfinished workbook is dropped without being written; the temporary file goes.
-    if (m->wb) {
+    if (m_stato->wb) {
         SilenzioLibreria silenzio;
-        lxw_workbook_free(m->wb);
+        lxw_workbook_free(m_stato->wb);
     }
 }
 
 void ScrittoreXlsx::inizio(const Intestazione &i)
 {
     SilenzioLibreria silenzio;
-    m->i = i;
+    m_stato->i = i;
     const std::string limite = fuoriLimitiXlsx(i.giorni, i.colonne.size());
-    if (!limite.empty()) throw ErroreDati("Impossibile scrivere il foglio elettronico \"" + m->percorso + "\": " + limite);
-    m->temporaneo = std::make_unique<FileProvvisorio>(m->percorso, "il foglio elettronico");
+    if (!limite.empty()) throw ErroreDati("Impossibile scrivere il foglio elettronico \"" + m_stato->percorso + "\": " + limite);
+    m_stato->temporaneo = std::make_unique<FileProvvisorio>(m_stato->percorso, "il foglio elettronico");
     static std::string cartellaTemporanea;
     cartellaTemporanea = QFile::encodeName(QDir::tempPath()).toStdString();
     lxw_workbook_options opzioni = {};
     opzioni.constant_memory = LXW_TRUE;   // rows go to temporary files as they are written
     opzioni.tmpdir = cartellaTemporanea.data();
-    m->wb = workbook_new_opt(m->temporaneo->percorso().c_str(), &opzioni);
-    if (!m->wb) m->temporaneo->fallita("memoria insufficiente per il foglio elettronico");
+    m_stato->wb = workbook_new_opt(m_stato->temporaneo->percorso().c_str(), &opzioni);
+    if (!m_stato->wb) m_stato->temporaneo->fallita("memoria insufficiente per il foglio elettronico");
 
-    auto *wb = m->wb;
+    auto *wb = m_stato->wb;
     auto nuovo = [wb](const char *numero, bool grassetto = false) {
         lxw_format *f = workbook_add_format(wb);
         if (numero) format_set_num_format(f, numero);
         if (grassetto) format_set_bold(f);
         return f;
     };
-    m->grassetto = nuovo(nullptr, true);
-    m->titolo = nuovo(nullptr, true);
-    format_set_font_size(m->titolo, 13);
-    m->a_capo = nuovo(nullptr, true);
-    format_set_text_wrap(m->a_capo);
-    format_set_align(m->a_capo, LXW_ALIGN_VERTICAL_TOP);
-    m->data = nuovo("dd/mm/yyyy");
-    m->dataPrenotata = nuovo("dd/mm/yyyy");
-    format_set_bg_color(m->dataPrenotata, 0xFFF3CD);
+    m_stato->grassetto = nuovo(nullptr, true);
+    m_stato->titolo = nuovo(nullptr, true);
+    format_set_font_size(m_stato->titolo, 13);
+    m_stato->a_capo = nuovo(nullptr, true);
+    format_set_text_wrap(m_stato->a_capo);
+    format_set_align(m_stato->a_capo, LXW_ALIGN_VERTICAL_TOP);
+    m_stato->data = nuovo("dd/mm/yyyy");
+    m_stato->dataPrenotata = nuovo("dd/mm/yyyy");
+    format_set_bg_color(m_stato->dataPrenotata, 0xFFF3CD);
     const char *euro = "#,##0.00 [$\xE2\x82\xAC-410]";
-    m->euro = nuovo(euro);
-    m->percento = nuovo("0.0%");
-    m->intero = nuovo("#,##0");
-    m->decimale = nuovo("0.0");
-    m->sotto = nuovo("#,##0");
-    format_set_font_color(m->sotto, 0xBE0000);
-    m->sopra = nuovo("#,##0");
-    format_set_font_color(m->sopra, 0x007800);
-    m->euroSotto = nuovo(euro);
-    format_set_font_color(m->euroSotto, 0xBE0000);
-    m->euroSopra = nuovo(euro);
-    format_set_font_color(m->euroSopra, 0x007800);
+    m_stato->euro = nuovo(euro);
+    m_stato->percento = nuovo("0.0%");
+    m_stato->intero = nuovo("#,##0");
+    m_stato->decimale = nuovo("0.0");
+    m_stato->sotto = nuovo("#,##0");
+    format_set_font_color(m_stato->sotto, 0xBE0000);
+    m_stato->sopra = nuovo("#,##0");
+    format_set_font_color(m_stato->sopra, 0x007800);
+    m_stato->euroSotto = nuovo(euro);
+    format_set_font_color(m_stato->euroSotto, 0xBE0000);
+    m_stato->euroSopra = nuovo(euro);
+    format_set_font_color(m_stato->euroSopra, 0x007800);
 
-    m->riepilogo = workbook_add_worksheet(wb, "Riepilogo");
-    m->mesi = workbook_add_worksheet(wb, "Mesi");
-    m->grafici = workbook_add_worksheet(wb, "Grafici");
-    m->fogli.clear();
+    m_stato->riepilogo = workbook_add_worksheet(wb, "Riepilogo");
+    m_stato->mesi = workbook_add_worksheet(wb, "Mesi");
+    m_stato->grafici = workbook_add_worksheet(wb, "Grafici");
+    m_stato->fogli.clear();
     const Misura misure[] = {Misura::Occupazione, Misura::Adr, Misura::Revpar, Misura::Vendute, Misura::Prenotate, Misura::Ricavo};
-    for (Misura x : misure) m->fogli.push_back({x, false, nomeMisura(x), nullptr});
-    m->fogli.push_back({Misura::Disponibili, false, "Disponibili", nullptr});
+    for (Misura x : misure) m_stato->fogli.push_back({x, false, nomeMisura(x), nullptr});
+    m_stato->fogli.push_back({Misura::Disponibili, false, "Disponibili", nullptr});
     if (i.richiesta.confronto)
-        for (Misura x : misure) m->fogli.push_back({x, true, std::string(nomeMisura(x)) + " AP", nullptr});
+        for (Misura x : misure) m_stato->fogli.push_back({x, true, std::string(nomeMisura(x)) + " AP", nullptr});
     const int n = static_cast<int>(i.colonne.size());
-    for (auto &f : m->fogli) {
+    for (auto &f : m_stato->fogli) {
         f.ws = workbook_add_worksheet(wb, f.nome.c_str());
         worksheet_freeze_panes(f.ws, 1, 1);
-        m->impagina(f.ws, 1);
+        m_stato->impagina(f.ws, 1);
         worksheet_set_column(f.ws, 0, 0, 18, nullptr);
-        m->testo(f.ws, 0, 0, "Data", m->grassetto);
+        m_stato->testo(f.ws, 0, 0, "Data", m_stato->grassetto);
         for (int c = 0; c <= n; ++c) {
             const std::string nome = c < n ? i.colonne[static_cast<std::size_t>(c)] : "Totale albergo";
             worksheet_set_column(f.ws, static_cast<lxw_col_t>(c + 1), static_cast<lxw_col_t>(c + 1), Stato::larghezza(nome, 12), nullptr);
-            m->testo(f.ws, 0, c + 1, nome, m->grassetto);
+            m_stato->testo(f.ws, 0, c + 1, nome, m_stato->grassetto);
         }
         // The hotel's days on the books again, apart, for the charts.
         if (conPrenotate(f)) {
             const char *t = "Totale albergo in prenotazione";
             worksheet_set_column(f.ws, static_cast<lxw_col_t>(n + 2), static_cast<lxw_col_t>(n + 2), Stato::larghezza(t), nullptr);
-            m->testo(f.ws, 0, n + 2, t, m->grassetto);
+            m_stato->testo(f.ws, 0, n + 2, t, m_stato->grassetto);
         }
     }
-    m->riga = 1;
-    m->rigaMesi = 1;
-    m->ultimoAP = Giorno{-1};
-    m->righeAP.clear();
-    m->sommeAP.assign(static_cast<std::size_t>(n) + 1, Cifre());
+    m_stato->riga = 1;
+    m_stato->rigaMesi = 1;
+    m_stato->ultimoAP = Giorno{-1};
+    m_stato->righeAP.clear();
+    m_stato->sommeAP.assign(static_cast<std::size_t>(n) + 1, Cifre());
 
     // "Mesi": the month lines, every column then the hotel.
-    lxw_worksheet *s = m->mesi;
-    m->impagina(s, 1);
+    lxw_worksheet *s = m_stato->mesi;
+    m_stato->impagina(s, 1);
     worksheet_freeze_panes(s, 1, 2);
     std::vector<std::string> titoli = {"Mese", "Colonna", "Disponibili", "Vendute", "di cui prenotate", "Occupazione", "Ricavo", "ADR", "RevPAR"};
     if (i.richiesta.confronto)
@@ -301,36 +301,36 @@ void ScrittoreXlsx::inizio(const Intestazione &i)
     for (std::size_t j = 0; j < titoli.size(); ++j) {
         const double w = j == 1 ? std::max(16.0, static_cast<double>(piuLunga) + 2) : Stato::larghezza(titoli[j]);
         worksheet_set_column(s, static_cast<lxw_col_t>(j), static_cast<lxw_col_t>(j), w, nullptr);
-        m->testo(s, 0, static_cast<int>(j), titoli[j], m->grassetto);
+        m_stato->testo(s, 0, static_cast<int>(j), titoli[j], m_stato->grassetto);
     }
 }
 
 void ScrittoreXlsx::giorno(Giorno g, const Cifre *colonne, const Cifre &albergo)
 {
     SilenzioLibreria silenzio;
-    const std::size_t n = m->i.colonne.size();
-    const bool confronto = m->i.richiesta.confronto;
+    const std::size_t n = m_stato->i.colonne.size();
+    const bool confronto = m_stato->i.richiesta.confronto;
     lxw_datetime d = {g.anno(), g.mese(), g.giorno(), 0, 0, 0};
-    const int r = m->riga;
+    const int r = m_stato->riga;
     // Each of last year's days once in the comparison totals: a day compared
     // with the same day as the one before (29 February) is left out of them.
-    const Giorno gAP = giornoPrecedente(g, m->i.richiesta.modoConfronto);
-    const bool nuovoAP = gAP != m->ultimoAP;
+    const Giorno gAP = giornoPrecedente(g, m_stato->i.richiesta.modoConfronto);
+    const bool nuovoAP = gAP != m_stato->ultimoAP;
     if (confronto && nuovoAP) {
-        if (!m->righeAP.empty() && m->righeAP.back().second == r - 1) m->righeAP.back().second = r;
-        else m->righeAP.emplace_back(r, r);
-        for (std::size_t c = 0; c <= n; ++c) m->sommeAP[c] += c < n ? colonne[c] : albergo;
+        if (!m_stato->righeAP.empty() && m_stato->righeAP.back().second == r - 1) m_stato->righeAP.back().second = r;
+        else m_stato->righeAP.emplace_back(r, r);
+        for (std::size_t c = 0; c <= n; ++c) m_stato->sommeAP[c] += c < n ? colonne[c] : albergo;
     }
-    m->ultimoAP = gAP;
-    lxw_format *formatoData = albergo.inPrenotazione() ? m->dataPrenotata : m->data;
-    for (auto &f : m->fogli) {
-        m->controlla(worksheet_write_datetime(f.ws, static_cast<lxw_row_t>(r), 0, &d, formatoData));
-        lxw_format *formato = m->formato(f.misura);
+    m_stato->ultimoAP = gAP;
+    lxw_format *formatoData = albergo.inPrenotazione() ? m_stato->dataPrenotata : m_stato->data;
+    for (auto &f : m_stato->fogli) {
+        m_stato->controlla(worksheet_write_datetime(f.ws, static_cast<lxw_row_t>(r), 0, &d, formatoData));
+        lxw_format *formato = m_stato->formato(f.misura);
         for (std::size_t c = 0; c <= n; ++c) {
             const Cifre &x = c < n ? colonne[c] : albergo;
             const int col = static_cast<int>(c) + 1;
             if (!rapporto(f.misura)) {
-                m->numero(f.ws, r, col, dato(f.misura, f.annoPrima, x), formato);
+                m_stato->numero(f.ws, r, col, dato(f.misura, f.annoPrima, x), formato);
                 continue;
             }
             // Days before the hotel's first recorded day have no ratio.
@@ -341,52 +341,52 @@ void ScrittoreXlsx::giorno(Giorno g, const Cifre *colonne, const Cifre &albergo)
             if (f.misura == Misura::Occupazione) formula = "=IF(" + q + "=0,\"\"," + v + "/" + q + ")";
             else if (f.misura == Misura::Adr) formula = "=IF(" + v + "=0,\"\"," + p + "/" + v + ")";
             else formula = "=IF(" + q + "=0,\"\"," + p + "/" + q + ")";
-            m->formula(f.ws, r, col, formula, formato, dato(f.misura, f.annoPrima, x));
+            m_stato->formula(f.ws, r, col, formula, formato, dato(f.misura, f.annoPrima, x));
             if (c == n && conPrenotate(f) && albergo.inPrenotazione())
-                m->formula(f.ws, r, col + 1, formula, formato, dato(f.misura, false, x));
+                m_stato->formula(f.ws, r, col + 1, formula, formato, dato(f.misura, false, x));
         }
     }
-    ++m->riga;
+    ++m_stato->riga;
 }
 
 void ScrittoreXlsx::periodo(Periodicita p, const Periodo &periodo, const Cifre *colonne, const Cifre &albergo)
 {
     SilenzioLibreria silenzio;
     if (p != Periodicita::Mese) return;
-    const std::size_t n = m->i.colonne.size();
-    const bool confronto = m->i.richiesta.confronto, budget = static_cast<bool>(m->i.richiesta.budget);
-    lxw_worksheet *s = m->mesi;
+    const std::size_t n = m_stato->i.colonne.size();
+    const bool confronto = m_stato->i.richiesta.confronto, budget = static_cast<bool>(m_stato->i.richiesta.budget);
+    lxw_worksheet *s = m_stato->mesi;
     const std::string mese = etichetta(p, periodo);
     for (std::size_t c = 0; c <= n; ++c) {
         const Cifre &x = c < n ? colonne[c] : albergo;
-        const int r = m->rigaMesi++;
+        const int r = m_stato->rigaMesi++;
         const std::string R = std::to_string(r + 1);
-        lxw_format *g = c < n ? nullptr : m->grassetto;
-        m->testo(s, r, 0, mese, g);
-        m->testo(s, r, 1, c < n ? m->i.colonne[c] : "Totale albergo", g);
-        m->numero(s, r, 2, static_cast<double>(x.disponibili), m->intero);
-        m->numero(s, r, 3, numero(x.vendute), m->intero);
-        m->numero(s, r, 4, numero(x.prenotate), m->intero);
-        m->formula(s, r, 5, "=IF(C" + R + "=0,\"\",D" + R + "/C" + R + ")", m->percento, dato(Misura::Occupazione, false, x));
-        m->numero(s, r, 6, numero(x.ricavo), m->euro);
-        m->formula(s, r, 7, "=IF(D" + R + "=0,\"\",G" + R + "/D" + R + ")", m->euro, dato(Misura::Adr, false, x));
-        m->formula(s, r, 8, "=IF(C" + R + "=0,\"\",G" + R + "/C" + R + ")", m->euro, dato(Misura::Revpar, false, x));
+        lxw_format *g = c < n ? nullptr : m_stato->grassetto;
+        m_stato->testo(s, r, 0, mese, g);
+        m_stato->testo(s, r, 1, c < n ? m_stato->i.colonne[c] : "Totale albergo", g);
+        m_stato->numero(s, r, 2, static_cast<double>(x.disponibili), m_stato->intero);
+        m_stato->numero(s, r, 3, numero(x.vendute), m_stato->intero);
+        m_stato->numero(s, r, 4, numero(x.prenotate), m_stato->intero);
+        m_stato->formula(s, r, 5, "=IF(C" + R + "=0,\"\",D" + R + "/C" + R + ")", m_stato->percento, dato(Misura::Occupazione, false, x));
+        m_stato->numero(s, r, 6, numero(x.ricavo), m_stato->euro);
+        m_stato->formula(s, r, 7, "=IF(D" + R + "=0,\"\",G" + R + "/D" + R + ")", m_stato->euro, dato(Misura::Adr, false, x));
+        m_stato->formula(s, r, 8, "=IF(C" + R + "=0,\"\",G" + R + "/C" + R + ")", m_stato->euro, dato(Misura::Revpar, false, x));
         int col = 9;
         if (confronto) {
-            m->numero(s, r, 9, static_cast<double>(x.disponibiliAP), m->intero);
-            m->numero(s, r, 10, numero(x.venduteAP), m->intero);
-            m->formula(s, r, 11, "=IF(J" + R + "=0,\"\",K" + R + "/J" + R + ")", m->percento, dato(Misura::Occupazione, true, x));
-            m->numero(s, r, 12, numero(x.ricavoAP), m->euro);
-            m->formula(s, r, 13, "=IF(K" + R + "=0,\"\",M" + R + "/K" + R + ")", m->euro, dato(Misura::Adr, true, x));
-            m->formula(s, r, 14, "=IF(J" + R + "=0,\"\",M" + R + "/J" + R + ")", m->euro, dato(Misura::Revpar, true, x));
+            m_stato->numero(s, r, 9, static_cast<double>(x.disponibiliAP), m_stato->intero);
+            m_stato->numero(s, r, 10, numero(x.venduteAP), m_stato->intero);
+            m_stato->formula(s, r, 11, "=IF(J" + R + "=0,\"\",K" + R + "/J" + R + ")", m_stato->percento, dato(Misura::Occupazione, true, x));
+            m_stato->numero(s, r, 12, numero(x.ricavoAP), m_stato->euro);
+            m_stato->formula(s, r, 13, "=IF(K" + R + "=0,\"\",M" + R + "/K" + R + ")", m_stato->euro, dato(Misura::Adr, true, x));
+            m_stato->formula(s, r, 14, "=IF(J" + R + "=0,\"\",M" + R + "/J" + R + ")", m_stato->euro, dato(Misura::Revpar, true, x));
             col = 15;
         }
         if (budget && x.budget) {
             const double sv = numero(x.vendute) - numero(x.budget->vendute), sr = numero(x.ricavo) - numero(x.budget->ricavo);
-            m->numero(s, r, col, numero(x.budget->vendute), m->intero);
-            m->numero(s, r, col + 1, numero(x.budget->ricavo), m->euro);
-            m->formula(s, r, col + 2, "=D" + R + "-" + lettera(col) + R, sv < 0 ? m->sotto : m->sopra, sv);
-            m->formula(s, r, col + 3, "=G" + R + "-" + lettera(col + 1) + R, sr < 0 ? m->euroSotto : m->euroSopra, sr);
+            m_stato->numero(s, r, col, numero(x.budget->vendute), m_stato->intero);
+            m_stato->numero(s, r, col + 1, numero(x.budget->ricavo), m_stato->euro);
+            m_stato->formula(s, r, col + 2, "=D" + R + "-" + lettera(col) + R, sv < 0 ? m_stato->sotto : m_stato->sopra, sv);
+            m_stato->formula(s, r, col + 3, "=G" + R + "-" + lettera(col + 1) + R, sr < 0 ? m_stato->euroSotto : m_stato->euroSopra, sr);
         }
     }
 }
@@ -394,9 +394,9 @@ void ScrittoreXlsx::periodo(Periodicita p, const Periodo &periodo, const Cifre *
 void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
 {
     SilenzioLibreria silenzio;
-    const int n = static_cast<int>(m->i.colonne.size());
-    const bool confronto = m->i.richiesta.confronto;
-    const int primaRiga = 1, ultimaRiga = m->riga - 1;
+    const int n = static_cast<int>(m_stato->i.colonne.size());
+    const bool confronto = m_stato->i.richiesta.confronto;
+    const int primaRiga = 1, ultimaRiga = m_stato->riga - 1;
     auto cifreDi = [&](int c) -> const Cifre & { return c < n ? colonne[c] : albergo; };
 
     // Last year's days no day line is compared with (29 February of a leap
@@ -406,7 +406,7 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
     std::vector<Cifre> altriColonne(static_cast<std::size_t>(n) + 1);
     if (confronto)
         for (int c = 0; c <= n; ++c) {
-            const Cifre &t = cifreDi(c), &s = m->sommeAP[static_cast<std::size_t>(c)];
+            const Cifre &t = cifreDi(c), &s = m_stato->sommeAP[static_cast<std::size_t>(c)];
             Cifre &a = altriColonne[static_cast<std::size_t>(c)];
             a.venduteAP = Valuta::daGrezzo(t.venduteAP.grezzo() - s.venduteAP.grezzo());
             a.ricavoAP = Valuta::daGrezzo(t.ricavoAP.grezzo() - s.ricavoAP.grezzo());
@@ -417,7 +417,7 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
     const int rigaAltri = ultimaRiga + 1, rigaTotali = conAltri ? rigaAltri + 1 : rigaAltri;
     auto intervalli = [&](int col) {
         std::string t;
-        for (const auto &[a, b] : m->righeAP) t += (t.empty() ? "" : ",") + lettera(col) + std::to_string(a + 1) + ":" + lettera(col) + std::to_string(b + 1);
+        for (const auto &[a, b] : m_stato->righeAP) t += (t.empty() ? "" : ",") + lettera(col) + std::to_string(a + 1) + ":" + lettera(col) + std::to_string(b + 1);
         if (conAltri) t += (t.empty() ? "" : ",") + lettera(col) + std::to_string(rigaAltri + 1);
         return t.empty() ? std::string("0") : t;
     };
@@ -426,22 +426,22 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
                                       : "=SUM(" + lettera(col) + std::to_string(primaRiga + 1) + ":" + lettera(col) + std::to_string(ultimaRiga + 1) + ")";
     };
 
-    for (const auto &f : m->fogli) {
-        lxw_format *formato = m->formato(f.misura);
+    for (const auto &f : m_stato->fogli) {
+        lxw_format *formato = m_stato->formato(f.misura);
         if (conAltri) {
-            m->testo(f.ws, rigaAltri, 0, "Altri giorni AP", m->grassetto);
+            m_stato->testo(f.ws, rigaAltri, 0, "Altri giorni AP", m_stato->grassetto);
             if (f.annoPrima && !rapporto(f.misura))
-                for (int c = 0; c <= n; ++c) m->numero(f.ws, rigaAltri, c + 1, dato(f.misura, true, altriColonne[static_cast<std::size_t>(c)]), formato);
+                for (int c = 0; c <= n; ++c) m_stato->numero(f.ws, rigaAltri, c + 1, dato(f.misura, true, altriColonne[static_cast<std::size_t>(c)]), formato);
             if (f.misura == Misura::Disponibili)
                 for (int c = 0; c <= n; ++c)
-                    m->numero(f.ws, rigaAltri, c + 1, static_cast<double>(altriColonne[static_cast<std::size_t>(c)].disponibiliAP), formato);
+                    m_stato->numero(f.ws, rigaAltri, c + 1, static_cast<double>(altriColonne[static_cast<std::size_t>(c)].disponibiliAP), formato);
         }
-        m->testo(f.ws, rigaTotali, 0, "TOTALE", m->grassetto);
+        m_stato->testo(f.ws, rigaTotali, 0, "TOTALE", m_stato->grassetto);
         for (int c = 0; c <= n; ++c) {
             const int col = c + 1;
             const Cifre &x = cifreDi(c);
             if (!rapporto(f.misura)) {
-                m->formula(f.ws, rigaTotali, col, f.annoPrima ? "=SUM(" + intervalli(col) + ")" : somma(col), formato, dato(f.misura, f.annoPrima, x));
+                m_stato->formula(f.ws, rigaTotali, col, f.annoPrima ? "=SUM(" + intervalli(col) + ")" : somma(col), formato, dato(f.misura, f.annoPrima, x));
                 continue;
             }
             const std::string ap = f.annoPrima ? " AP" : "";
@@ -451,79 +451,79 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
             if (f.misura == Misura::Occupazione) formula = "=IF(" + q + "=0,\"\"," + v + "/" + q + ")";
             else if (f.misura == Misura::Adr) formula = "=IF(" + v + "=0,\"\"," + p + "/" + v + ")";
             else formula = "=IF(" + q + "=0,\"\"," + p + "/" + q + ")";
-            m->formula(f.ws, rigaTotali, col, formula, formato, dato(f.misura, f.annoPrima, x));
+            m_stato->formula(f.ws, rigaTotali, col, formula, formato, dato(f.misura, f.annoPrima, x));
         }
         // The room-nights of the comparison period, each of its days once.
         if (f.misura == Misura::Disponibili && confronto) {
-            m->testo(f.ws, rigaTotali + 1, 0, "TOTALE AP", m->grassetto);
+            m_stato->testo(f.ws, rigaTotali + 1, 0, "TOTALE AP", m_stato->grassetto);
             for (int c = 0; c <= n; ++c)
-                m->formula(f.ws, rigaTotali + 1, c + 1, "=SUM(" + intervalli(c + 1) + ")", formato, static_cast<double>(cifreDi(c).disponibiliAP));
+                m_stato->formula(f.ws, rigaTotali + 1, c + 1, "=SUM(" + intervalli(c + 1) + ")", formato, static_cast<double>(cifreDi(c).disponibiliAP));
         }
     }
 
     // Summary: one line per column, then the hotel, as formulas over the totals of the day sheets.
-    lxw_worksheet *s = m->riepilogo;
-    m->testo(s, 0, 0, titoloAnalisi(m->i), m->titolo);
-    m->testo(s, 1, 0, "Date in giallo: giorni in prenotazione (pi\xC3\xB9 di met\xC3\xA0 delle camere vendute sono prenotazioni non ancora arrivate).");
+    lxw_worksheet *s = m_stato->riepilogo;
+    m_stato->testo(s, 0, 0, titoloAnalisi(m_stato->i), m_stato->titolo);
+    m_stato->testo(s, 1, 0, "Date in giallo: giorni in prenotazione (pi\xC3\xB9 di met\xC3\xA0 delle camere vendute sono prenotazioni non ancora arrivate).");
     std::vector<std::string> titoli = {"Colonna", "Disponibili (camere-notte)", "Vendute", "di cui prenotate", "Occupazione", "Ricavo", "ADR", "RevPAR"};
     if (confronto)
         for (const char *t : {"Vendute AP", "Occupazione AP", "Ricavo AP", "ADR AP", "RevPAR AP", "Diff. occupazione (punti)", "Var. ADR",
                               "Var. RevPAR", "Var. ricavo"})
             titoli.emplace_back(t);
     const int rigaTitoli = 3;
-    m->impagina(s, rigaTitoli + 1);
+    m_stato->impagina(s, rigaTitoli + 1);
     std::size_t piuLunga = 14;
-    for (const auto &c : m->i.colonne) piuLunga = std::max(piuLunga, c.size());
+    for (const auto &c : m_stato->i.colonne) piuLunga = std::max(piuLunga, c.size());
     for (std::size_t j = 0; j < titoli.size(); ++j) {
         const double w = j == 0 ? static_cast<double>(piuLunga) + 2 : Stato::larghezza(titoli[j]);
         worksheet_set_column(s, static_cast<lxw_col_t>(j), static_cast<lxw_col_t>(j), w, nullptr);
-        m->testo(s, rigaTitoli, static_cast<int>(j), titoli[j], m->grassetto);
+        m_stato->testo(s, rigaTitoli, static_cast<int>(j), titoli[j], m_stato->grassetto);
     }
     for (int c = 0; c <= n; ++c) {
         const Cifre &x = cifreDi(c);
         const int r = rigaTitoli + 1 + c, col = c + 1;
         const std::string R = std::to_string(r + 1);
-        m->testo(s, r, 0, c < n ? m->i.colonne[static_cast<std::size_t>(c)] : "Totale albergo", c < n ? nullptr : m->grassetto);
+        m_stato->testo(s, r, 0, c < n ? m_stato->i.colonne[static_cast<std::size_t>(c)] : "Totale albergo", c < n ? nullptr : m_stato->grassetto);
         auto da = [&](const char *foglio, int riga = -1) { return "=" + cella(foglio, riga < 0 ? rigaTotali : riga, col); };
-        m->formula(s, r, 1, da("Disponibili"), m->intero, static_cast<double>(x.disponibili));
-        m->formula(s, r, 2, da("Vendute"), m->intero, numero(x.vendute));
-        m->formula(s, r, 3, da("Prenotate"), m->intero, numero(x.prenotate));
-        m->formula(s, r, 4, da("Occupazione"), m->percento, dato(Misura::Occupazione, false, x));
-        m->formula(s, r, 5, da("Ricavo"), m->euro, numero(x.ricavo));
-        m->formula(s, r, 6, da("ADR"), m->euro, dato(Misura::Adr, false, x));
-        m->formula(s, r, 7, da("RevPAR"), m->euro, dato(Misura::Revpar, false, x));
+        m_stato->formula(s, r, 1, da("Disponibili"), m_stato->intero, static_cast<double>(x.disponibili));
+        m_stato->formula(s, r, 2, da("Vendute"), m_stato->intero, numero(x.vendute));
+        m_stato->formula(s, r, 3, da("Prenotate"), m_stato->intero, numero(x.prenotate));
+        m_stato->formula(s, r, 4, da("Occupazione"), m_stato->percento, dato(Misura::Occupazione, false, x));
+        m_stato->formula(s, r, 5, da("Ricavo"), m_stato->euro, numero(x.ricavo));
+        m_stato->formula(s, r, 6, da("ADR"), m_stato->euro, dato(Misura::Adr, false, x));
+        m_stato->formula(s, r, 7, da("RevPAR"), m_stato->euro, dato(Misura::Revpar, false, x));
         if (confronto) {
-            m->formula(s, r, 8, da("Vendute AP"), m->intero, numero(x.venduteAP));
-            m->formula(s, r, 9, da("Occupazione AP"), m->percento, dato(Misura::Occupazione, true, x));
-            m->formula(s, r, 10, da("Ricavo AP"), m->euro, numero(x.ricavoAP));
-            m->formula(s, r, 11, da("ADR AP"), m->euro, dato(Misura::Adr, true, x));
-            m->formula(s, r, 12, da("RevPAR AP"), m->euro, dato(Misura::Revpar, true, x));
+            m_stato->formula(s, r, 8, da("Vendute AP"), m_stato->intero, numero(x.venduteAP));
+            m_stato->formula(s, r, 9, da("Occupazione AP"), m_stato->percento, dato(Misura::Occupazione, true, x));
+            m_stato->formula(s, r, 10, da("Ricavo AP"), m_stato->euro, numero(x.ricavoAP));
+            m_stato->formula(s, r, 11, da("ADR AP"), m_stato->euro, dato(Misura::Adr, true, x));
+            m_stato->formula(s, r, 12, da("RevPAR AP"), m_stato->euro, dato(Misura::Revpar, true, x));
             const auto occ = dato(Misura::Occupazione, false, x), occAP = dato(Misura::Occupazione, true, x);
-            m->formula(s, r, 13, "=IF(OR(E" + R + "=\"\",J" + R + "=\"\"),\"\",(E" + R + "-J" + R + ")*100)", m->decimale,
+            m_stato->formula(s, r, 13, "=IF(OR(E" + R + "=\"\",J" + R + "=\"\"),\"\",(E" + R + "-J" + R + ")*100)", m_stato->decimale,
                        occ && occAP ? std::optional<double>((*occ - *occAP) * 100) : std::nullopt);
             auto var = [&](int c1, int c2, std::optional<double> a, std::optional<double> b) {
                 const std::string x1 = lettera(c1) + R, x2 = lettera(c2) + R;
-                m->formula(s, r, c2 + 3, "=IF(OR(" + x1 + "=\"\"," + x2 + "=\"\"," + x2 + "=0),\"\"," + x1 + "/" + x2 + "-1)", m->percento,
+                m_stato->formula(s, r, c2 + 3, "=IF(OR(" + x1 + "=\"\"," + x2 + "=\"\"," + x2 + "=0),\"\"," + x1 + "/" + x2 + "-1)", m_stato->percento,
                            a && b && *b != 0 ? std::optional<double>(*a / *b - 1) : std::nullopt);
             };
             var(6, 11, dato(Misura::Adr, false, x), dato(Misura::Adr, true, x));
             var(7, 12, dato(Misura::Revpar, false, x), dato(Misura::Revpar, true, x));
             const std::string x1 = "F" + R, x2 = "K" + R;
             const auto ricavi = quoziente(numero(x.ricavo), numero(x.ricavoAP));
-            m->formula(s, r, 16, "=IF(" + x2 + "=0,\"\"," + x1 + "/" + x2 + "-1)", m->percento,
+            m_stato->formula(s, r, 16, "=IF(" + x2 + "=0,\"\"," + x1 + "/" + x2 + "-1)", m_stato->percento,
                        ricavi ? std::optional<double>(*ricavi - 1) : std::nullopt);
         }
     }
 
     // Charts of the hotel's occupancy and RevPAR per day, one a page, last year dashed.
     if (ultimaRiga >= primaRiga) {
-        lxw_worksheet *g = m->grafici;
-        m->impagina(g, 0);
-        const bool piuAnni = m->i.richiesta.dalla.anno() != m->i.richiesta.alla.anno();
+        lxw_worksheet *g = m_stato->grafici;
+        m_stato->impagina(g, 0);
+        const bool piuAnni = m_stato->i.richiesta.dalla.anno() != m_stato->i.richiesta.alla.anno();
         int rigaGrafico = 0;
         for (const char *misura : {"Occupazione", "RevPAR"}) {
             const bool revpar = std::string(misura) == "RevPAR";
-            lxw_chart *grafico = workbook_add_chart(m->wb, LXW_CHART_LINE);
+            lxw_chart *grafico = workbook_add_chart(m_stato->wb, LXW_CHART_LINE);
             const std::string titoloGrafico = std::string(misura) + " per giorno (Totale albergo)";
             chart_title_set_name(grafico, titoloGrafico.c_str());
             for (int ap = 0; ap < (confronto ? 2 : 1); ++ap) {
@@ -560,19 +560,19 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
             lxw_chart_options dimensioni = {};
             dimensioni.x_scale = 2.2;
             dimensioni.y_scale = 1.5;
-            m->controlla(worksheet_insert_chart_opt(g, static_cast<lxw_row_t>(rigaGrafico), 0, grafico, &dimensioni));
+            m_stato->controlla(worksheet_insert_chart_opt(g, static_cast<lxw_row_t>(rigaGrafico), 0, grafico, &dimensioni));
             rigaGrafico += 25;
         }
         static lxw_row_t interruzioni[] = {25, 0};
-        m->controlla(worksheet_set_h_pagebreaks(g, interruzioni));
+        m_stato->controlla(worksheet_set_h_pagebreaks(g, interruzioni));
     }
 
-    lxw_workbook *wb = m->wb;
-    m->wb = nullptr;
+    lxw_workbook *wb = m_stato->wb;
+    m_stato->wb = nullptr;
     errno = 0;
     const lxw_error chiusura = workbook_close(wb);
-    m->controlla(chiusura, errno);
-    m->temporaneo->conferma();
+    m_stato->controlla(chiusura, errno);
+    m_stato->temporaneo->conferma();
 }
 
 } // namespace pc::analisi

@@ -196,7 +196,7 @@ std::vector<Valore> Database::Impl::sottoselezione(const dialetto::Query &q)
     if (!q.haFile) return valoriDi(*esegui(q, false), q.campo);
     // A file named by In is found from the working directory.
     auto altro = Database::open(q.file, fonte);
-    return valoriDi(*altro->d->esegui(q, false), q.campo);
+    return valoriDi(*altro->m_impl->esegui(q, false), q.campo);
 }
 
 std::unique_ptr<Recordset> Database::Impl::esegui(const dialetto::Query &q, bool anchePushDown)
@@ -337,11 +337,11 @@ void Database::Impl::scorri(const dialetto::Query &q, const std::function<void(c
         if (!f || f->seleziona(r.data())) riga(r.data());
 }
 
-Database::Database(std::unique_ptr<Sorgente> sorgente) : d(std::make_unique<Impl>())
+Database::Database(std::unique_ptr<Sorgente> sorgente) : m_impl(std::make_unique<Impl>())
 {
-    d->sorgente = std::move(sorgente);
-    d->percorso = d->sorgente->percorso();
-    d->chiave = cache::identifica(d->percorso);
+    m_impl->sorgente = std::move(sorgente);
+    m_impl->percorso = m_impl->sorgente->percorso();
+    m_impl->chiave = cache::identifica(m_impl->percorso);
 }
 
 Database::~Database() = default;
@@ -352,10 +352,10 @@ std::unique_ptr<Database> Database::open(const std::string &percorso, std::share
 {
     if (!fonte) fonte = fontePredefinita();
     std::unique_ptr<Database> db(new Database(fonte->apri(percorso)));
-    db->d->fonte = fonte;
+    db->m_impl->fonte = fonte;
     // Tables of a copy in the central archive are shared through the cache
     // only within one reading of it.
-    if (std::string id = fonte->identita(percorso); !id.empty()) db->d->chiave = {std::move(id), 0, 0};
+    if (std::string id = fonte->identita(percorso); !id.empty()) db->m_impl->chiave = {std::move(id), 0, 0};
     return db;
 }
 
@@ -408,20 +408,20 @@ FigureSalvate Fonte::figure(Gruppo, long, long)
 
 std::optional<std::string> Database::trova(const std::string &percorso) { return cercaPercorso(percorso); }
 
-std::vector<std::string> Database::tabelle() { return d->aperta().tabelle(); }
+std::vector<std::string> Database::tabelle() { return m_impl->aperta().tabelle(); }
 
-const std::string &Database::percorso() const { return d->percorso; }
+const std::string &Database::percorso() const { return m_impl->percorso; }
 
 std::unique_ptr<Recordset> Database::openRecordset(std::string_view sqlOTabella)
 {
     auto q = queryAnalizzata(sqlOTabella);
     if (q->haFile) {
         // "Select * From T In 'file'": the table of another file.
-        auto altro = Database::open(q->file, d->fonte);
-        auto rs = altro->d->esegui(*q, true);
+        auto altro = Database::open(q->file, m_impl->fonte);
+        auto rs = altro->m_impl->esegui(*q, true);
         return rs;
     }
-    return d->esegui(*q, true);
+    return m_impl->esegui(*q, true);
 }
 
 void Database::scorri(std::string_view sqlOTabella, const std::function<void(const Recordset &)> &schema,
@@ -429,17 +429,17 @@ void Database::scorri(std::string_view sqlOTabella, const std::function<void(con
 {
     auto q = queryAnalizzata(sqlOTabella);
     if (q->haFile) {
-        auto altro = Database::open(q->file, d->fonte);
-        altro->d->scorri(*q, schema, riga);
+        auto altro = Database::open(q->file, m_impl->fonte);
+        altro->m_impl->scorri(*q, schema, riga);
         return;
     }
-    d->scorri(*q, schema, riga);
+    m_impl->scorri(*q, schema, riga);
 }
 
 void Database::close()
 {
-    d->chiuso = true;
-    d->sorgente.reset();
+    m_impl->chiuso = true;
+    m_impl->sorgente.reset();
 }
 
 // ---------------------------------------------------------------------------
@@ -526,7 +526,7 @@ std::shared_ptr<const Filtro> Recordset::filtroPer(std::string_view criterio)
     const std::string archivio = m_archivio;
     auto sotto = [archivio, fonte = m_fonte](const dialetto::Query &q) {
         auto db = Database::open(q.haFile ? q.file : archivio, fonte);
-        auto rs = db->d->esegui(q, false);
+        auto rs = db->m_impl->esegui(q, false);
         return valoriDi(*rs, q.campo);
     };
     auto filtro = std::make_shared<const Filtro>(*albero, m_tabella->colonne, m_tabellaNome,

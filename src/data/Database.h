@@ -65,7 +65,7 @@ private:
     friend class Recordset;
     explicit Database(std::unique_ptr<Sorgente> sorgente);
     struct Impl;
-    std::unique_ptr<Impl> d;
+    std::unique_ptr<Impl> m_impl;
 };
 
 // The selected records, materialised in query order, with a current record.

@@ -127,28 +127,28 @@ class AccumulatoreRapido::Calcolo {
 public:
     Calcolo(const std::vector<std::string> &codici, Giorno dalla, long giorni, TipoReport tipo, Raggruppamento r,
             const std::array<FonteReport, 3> &dove)
-        : codici(codici), primo(dalla), giorni(giorni), tipo(tipo), r(r), n(codici.size()), corrente(n)
+        : m_codici(codici), m_primo(dalla), m_giorni(giorni), m_tipo(tipo), m_r(r), m_n(codici.size()), m_corrente(m_n)
     {
-        for (std::size_t i = 0; i < 3; ++i) fonti[i].dove = dove[i];
+        for (std::size_t i = 0; i < 3; ++i) m_fonti[i].dove = dove[i];
         if (tipo == TipoReport::Vendite) {
-            schede(fonti[0], "DataPartenza");
-            schede(fonti[1], "DataPartenzaReale");
-            prenotazioni(fonti[2]);
+            schede(m_fonti[0], "DataPartenza");
+            schede(m_fonti[1], "DataPartenzaReale");
+            prenotazioni(m_fonti[2]);
         } else {
-            addebiti(fonti[0]);
-            addebiti(fonti[1]);
-            arrangiamenti(fonti[2]);
+            addebiti(m_fonti[0]);
+            addebiti(m_fonti[1]);
+            arrangiamenti(m_fonti[2]);
         }
     }
 
     // Adds the figures of days [inizio, inizio + quanti) to cifre; blocks come in day order.
     void blocco(long inizio, long quanti, SommaEsatta *cifre, SommaEsatta *terza)
     {
-        if (!pronto) prepara();
+        if (!m_pronto) prepara();
         const Valuta uno = Valuta::daIntero(1);
         for (long d = inizio; d < inizio + quanti; ++d) {
-            SommaEsatta *giorno = cifre + static_cast<std::size_t>(d - inizio) * n;
-            for (auto &p : passaggi) {
+            SommaEsatta *giorno = cifre + static_cast<std::size_t>(d - inizio) * m_n;
+            for (auto &p : m_passaggi) {
                 entrano(p, d);
                 // The cards that ended leave; the others count unless the
                 // card before has the same text.
@@ -165,39 +165,39 @@ public:
                 }
                 p.attive.resize(tenute);
             }
-            for (; prossimoInizio < tratti.size() && tratti[prossimoInizio].inizio <= d; ++prossimoInizio)
-                corrente[static_cast<std::size_t>(tratti[prossimoInizio].k)] += tratti[prossimoInizio].q;
-            for (; prossimaFine < fini.size() && fini[prossimaFine].inizio <= d; ++prossimaFine)
-                corrente[static_cast<std::size_t>(fini[prossimaFine].k)] -= fini[prossimaFine].q;
-            for (; prossimoPunto < punti.size() && punti[prossimoPunto].giorno <= d; ++prossimoPunto)
-                giorno[punti[prossimoPunto].k] += punti[prossimoPunto].q;
-            for (std::size_t k = 0; k < n; ++k) giorno[k] += corrente[k];
+            for (; m_prossimoInizio < m_tratti.size() && m_tratti[m_prossimoInizio].inizio <= d; ++m_prossimoInizio)
+                m_corrente[static_cast<std::size_t>(m_tratti[m_prossimoInizio].k)] += m_tratti[m_prossimoInizio].q;
+            for (; m_prossimaFine < m_fini.size() && m_fini[m_prossimaFine].inizio <= d; ++m_prossimaFine)
+                m_corrente[static_cast<std::size_t>(m_fini[m_prossimaFine].k)] -= m_fini[m_prossimaFine].q;
+            for (; m_prossimoPunto < m_punti.size() && m_punti[m_prossimoPunto].giorno <= d; ++m_prossimoPunto)
+                giorno[m_punti[m_prossimoPunto].k] += m_punti[m_prossimoPunto].q;
+            for (std::size_t k = 0; k < m_n; ++k) giorno[k] += m_corrente[k];
             // The runs of days are the third source's records alone.
             if (terza)
-                for (std::size_t k = 0; k < n; ++k) terza[static_cast<std::size_t>(d - inizio) * n + k] += corrente[k];
+                for (std::size_t k = 0; k < m_n; ++k) terza[static_cast<std::size_t>(d - inizio) * m_n + k] += m_corrente[k];
         }
     }
 
 private:
-    const std::vector<std::string> &codici;
-    Giorno primo;
-    long giorni;
-    TipoReport tipo;
-    Raggruppamento r;
-    std::size_t n;
-    Fonte fonti[3];
-    bool pronto = false;
-    std::unordered_map<std::string, int> righe;
-    std::unique_ptr<dati::Recordset> numeriCamere, macro;
-    std::unordered_map<std::string, std::optional<std::string>> tipi, macroDiTipo;
+    const std::vector<std::string> &m_codici;
+    Giorno m_primo;
+    long m_giorni;
+    TipoReport m_tipo;
+    Raggruppamento m_r;
+    std::size_t m_n;
+    Fonte m_fonti[3];
+    bool m_pronto = false;
+    std::unordered_map<std::string, int> m_righe;
+    std::unique_ptr<dati::Recordset> m_numeriCamere, m_macro;
+    std::unordered_map<std::string, std::optional<std::string>> m_tipi, m_macroDiTipo;
 
     // What the blocks walk, with how far they have gone.
-    std::vector<Passaggio> passaggi;
-    std::vector<Tratto> tratti;   // by first day
-    std::vector<Tratto> fini;     // the same records by the day after their last (in inizio)
-    std::vector<Punto> punti;     // by day
-    std::size_t prossimoInizio = 0, prossimaFine = 0, prossimoPunto = 0;
-    std::vector<SommaEsatta> corrente;   // the runs of days covering the day reached
+    std::vector<Passaggio> m_passaggi;
+    std::vector<Tratto> m_tratti;   // by first day
+    std::vector<Tratto> m_fini;     // the same records by the day after their last (in inizio)
+    std::vector<Punto> m_punti;     // by day
+    std::size_t m_prossimoInizio = 0, m_prossimaFine = 0, m_prossimoPunto = 0;
+    std::vector<SommaEsatta> m_corrente;   // the runs of days covering the day reached
 
     // ------------------------------------------------------------ reading
 
@@ -247,7 +247,7 @@ private:
         f.numeri.emplace(std::string(), 0);   // the pass starts from the empty text
         f.testi.emplace_back();
         f.usati.push_back(false);
-        const bool perCamera = r == Raggruppamento::NumeriCamere;
+        const bool perCamera = m_r == Raggruppamento::NumeriCamere;
         std::string appoggio;
         auto scheda = [&](const Valore *riga, bool ordinati) {
             const Valore &arrivo = riga[f.colonne[0]], &camera = riga[f.colonne[2]];
@@ -297,7 +297,7 @@ private:
     // number: one for the room named).
     void prenotazioni(Fonte &f)
     {
-        const bool perCamera = r == Raggruppamento::NumeriCamere;
+        const bool perCamera = m_r == Raggruppamento::NumeriCamere;
         std::string a1, a2;
         leggi(f, {"DataArrivo", "DataPartenza", "NumeroCamera", "TipoCamera", "Quantit\xC3\xA0" "Camere"}, [&](const Valore *riga) {
             if (f.erroreCifra) return;
@@ -317,7 +317,7 @@ private:
     // Room charges: each on its day.
     void addebiti(Fonte &f)
     {
-        const bool perCamera = r == Raggruppamento::NumeriCamere;
+        const bool perCamera = m_r == Raggruppamento::NumeriCamere;
         std::string appoggio;
         leggi(f, {"DataAddebito", "NumeroCamera", "Importo"}, [&](const Valore *riga) {
             if (f.erroreCifra) return;
@@ -325,11 +325,11 @@ private:
             if (data.nullo()) return;
             long d;
             if (auto g = dataPulita(data)) {
-                d = g->seriale - primo.seriale;
-                if (d < 0 || d >= giorni) return;
+                d = g->seriale - m_primo.seriale;
+                if (d < 0 || d >= m_giorni) return;
             } else {
                 d = primoDalQuale(data);
-                if (d >= giorni) return;
+                if (d >= m_giorni) return;
                 const auto c = dati::confrontaValori(data, testoDelGiorno(d));
                 if (!c || *c != 0) return;
             }
@@ -381,15 +381,15 @@ private:
     }
 
     // Day d as the criteria's 'yyyymmdd' text.
-    Valore testoDelGiorno(long d) const { return Valore::testo(Giorno{primo.seriale + d}.aaaammgg()); }
+    Valore testoDelGiorno(long d) const { return Valore::testo(Giorno{m_primo.seriale + d}.aaaammgg()); }
 
     // First day index d with "campo <= G(d)"; giorni when none. The criteria
     // compare with confrontaValori, which grows with the day, so a binary search works.
     // A real date needs no search: the day texts compare as the days do.
     long primoDalQuale(const Valore &campo) const
     {
-        if (auto g = dataPulita(campo)) return std::clamp(g->seriale - primo.seriale, 0L, giorni);
-        long lo = 0, hi = giorni;
+        if (auto g = dataPulita(campo)) return std::clamp(g->seriale - m_primo.seriale, 0L, m_giorni);
+        long lo = 0, hi = m_giorni;
         while (lo < hi) {
             const long mezzo = lo + (hi - lo) / 2;
             const auto c = dati::confrontaValori(campo, testoDelGiorno(mezzo));
@@ -410,33 +410,33 @@ private:
 
     int riga(const std::string &chiave) const
     {
-        auto it = righe.find(chiave);
-        return it == righe.end() ? -1 : it->second;
+        auto it = m_righe.find(chiave);
+        return it == m_righe.end() ? -1 : it->second;
     }
 
     // The type NumeriCamere gives a room (first match, ignoring case as the lookup does).
     const std::optional<std::string> &tipoDi(const std::string &camera)
     {
-        auto it = tipi.find(camera);
-        if (it != tipi.end()) return it->second;
+        auto it = m_tipi.find(camera);
+        if (it != m_tipi.end()) return it->second;
         std::optional<std::string> tipo;
-        if (numeriCamere->findFirst("NumeroCamera = " + quotaCriterio(camera))) {
-            const Valore &v = numeriCamere->field("TipoCamera");
+        if (m_numeriCamere->findFirst("NumeroCamera = " + quotaCriterio(camera))) {
+            const Valore &v = m_numeriCamere->field("TipoCamera");
             if (!v.nullo()) tipo = v.inTesto();
         }
-        return tipi.emplace(camera, std::move(tipo)).first->second;
+        return m_tipi.emplace(camera, std::move(tipo)).first->second;
     }
 
     const std::optional<std::string> &macroDi(const std::string &tipo)
     {
-        auto it = macroDiTipo.find(tipo);
-        if (it != macroDiTipo.end()) return it->second;
+        auto it = m_macroDiTipo.find(tipo);
+        if (it != m_macroDiTipo.end()) return it->second;
         std::optional<std::string> sigla;
-        if (macro->findFirst("TipoCamera = " + quotaCriterio(tipo))) {
-            const Valore &v = macro->field("Sigla");
+        if (m_macro->findFirst("TipoCamera = " + quotaCriterio(tipo))) {
+            const Valore &v = m_macro->field("Sigla");
             if (!v.nullo()) sigla = v.inTesto();
         }
-        return macroDiTipo.emplace(tipo, std::move(sigla)).first->second;
+        return m_macroDiTipo.emplace(tipo, std::move(sigla)).first->second;
     }
 
     // Row of a room's type (grouping 2) or of its type's macro category (3).
@@ -444,7 +444,7 @@ private:
     {
         const auto &tipo = tipoDi(camera);
         if (!tipo) return -1;
-        if (r == Raggruppamento::TipiCamere) return riga(trimTipo ? std::string(dati::testo::trim(*tipo)) : *tipo);
+        if (m_r == Raggruppamento::TipiCamere) return riga(trimTipo ? std::string(dati::testo::trim(*tipo)) : *tipo);
         const auto &sigla = macroDi(*tipo);
         return sigla ? riga(*sigla) : -1;
     }
@@ -465,18 +465,18 @@ private:
     // the day-by-day accumulation meets the same records (and their errors).
     void prepara()
     {
-        pronto = true;
-        for (std::size_t k = 0; k < n; ++k) righe.emplace(codici[k], static_cast<int>(k));   // first key wins
+        m_pronto = true;
+        for (std::size_t k = 0; k < m_n; ++k) m_righe.emplace(m_codici[k], static_cast<int>(k));   // first key wins
         // The day-by-day accumulation opens both lookup tables on every day:
         // open them here too, so that a missing one fails alike.
-        numeriCamere = apriTabella("NumeriCamere.mdb", "NumeriCamere", fonti[0].dove.dati);
-        macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro", fonti[0].dove.dati);
-        const bool perCamera = r == Raggruppamento::NumeriCamere;
+        m_numeriCamere = apriTabella("NumeriCamere.mdb", "NumeriCamere", m_fonti[0].dove.dati);
+        m_macro = apriTabella("TipiCamere_Macro.mdb", "TipiCamere_Macro", m_fonti[0].dove.dati);
+        const bool perCamera = m_r == Raggruppamento::NumeriCamere;
         for (std::size_t i = 0; i < 3; ++i) {
-            Fonte &f = fonti[i];
+            Fonte &f = m_fonti[i];
             if (f.erroreCampo) std::rethrow_exception(f.erroreCampo);
-            if (tipo == TipoReport::Vendite && i < 2) {
-                Passaggio &p = passaggi.emplace_back();
+            if (m_tipo == TipoReport::Vendite && i < 2) {
+                Passaggio &p = m_passaggi.emplace_back();
                 p.righe = colonneDeiTesti(f, [&](const std::string &t) { return perCamera ? riga(t) : rigaDellaCamera(t, false); });
                 p.schede = std::move(f.schede);
                 bool crescenti = true;
@@ -487,9 +487,9 @@ private:
                     std::stable_sort(p.perInizio.begin(), p.perInizio.end(),
                                      [&](std::uint32_t a, std::uint32_t b) { return p.schede[a].inizio < p.schede[b].inizio; });
                 }
-            } else if (tipo == TipoReport::Vendite) {
+            } else if (m_tipo == TipoReport::Vendite) {
                 const auto k = colonneDeiTesti(f, [&](const std::string &t) -> std::int32_t {
-                    if (r != Raggruppamento::MacroCategorie) return riga(t);
+                    if (m_r != Raggruppamento::MacroCategorie) return riga(t);
                     const auto &sigla = macroDi(t);
                     return sigla ? riga(*sigla) : -1;
                 });
@@ -505,11 +505,11 @@ private:
             if (f.erroreCifra) std::rethrow_exception(f.erroreCifra);
         }
         auto perInizio = [](const Tratto &a, const Tratto &b) { return a.inizio < b.inizio; };
-        std::sort(tratti.begin(), tratti.end(), perInizio);
-        fini.reserve(tratti.size());
-        for (const Tratto &t : tratti) fini.push_back({t.fine, t.fine, t.k, t.q});
-        std::sort(fini.begin(), fini.end(), perInizio);
-        ordinaPerGiorno(punti);
+        std::sort(m_tratti.begin(), m_tratti.end(), perInizio);
+        m_fini.reserve(m_tratti.size());
+        for (const Tratto &t : m_tratti) m_fini.push_back({t.fine, t.fine, t.k, t.q});
+        std::sort(m_fini.begin(), m_fini.end(), perInizio);
+        ordinaPerGiorno(m_punti);
     }
 
     // The charges by day, in place: each goes straight to the run of its day
@@ -544,7 +544,7 @@ private:
     {
         for (Tratto t : letti) {
             t.k = k[static_cast<std::size_t>(t.k)];
-            if (t.k >= 0) tratti.push_back(t);
+            if (t.k >= 0) m_tratti.push_back(t);
         }
         std::vector<Tratto>().swap(letti);
     }
@@ -558,10 +558,10 @@ private:
             if (p.k >= 0) letti[tenuti++] = p;
         }
         letti.resize(tenuti);
-        if (punti.empty()) {
-            punti = std::move(letti);
+        if (m_punti.empty()) {
+            m_punti = std::move(letti);
         } else {
-            punti.insert(punti.end(), letti.begin(), letti.end());
+            m_punti.insert(m_punti.end(), letti.begin(), letti.end());
             std::vector<Punto>().swap(letti);
         }
     }

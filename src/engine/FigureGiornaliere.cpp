@@ -143,64 +143,64 @@ struct FigureGiornaliere::Stato {
 
 FigureGiornaliere::FigureGiornaliere(TipoReport tipo, Raggruppamento raggruppamento, Giorno dalla, Giorno alla,
                                      MetodoCalcolo metodo, std::shared_ptr<dati::Fonte> fonte)
-    : d(std::make_unique<Stato>())
+    : m_stato(std::make_unique<Stato>())
 {
-    d->m.Dati = fonte ? std::move(fonte) : dati::fontePredefinita();
-    d->tipo = tipo;
-    d->raggruppamento = raggruppamento;
-    d->dalla = dalla;
-    d->giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
-    d->metodo = metodo;
-    d->m.CodiciRiga = leggiChiavi(raggruppamento, d->m.Dati);
-    d->m.ValoriRiga.assign(d->m.CodiciRiga.size(), {});
-    d->somme_totali.assign(d->m.CodiciRiga.size(), SommaEsatta());
-    d->totali.assign(d->m.CodiciRiga.size(), Valuta());
-    auto fonti = fontiDi(tipo, dalla.aaaammgg(), alla.aaaammgg(), d->m.Dati);
-    for (auto &f : fonti) f.dati = d->m.Dati;
+    m_stato->m.Dati = fonte ? std::move(fonte) : dati::fontePredefinita();
+    m_stato->tipo = tipo;
+    m_stato->raggruppamento = raggruppamento;
+    m_stato->dalla = dalla;
+    m_stato->giorni = alla >= dalla ? alla.seriale - dalla.seriale + 1 : 0;
+    m_stato->metodo = metodo;
+    m_stato->m.CodiciRiga = leggiChiavi(raggruppamento, m_stato->m.Dati);
+    m_stato->m.ValoriRiga.assign(m_stato->m.CodiciRiga.size(), {});
+    m_stato->somme_totali.assign(m_stato->m.CodiciRiga.size(), SommaEsatta());
+    m_stato->totali.assign(m_stato->m.CodiciRiga.size(), Valuta());
+    auto fonti = fontiDi(tipo, dalla.aaaammgg(), alla.aaaammgg(), m_stato->m.Dati);
+    for (auto &f : fonti) f.dati = m_stato->m.Dati;
     // The sweep reads the sources now, keeping only what it needs of them.
     if (metodo == MetodoCalcolo::Rapido)
-        d->rapido = std::make_unique<AccumulatoreRapido>(d->m.CodiciRiga, dalla, d->giorni, tipo, raggruppamento, fonti);
+        m_stato->rapido = std::make_unique<AccumulatoreRapido>(m_stato->m.CodiciRiga, dalla, m_stato->giorni, tipo, raggruppamento, fonti);
     else
-        apriSorgenti(d->m, fonti);
+        apriSorgenti(m_stato->m, fonti);
 }
 
 FigureGiornaliere::~FigureGiornaliere() = default;
 
-const std::vector<std::string> &FigureGiornaliere::chiavi() const { return d->m.CodiciRiga; }
-const std::vector<Valuta> &FigureGiornaliere::terzaFonte() const { return d->cifre3; }
-const std::vector<Valuta> &FigureGiornaliere::totali() const { return d->totali; }
-void FigureGiornaliere::impostaAvanzamento(AvanzamentoReport a) { d->avanzamento = std::move(a); }
-long FigureGiornaliere::giorniTotali() const { return d->giorni; }
+const std::vector<std::string> &FigureGiornaliere::chiavi() const { return m_stato->m.CodiciRiga; }
+const std::vector<Valuta> &FigureGiornaliere::terzaFonte() const { return m_stato->cifre3; }
+const std::vector<Valuta> &FigureGiornaliere::totali() const { return m_stato->totali; }
+void FigureGiornaliere::impostaAvanzamento(AvanzamentoReport a) { m_stato->avanzamento = std::move(a); }
+long FigureGiornaliere::giorniTotali() const { return m_stato->giorni; }
 
 bool FigureGiornaliere::prossimoBlocco(Giorno &primo, long &giorni, const Valuta *&cifre, long massimoGiorni)
 {
-    const std::vector<std::string> &chiavi = d->m.CodiciRiga;
+    const std::vector<std::string> &chiavi = m_stato->m.CodiciRiga;
     const std::size_t n = chiavi.size();
-    if (d->fatti >= d->giorni) {
-        d->chiudiSorgenti();
-        d->rapido.reset();
+    if (m_stato->fatti >= m_stato->giorni) {
+        m_stato->chiudiSorgenti();
+        m_stato->rapido.reset();
         return false;
     }
-    primo = Giorno{d->dalla.seriale + d->fatti};
-    giorni = std::min(std::max(1L, massimoGiorni), d->giorni - d->fatti);
-    d->calcola(primo, giorni);
-    d->cifre.resize(d->somme.size());
-    for (std::size_t i = 0; i < d->somme.size(); ++i) {
+    primo = Giorno{m_stato->dalla.seriale + m_stato->fatti};
+    giorni = std::min(std::max(1L, massimoGiorni), m_stato->giorni - m_stato->fatti);
+    m_stato->calcola(primo, giorni);
+    m_stato->cifre.resize(m_stato->somme.size());
+    for (std::size_t i = 0; i < m_stato->somme.size(); ++i) {
         const std::size_t k = i % n;
-        d->somme_totali[k] += d->somme[i];
+        m_stato->somme_totali[k] += m_stato->somme[i];
         const Giorno g{primo.seriale + static_cast<long>(i / n)};
-        d->cifre[i] = cifraInIntervallo(d->somme[i], chiavi[k], &g);
+        m_stato->cifre[i] = cifraInIntervallo(m_stato->somme[i], chiavi[k], &g);
     }
-    d->cifre3.resize(d->somme3.size());
-    for (std::size_t i = 0; i < d->somme3.size(); ++i) {
+    m_stato->cifre3.resize(m_stato->somme3.size());
+    for (std::size_t i = 0; i < m_stato->somme3.size(); ++i) {
         const Giorno g{primo.seriale + static_cast<long>(i / n)};
-        d->cifre3[i] = cifraInIntervallo(d->somme3[i], chiavi[i % n], &g);
+        m_stato->cifre3[i] = cifraInIntervallo(m_stato->somme3[i], chiavi[i % n], &g);
     }
-    d->fatti += giorni;
-    if (d->fatti >= d->giorni)
-        for (std::size_t k = 0; k < n; ++k) d->totali[k] = cifraInIntervallo(d->somme_totali[k], chiavi[k], nullptr);
-    cifre = d->cifre.data();
-    if (d->avanzamento) d->avanzamento(d->fatti, d->giorni);
+    m_stato->fatti += giorni;
+    if (m_stato->fatti >= m_stato->giorni)
+        for (std::size_t k = 0; k < n; ++k) m_stato->totali[k] = cifraInIntervallo(m_stato->somme_totali[k], chiavi[k], nullptr);
+    cifre = m_stato->cifre.data();
+    if (m_stato->avanzamento) m_stato->avanzamento(m_stato->fatti, m_stato->giorni);
     return true;
 }
 

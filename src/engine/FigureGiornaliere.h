@@ -48,7 +48,7 @@ public:
 
 private:
     struct Stato;
-    std::unique_ptr<Stato> d;
+    std::unique_ptr<Stato> m_stato;
 };
 
 } // namespace pc
