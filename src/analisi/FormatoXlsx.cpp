@@ -500,18 +500,18 @@ void ScrittoreXlsx::fine(const Cifre *colonne, const Cifre &albergo)
             m_stato->formula(s, r, 12, da("RevPAR AP"), m_stato->euro, dato(Misura::Revpar, true, x));
             const auto occ = dato(Misura::Occupazione, false, x), occAP = dato(Misura::Occupazione, true, x);
             m_stato->formula(s, r, 13, "=IF(OR(E" + R + "=\"\",J" + R + "=\"\"),\"\",(E" + R + "-J" + R + ")*100)", m_stato->decimale,
-                       occ && occAP ? std::optional<double>((*occ - *occAP) * 100) : std::nullopt);
+                             occ && occAP ? std::optional<double>((*occ - *occAP) * 100) : std::nullopt);
             auto var = [&](int c1, int c2, std::optional<double> a, std::optional<double> b) {
                 const std::string x1 = lettera(c1) + R, x2 = lettera(c2) + R;
                 m_stato->formula(s, r, c2 + 3, "=IF(OR(" + x1 + "=\"\"," + x2 + "=\"\"," + x2 + "=0),\"\"," + x1 + "/" + x2 + "-1)", m_stato->percento,
-                           a && b && *b != 0 ? std::optional<double>(*a / *b - 1) : std::nullopt);
+                                 a && b && *b != 0 ? std::optional<double>(*a / *b - 1) : std::nullopt);
             };
             var(6, 11, dato(Misura::Adr, false, x), dato(Misura::Adr, true, x));
             var(7, 12, dato(Misura::Revpar, false, x), dato(Misura::Revpar, true, x));
             const std::string x1 = "F" + R, x2 = "K" + R;
             const auto ricavi = quoziente(numero(x.ricavo), numero(x.ricavoAP));
             m_stato->formula(s, r, 16, "=IF(" + x2 + "=0,\"\"," + x1 + "/" + x2 + "-1)", m_stato->percento,
-                       ricavi ? std::optional<double>(*ricavi - 1) : std::nullopt);
+                             ricavi ? std::optional<double>(*ricavi - 1) : std::nullopt);
         }
     }
 

@@ -58,10 +58,10 @@ private:
 // record's date and room when the value is present but not readable: such a
 // record is never left out in silence.
 std::optional<dati::Valuta> cifraDelRecord(const dati::Recordset &rs, std::string_view campo, const dati::Valore &valore,
-                                     const dati::Valore &data, const dati::Valore &camera);
+                                           const dati::Valore &data, const dati::Valore &camera);
 // The same, the record set named by its description (Recordset::descrizione).
 std::optional<dati::Valuta> cifraDelRecord(const std::string &descrizione, std::string_view campo, const dati::Valore &valore,
-                                     const dati::Valore &data, const dati::Valore &camera);
+                                           const dati::Valore &data, const dati::Valore &camera);
 // Whether a booking's quantity, read as q, is above zero as the criterion
 // "QuantitàCamere > 0" compares it (a REAL by its exact value).
 bool quantitaPositiva(const dati::Valore &valore, dati::Valuta q);

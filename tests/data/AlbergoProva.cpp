@@ -9,7 +9,7 @@ using namespace pc::demo;
 namespace fs = std::filesystem;
 
 pc::demo::TabellaDaScrivere AlbergoProva::tabella(const std::string &nome, std::vector<std::vector<pc::dati::Valore>> righe,
-                                                       const std::string &schema)
+                                                  const std::string &schema)
 {
     return {nome, colonneSuite(schema.empty() ? nome : schema), std::move(righe)};
 }

@@ -22,7 +22,7 @@ public:
 
     // One table under the suite's columns.
     static pc::demo::TabellaDaScrivere tabella(const std::string &nome, std::vector<std::vector<pc::dati::Valore>> righe,
-                                                    const std::string &schema = {});
+                                               const std::string &schema = {});
 
 private:
     std::filesystem::path m_cartella;

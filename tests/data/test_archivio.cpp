@@ -588,7 +588,7 @@ TEST_F(Archivio, EveryCellComesBackAsItWas)
         {I(1), N(), T("19991231"), R(1e300), N()},
     };
     demo::scriviArchivio(c.percorso().toStdString() + "/VociFattura.mdb",
-                              {{"VociFattura", {{"NumeroHotel", ""}, {"Codice", "TEXT"}, {"Data", "TEXT"}, {"Misto", ""}, {"Reparto", "TEXT"}}, righe}});
+                         {{"VociFattura", {{"NumeroHotel", ""}, {"Codice", "TEXT"}, {"Data", "TEXT"}, {"Misto", ""}, {"Reparto", "TEXT"}}, righe}});
     const arc::Contesto ctx{server.url(), "Celle"};
     importa(ctx, ".", "storico");
     for (const char *sql : {"VociFattura", "Select * From VociFattura Where NumeroHotel = 1 and Data >= '2000' Order by Codice",
@@ -656,7 +656,7 @@ TEST_F(Archivio, AnIncompleteImportIsRefusedAndThePreviousCopyStays)
     fs::copy_file(dir / "storico/SchedaStoricoClienti.mdb", dir / "via/SchedaStoricoClienti.mdb");
     fs::rename(dir / "TipiCamere_Macro.mdb", dir / "TipiCamere_Macro.mdb.vero");
     demo::scriviArchivio((dir / "TipiCamere_Macro.mdb").string(),
-                              {{"TipiCamere_MacroN", demo::colonneSuite("TipiCamere_MacroN"), {}}});
+                         {{"TipiCamere_MacroN", demo::colonneSuite("TipiCamere_MacroN"), {}}});
     const struct {
         std::string struttura, storico;
         std::vector<std::string> attesi;

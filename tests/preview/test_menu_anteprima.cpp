@@ -25,7 +25,7 @@ namespace {
 void scriviArchiviMenu()
 {
     demo::scriviArchivio("AnagraficaHotels.mdb",
-                              {{"AnagraficaHotels", demo::colonneSuite("AnagraficaHotels"), {{I(1), T("")}}}});
+                         {{"AnagraficaHotels", demo::colonneSuite("AnagraficaHotels"), {{I(1), T("")}}}});
     demo::scriviArchivio("Stampanti.mdb", {{"Stampanti", demo::colonneSuite("Stampanti"),
                                                  {{I(1), T("LASER"), I(1), T("lpt1")}}},
                                                 {"SetStampa", demo::colonneSuite("SetStampa"), {}}});
