@@ -1,6 +1,7 @@
 #include "AccumulatoreRapido.h"
 
 #include "Database.h"
+#include "Dialetto.h"
 #include "MotoreReport.h"
 #include "Testo.h"
 #include "Valutatore.h"
@@ -13,6 +14,7 @@
 
 using pc::dati::Valore;
 using pc::dati::Valuta;
+using pc::dati::dialetto::quotaCriterio;
 
 namespace pc {
 

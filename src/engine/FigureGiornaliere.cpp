@@ -2,6 +2,7 @@
 
 #include "AccumulatoreRapido.h"
 #include "Database.h"
+#include "Dialetto.h"
 #include "ErroreDati.h"
 #include "FileReport.h"
 #include "MotoreReport.h"
@@ -13,6 +14,7 @@
 using pc::dati::ErroreDati;
 using pc::dati::Valore;
 using pc::dati::Valuta;
+using pc::dati::dialetto::quotaCriterio;
 
 namespace pc {
 

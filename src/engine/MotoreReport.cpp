@@ -1,11 +1,13 @@
 #include "MotoreReport.h"
 
+#include "Dialetto.h"
 #include "ErroreDati.h"
 #include "Testo.h"
 
 using pc::dati::ErroreDati;
 using pc::dati::Valore;
 using pc::dati::Valuta;
+using pc::dati::dialetto::quotaCriterio;
 
 namespace pc {
 

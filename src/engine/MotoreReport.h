@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Database.h"
-#include "Dialetto.h"
 #include "Richiesta.h"
 #include "SommaEsatta.h"
 #include "Valuta.h"
@@ -14,9 +13,6 @@
 #include <vector>
 
 namespace pc {
-
-// Values go into criteria quoted by the dialect's own rule.
-using dati::dialetto::quotaCriterio;
 
 // The shared state of one report run and the day-by-day accumulation.
 //
