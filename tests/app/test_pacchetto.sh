@@ -22,7 +22,7 @@ deb=$(ls "$tmp"/cpack/*.deb 2>/dev/null | head -n 1)
 
 # Dependencies computed from the binary, description in Italian.
 dipendenze=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6printsupport6 libmdb3 libsqlite3-0 fonts-dejavu-core; do
+for d in libqt6widgets6 libqt6printsupport6 libmdb3 libsqlite3-0 fonts-dejavu-core libpq5 libcurl4 libxlsxwriter4; do
   grep -q "$d" <<<"$dipendenze" || errore "Depends senza $d: $dipendenze"
 done
 # Read whole first: with pipefail, grep -q leaving early could kill dpkg-deb with SIGPIPE.
