@@ -41,7 +41,7 @@ pc_livello(catena      LIBRERIE pc_catena                        USA dati motore
 pc_livello(conversioni LIBRERIE pc_preview_core pc_printing_core pc_analisi_pdf
                        USA dati motore analisi routine STAMPA)
 pc_livello(posta       LIBRERIE pc_posta                         USA dati motore analisi conversioni)
-pc_livello(ufficio     LIBRERIE pc_ufficio                       USA dati motore analisi catena routine conversioni)
+pc_livello(ufficio     LIBRERIE pc_ufficio pc_ufficio_modulo     USA dati motore analisi catena routine conversioni)
 pc_livello(desktop     LIBRERIE pc_platform                      USA dati WIDGETS)
 pc_livello(finestre    LIBRERIE pc_dialogs pc_preview_gui pc_menu_stampa pc_finestra pc_analisi_finestra
                                 pc_posta_finestra

@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLibraryInfo>
+
+#include <malloc.h>
 #include <QTimer>
 #include <QTranslator>
 
@@ -61,6 +63,12 @@ int finestraAnalisi(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    // Blocks of a few megabytes (a period's figures, a table's records) are
+    // freed and asked for again as a statement goes on: kept by the allocator
+    // instead of going back to the system, they are not zeroed by the kernel
+    // again at every use.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
     if (pc::app::apreFinestraAnalisi(argc, argv)) return finestraAnalisi(argc, argv);
     if (pc::app::eComandoBatch(argc, argv)) {
         qInstallMessageHandler(tralasciaMessaggiQt);

@@ -24,7 +24,7 @@ void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport 
 // the bytes of day lines kept before they go to a temporary file beside the
 // report (until the column widths are known).
 struct LimitiStampa {
-    long giorniPerBlocco = 366;
+    long giorniPerBlocco = 32;
     std::size_t righeInMemoria = std::size_t(16) << 20;
 };
 void StampaProduzione(const RichiestaReport &richiesta, const AvanzamentoReport &avanzamento, MetodoCalcolo metodo,

@@ -22,7 +22,7 @@ deb=$(ls "$tmp"/cpack/*.deb 2>/dev/null | head -n 1)
 
 # Dependencies computed from the binary, description in Italian.
 dipendenze=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6printsupport6 libmdb3 libsqlite3-0 fonts-dejavu-core; do
+for d in libqt6widgets6 libqt6printsupport6 libmdb3 libsqlite3-0 fonts-dejavu-core libpq5 libcurl4 libxlsxwriter4; do
   grep -q "$d" <<<"$dipendenze" || errore "Depends senza $d: $dipendenze"
 done
 # Read whole first: with pipefail, grep -q leaving early could kill dpkg-deb with SIGPIPE.
@@ -38,6 +38,9 @@ for f in usr/bin/produzione-camere usr/share/applications/produzione-camere.desk
          usr/share/produzione-camere/systemd/produzione-camere-invio.{service,timer}.in; do
   [ -e "$radice/$f" ] || errore "manca $f nel pacchetto"
 done
+{ [ -f "$radice/usr/lib/produzione-camere/produzione-camere-ufficio.so" ] \
+  || compgen -G "$radice/usr/lib/*/produzione-camere/produzione-camere-ufficio.so" >/dev/null; } \
+  || errore "manca il modulo dell'ufficio in usr/lib/produzione-camere"
 programma="$radice/usr/bin/produzione-camere"
 
 "$programma" --help >"$tmp/aiuto" 2>&1 || errore "--help esce con $?"
@@ -54,6 +57,15 @@ env -u XDG_RUNTIME_DIR -u QT_QPA_PLATFORM DIRKV="$albergo/storico" PCLocal=1 "$p
 [ -s "$tmp/err" ] && errore "stampa scrive sullo standard error: $(cat "$tmp/err")"
 head -n 1 fd1 | grep -q "^STAMPA VENDITE PER TIPO CAMERA DAL 01/03/2026 AL 31/03/2026" \
   || errore "report fd1 inatteso: $(head -n 1 fd1)"
+
+# What is opened when first needed is found from the installed place: the
+# web office's module (it then stops at the unreachable archive) and
+# libxlsxwriter (a workbook).
+"$programma" ufficio --archivio "postgresql://pc@/x?host=$tmp/nessun-server" --porta 1 2>"$tmp/err" && errore "ufficio senza archivio esce con 0"
+grep -q "archivio centrale" "$tmp/err" || errore "ufficio: modulo non aperto: $(cat "$tmp/err")"
+DIRKV="$albergo/storico" PCLocal=1 "$programma" analisi --dal 01/03/2026 --al 31/03/2026 --formato xlsx --uscita "$tmp/a.xlsx" \
+  2>"$tmp/err" || errore "analisi xlsx non riuscita: $(cat "$tmp/err")"
+[ "$(head -c 2 "$tmp/a.xlsx")" = "PK" ] || errore "analisi xlsx: non una cartella di lavoro"
 
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$radice/usr/share/applications/produzione-camere.desktop" || errore "voce .desktop non valida"

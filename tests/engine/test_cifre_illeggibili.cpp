@@ -96,6 +96,10 @@ TEST(CifreIlleggibili, LettoComeNumeroOppureErroreCheNominaIlRecord)
          "\"2012-03-02\" non \xC3\xA8 una data (record della camera \"101\")"},
         {Dove::Addebito, R(5), "UPDATE Conto_Cliente SET NumeroHotel = 2, DataAddebito = '02/03/2012'", N(), "\"02/03/2012\" non"},
         {Dove::Addebito, R(5), "UPDATE Conto_Cliente SET DataAddebito = '  '", N(), {}},   // no date: as null
+        // A date in a blob is read as its text; a text of nine characters is not a date.
+        {Dove::Addebito, R(5), "UPDATE Conto_Cliente SET DataAddebito = CAST(DataAddebito AS BLOB)", R(5), {}},
+        {Dove::Addebito, R(5), "UPDATE Conto_Cliente SET DataAddebito = DataAddebito || ' '", N(), "\"20120302 \" non"},
+        {Dove::Prenotazione, I(1), "UPDATE Camere_Prenotazione SET DataArrivo = '20121399'", N(), "\"20121399\" non"},
         {Dove::Arrangiamento, R(5), "UPDATE Arrangiamento SET DataFine = '20120231'", N(), "\"DataFine\" della tabella"},
         {Dove::Prenotazione, I(1), "UPDATE Camere_Prenotazione SET DataPartenza = '2012-3-3'", N(), "\"2012-3-3\" non"},
         {Dove::Arrangiamento, T("12,5"), nullptr, R(12.5), {}},
