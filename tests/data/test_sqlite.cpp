@@ -269,6 +269,76 @@ TEST(TraduzioneSql, StessiRecordInSqliteEInMemoria)
     EXPECT_EQ(Database::open("Prova.mdb")->openRecordset("Select * From Prova Where Numero = 10")->size(), 2u);
 }
 
+// Tables with date fields: their comparisons with texts are made with the
+// check of the record's dates (one call a record, or the condition as SQL and
+// the check of what it leaves out, by how much of the table the period holds).
+// Either way the same records as in memory, or the same error.
+TEST(TraduzioneSql, CampiDataStessiRecordOStessoErrore)
+{
+    AlbergoProva albergo;
+    const std::string valide = R"(
+        INSERT INTO Scheda_Cliente VALUES (1, '20120228', '20120301', '101');
+        INSERT INTO Scheda_Cliente VALUES (1, '20120229', '20120302', '102');
+        INSERT INTO Scheda_Cliente VALUES (1, '20120301', NULL, '103');
+        INSERT INTO Scheda_Cliente VALUES (2, '20120301', '20120305', '101');
+        INSERT INTO Scheda_Cliente VALUES (1, '  ', '20120303', '104');
+        INSERT INTO Scheda_Cliente VALUES (1, '', '', '105');
+        INSERT INTO Scheda_Cliente VALUES (1, x'3230313230333031', '20120331', '106');
+        INSERT INTO Scheda_Cliente VALUES (1, '20111231', '20120430', '107');
+        INSERT INTO Scheda_Cliente VALUES (NULL, '20120331', '20120401', '108');
+        INSERT INTO Scheda_Cliente VALUES (1, '20121231', '20130101', '109');)";
+    struct Archivio {
+        const char *file, *righe;
+    } archivi[] = {
+        {"Valide.mdb", ""},
+        // A record outside every period whose second date is not a date.
+        {"Errata.mdb", "INSERT INTO Scheda_Cliente VALUES (1, '20100101', '20100431', '110');"},
+        {"Iso.mdb", "INSERT INTO Scheda_Cliente VALUES (1, '2012-03-01', '20120302', '111');"},
+    };
+    for (const auto &a : archivi) {
+        sqlite3 *s = nullptr;
+        ASSERT_EQ(sqlite3_open(albergo.file(a.file).c_str(), &s), SQLITE_OK);
+        const std::string sql = "CREATE TABLE Scheda_Cliente (NumeroHotel INTEGER, DataArrivo TEXT, DataPartenza TEXT, "
+                                "NumeroCamera TEXT);" + valide + a.righe;
+        ASSERT_EQ(sqlite3_exec(s, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << a.file;
+        sqlite3_close(s);
+    }
+    const char *condizioni[] = {
+        "NumeroHotel = 1 and DataArrivo <= '20120301' and DataPartenza > '20120301'",
+        "DataArrivo >= '20120229' and DataArrivo <= '20120331' and NumeroCamera <> '102'",
+        "DataArrivo >= '20110101' and DataArrivo <= '20131231'",   // most of the table
+        "DataArrivo = '20120229'", "DataArrivo <> '20120301' and DataPartenza >= '20120302'",
+        "DataArrivo < '20120301' and DataPartenza Is Null", "DataArrivo > '' and DataPartenza <= '2013'",
+        "Not (DataArrivo >= '20120301') and DataPartenza >= '20120301'",
+        "DataArrivo <= '20120301' or DataPartenza > '20120305'", "NumeroHotel = 1 and DataPartenza < '20120302'",
+    };
+    for (const auto &a : archivi) {
+        for (const char *c : condizioni) {
+            const std::string q = std::string("Select * From Scheda_Cliente Where ") + c;
+            auto leggi = [&](bool tradotta) {
+                impostaTraduzioneSql(tradotta);
+                try {
+                    std::string testo;
+                    for (const auto &r : righe(*Database::open(albergo.file(a.file))->openRecordset(q))) {
+                        for (const Valore &v : r) testo += (v.nullo() ? std::string("NULL") : v.inTesto()) + "|";
+                        testo += "\n";
+                    }
+                    return testo;
+                } catch (const ErroreDati &e) {
+                    return std::string("errore: ") + e.what();
+                }
+            };
+            const std::string memoria = leggi(false);
+            const auto primaTradotte = interrogazioniTradotte();
+            const std::string tradotta = leggi(true);
+            impostaTraduzioneSql(true);
+            EXPECT_EQ(interrogazioniTradotte(), primaTradotte + 1) << a.file << ": " << c << ": not translated";
+            EXPECT_EQ(tradotta, memoria) << a.file << ": " << c;
+            EXPECT_EQ(memoria.rfind("errore", 0) == 0, std::string(a.file) != "Valide.mdb") << a.file << ": " << c << ": " << memoria;
+        }
+    }
+}
+
 // The shared test hotel (SQLite twins), through a few of the real queries.
 TEST(AlbergoCondiviso, QuerieVere)
 {
