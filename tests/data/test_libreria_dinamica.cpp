@@ -5,6 +5,8 @@
 
 #include <string>
 
+using pc::dati::ErroreDati;
+
 namespace pc::prova {
 
 // A library opened when first needed: a missing library or function is an
