@@ -229,11 +229,11 @@ void funzioneDataErrata(sqlite3_context *ctx, int n, sqlite3_value **argv)
 }
 
 // The date part of a Where, with the check of the record's dates folded in
-// (Traduttore::condizioneConDate): arguments are the record's date fields,
-// then the comparisons as text, "<field>;<operator>;<literal>" one per line,
-// read once per statement. 2 when a date field holds what a date may not, else
-// 1 when every comparison holds (each as `CAST(field AS TEXT) op literal
-// COLLATE BINARY`: bytes, then length), else 0.
+// (Traduttore::condizioneConDate): a function registered for each such
+// statement, whose arguments are the record's date fields and whose data
+// (sqlite3_user_data) are the comparisons. 2 when a date field holds what a
+// date may not, else 1 when every comparison holds (each as `CAST(field AS
+// TEXT) op literal COLLATE BINARY`: bytes, then length), else 0.
 struct ConfrontoData {
     int campo;
     dialetto::Operatore op;
@@ -241,7 +241,10 @@ struct ConfrontoData {
     std::uint64_t chiave = 0;   // a literal of eight bytes, read big-endian: compared as one number
 };
 
-void liberaConfronti(void *p) { delete static_cast<std::vector<ConfrontoData> *>(p); }
+struct DatiDateWhere {
+    std::vector<ConfrontoData> confronti;
+    bool utf8 = false;   // the file's texts are UTF-8: a text's bytes are read as they are
+};
 
 std::uint64_t otto(const void *p)
 {
@@ -250,39 +253,17 @@ std::uint64_t otto(const void *p)
     return __builtin_bswap64(x);
 }
 
-std::vector<ConfrontoData> *confrontiDate(sqlite3_context *ctx, int indice, sqlite3_value *testo)
-{
-    if (auto *c = static_cast<std::vector<ConfrontoData> *>(sqlite3_get_auxdata(ctx, indice))) return c;
-    auto letti = std::make_unique<std::vector<ConfrontoData>>();
-    const auto *t = reinterpret_cast<const char *>(sqlite3_value_text(testo));
-    std::string_view resto(t ? t : "", static_cast<std::size_t>(sqlite3_value_bytes(testo)));
-    while (!resto.empty()) {
-        const std::size_t a = resto.find(';'), b = resto.find(';', a + 1), fine = resto.find('\n', b + 1);
-        ConfrontoData c{std::stoi(std::string(resto.substr(0, a))),
-                        static_cast<dialetto::Operatore>(std::stoi(std::string(resto.substr(a + 1, b - a - 1)))),
-                        std::string(resto.substr(b + 1, fine == std::string_view::npos ? std::string_view::npos : fine - b - 1))};
-        if (c.letterale.size() == 8) c.chiave = otto(c.letterale.data());
-        letti->push_back(std::move(c));
-        resto = fine == std::string_view::npos ? std::string_view() : resto.substr(fine + 1);
-    }
-    // SQLite may drop it at once (then it is read again at the next record).
-    thread_local std::unique_ptr<std::vector<ConfrontoData>> ultimo;
-    ultimo = std::move(letti);
-    auto *copia = new std::vector<ConfrontoData>(*ultimo);
-    sqlite3_set_auxdata(ctx, indice, copia, liberaConfronti);
-    return ultimo.get();
-}
-
 constexpr int MassimoCampiData = 8;
 
 void funzioneDateWhere(sqlite3_context *ctx, int n, sqlite3_value **argv)
 {
-    const int campi = n - 1;
-    if (campi < 0 || campi > MassimoCampiData) {   // the translation passes no more
+    const int campi = n;
+    if (campi > MassimoCampiData) {   // the translation passes no more
         sqlite3_result_error(ctx, "pc_date_where: campi non validi", -1);
         return;
     }
-    const std::vector<ConfrontoData> *confronti = confrontiDate(ctx, campi, argv[campi]);
+    const auto *dati = static_cast<const DatiDateWhere *>(sqlite3_user_data(ctx));
+    const std::vector<ConfrontoData> *confronti = &dati->confronti;
     const unsigned char *testo[MassimoCampiData];
     int lunghezza[MassimoCampiData];
     for (int i = 0; i < campi; ++i) {
@@ -290,7 +271,9 @@ void funzioneDateWhere(sqlite3_context *ctx, int n, sqlite3_value **argv)
         const int tipo = sqlite3_value_type(v);
         lunghezza[i] = -1;   // null
         if (tipo == SQLITE_TEXT) {
-            testo[i] = sqlite3_value_text(v);
+            // In a UTF-8 file a text's bytes as stored, without the checks of
+            // a conversion (a date is ASCII).
+            testo[i] = dati->utf8 ? static_cast<const unsigned char *>(sqlite3_value_blob(v)) : sqlite3_value_text(v);
             lunghezza[i] = sqlite3_value_bytes(v);
             if (testo[i] && lunghezza[i] == 8) {
                 // As dataErrata, on the bytes already at hand.
@@ -456,16 +439,17 @@ public:
         int colonna = -1;
         std::string da, a;
     };
-    std::optional<std::string> condizioneConDate(const Nodo &n, const std::vector<int> &date, PeriodoConfronti &periodo)
+    std::optional<std::string> condizioneConDate(const Nodo &n, const std::vector<int> &date, PeriodoConfronti &periodo,
+                                                 const std::string &funzione, std::vector<ConfrontoData> &confronti)
     {
         std::vector<const Nodo *> termini;
         congiunti(n, termini);
-        std::string confronti, resto;
+        std::string resto;
         bool senzaDa = false, senzaA = false;
         for (const Nodo *t : termini) {
             const auto l = limiteTesto(*t);
             const auto campo = l ? std::find(date.begin(), date.end(), l->colonna) : date.end();
-            if (campo != date.end() && l->letterale.find_first_of(";\n") == std::string::npos) {
+            if (campo != date.end()) {
                 if (periodo.colonna < 0) periodo.colonna = l->colonna;
                 const bool sotto = l->op == Operatore::Maggiore || l->op == Operatore::MaggioreUguale || l->op == Operatore::Uguale;
                 const bool sopra = l->op == Operatore::Minore || l->op == Operatore::MinoreUguale || l->op == Operatore::Uguale;
@@ -473,8 +457,9 @@ public:
                 if (sopra && (periodo.a.empty() || l->letterale > periodo.a)) periodo.a = l->letterale;
                 senzaDa = senzaDa || l->op == Operatore::Diverso;
                 senzaA = senzaA || l->op == Operatore::Diverso;
-                confronti += std::to_string(campo - date.begin()) + ";" + std::to_string(static_cast<int>(l->op)) + ";"
-                             + l->letterale + "\n";
+                ConfrontoData c{static_cast<int>(campo - date.begin()), l->op, l->letterale};
+                if (c.letterale.size() == 8) c.chiave = otto(c.letterale.data());
+                confronti.push_back(std::move(c));
                 continue;
             }
             std::string c;
@@ -482,13 +467,12 @@ public:
             resto += (resto.empty() ? "" : " AND ") + c;
         }
         if (confronti.empty() || date.size() > static_cast<std::size_t>(MassimoCampiData)) return std::nullopt;
-        confronti.pop_back();
         if (senzaDa) periodo.da.clear();
         if (senzaA) periodo.a.clear();
-        std::string sql = "CASE pc_date_where(";
-        for (int c : date) sql += identificatore(m_colonne[static_cast<std::size_t>(c)]) + ",";
-        sql += testoSql(confronti) + ") WHEN 0 THEN 0 WHEN 1 THEN " + (resto.empty() ? std::string("1") : "(" + resto + ")")
-               + " ELSE 1 END";
+        std::string sql = "CASE " + funzione + "(";
+        for (std::size_t i = 0; i < date.size(); ++i)
+            sql += (i ? "," : "") + identificatore(m_colonne[static_cast<std::size_t>(date[i])]);
+        sql += std::string(") WHEN 0 THEN 0 WHEN 1 THEN ") + (resto.empty() ? std::string("1") : "(" + resto + ")") + " ELSE 1 END";
         return sql;
     }
 
@@ -893,6 +877,21 @@ private:
     // are left to the caller, which sorts with its own comparison instead of
     // SQLite calling back into a collation for every comparison of the sort.
     // Null when the condition cannot be translated faithfully.
+    // Whether the file's texts are UTF-8 (read once).
+    bool utf8()
+    {
+        if (!m_utf8) {
+            sqlite3_stmt *st = nullptr;
+            m_utf8 = false;
+            if (sqlite3_prepare_v2(connessione(), "PRAGMA encoding", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
+                const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
+                m_utf8 = t && std::string_view(t) == "UTF-8";
+            }
+            sqlite3_finalize(st);
+        }
+        return *m_utf8;
+    }
+
     // Whether the period of a Where likely holds most of a table's records,
     // judged from the dates of its first and last record (tables grow in
     // time): then the condition as SQL, with the check of the dates only on
@@ -948,8 +947,18 @@ private:
             for (std::size_t c = 0; c < colonne.size(); ++c)
                 if (campoData(tabella, colonne[c])) date.push_back(static_cast<int>(c));
             Traduttore::PeriodoConfronti periodo;
+            auto dati = std::make_unique<DatiDateWhere>();
+            const std::string funzione = "pc_date_where_" + std::to_string(m_funzioniDate.size() + 1);
             std::optional<std::string> w;
-            if (!date.empty() && (w = tr.condizioneConDate(*q.where, date, periodo)) && !piuDellaMeta(tabella, colonne, periodo)) {
+            if (!date.empty() && (w = tr.condizioneConDate(*q.where, date, periodo, funzione, dati->confronti))
+                && !piuDellaMeta(tabella, colonne, periodo)) {
+                // A function of its own, with this statement's comparisons as its data.
+                dati->utf8 = utf8();
+                if (sqlite3_create_function(connessione(), funzione.c_str(), static_cast<int>(date.size()),
+                                            SQLITE_UTF8 | SQLITE_DETERMINISTIC, dati.get(), funzioneDateWhere, nullptr, nullptr)
+                    != SQLITE_OK)
+                    errore(tabella);
+                m_funzioniDate.push_back(std::move(dati));
                 sql += " WHERE " + *w;
             } else {
                 w = tr.condizione(*q.where);
@@ -1049,7 +1058,6 @@ private:
         sqlite3_create_function(m_db, "pc_cmpv", 2, flag, nullptr, funzioneConfrontaValuta, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_left", 2, flag, nullptr, funzioneLeft, nullptr, nullptr);
         sqlite3_create_function(m_db, "pc_data_errata", -1, flag, nullptr, funzioneDataErrata, nullptr, nullptr);
-        sqlite3_create_function(m_db, "pc_date_where", -1, flag, nullptr, funzioneDateWhere, nullptr, nullptr);
         return m_db;
     }
 
@@ -1134,6 +1142,8 @@ private:
     std::string m_percorso;
     sqlite3 *m_db = nullptr;
     std::uint64_t m_passi = 0, m_limitePassi = 0;
+    std::vector<std::unique_ptr<DatiDateWhere>> m_funzioniDate;   // the data of the functions of condizioneConDate
+    std::optional<bool> m_utf8;
 };
 
 } // namespace
