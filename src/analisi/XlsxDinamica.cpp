@@ -1,6 +1,7 @@
 // The libxlsxwriter functions the workbook uses, loaded at the first call
 // (LibreriaDinamica.h of the data store): with it comes libcrypto, which
-// every other command would load for nothing.
+// every other command would load for nothing. Forwarders only: the path a
+// workbook is written to is the file writer's temporary one (FormatoXlsx.cpp).
 
 #include "LibreriaDinamica.h"
 
