@@ -44,7 +44,7 @@ pc_livello(posta       LIBRERIE pc_posta                         USA dati motore
 pc_livello(ufficio     LIBRERIE pc_ufficio pc_ufficio_modulo     USA dati motore analisi catena routine conversioni)
 pc_livello(desktop     LIBRERIE pc_platform                      USA dati WIDGETS)
 pc_livello(finestre    LIBRERIE pc_dialogs pc_preview_gui pc_menu_stampa pc_finestra pc_analisi_finestra
-                                pc_posta_finestra
+                                pc_analisi_modulo pc_posta_finestra
                        USA dati motore analisi routine conversioni posta desktop WIDGETS)
 pc_livello(comandi     LIBRERIE pc_batch                         USA dati demo motore analisi catena routine conversioni posta ufficio STAMPA)
 

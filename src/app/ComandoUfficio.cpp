@@ -1,49 +1,17 @@
 #include "ComandiBatch.h"
 
+#include "Moduli.h"
 #include "Ufficio.h"
 
-#include <dlfcn.h>
 #include <filesystem>
 #include <iostream>
-#include <system_error>
 
 namespace pc::app {
 
 namespace {
 
-// The web office's module (src/ufficio/ModuloUfficio.cpp): beside the program
-// in the build tree, in <libdir>/produzione-camere once installed. Opened
-// once, never closed.
+// The web office's module (src/ufficio/ModuloUfficio.cpp).
 using ServiUfficio = int (*)(const ufficio::ImpostazioniUfficio *, std::ostream *, std::ostream *);
-
-ServiUfficio moduloUfficio()
-{
-    std::error_code ec;
-    const std::filesystem::path programma = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) {
-        scriviErrore("non si trova la cartella del programma (/proc/self/exe), da cui aprire il modulo dell'ufficio.");
-        return nullptr;
-    }
-    const std::string nome = "produzione-camere-ufficio.so";
-    const std::filesystem::path cartella = programma.parent_path();
-    std::filesystem::path trovato;
-    for (const auto &p : {cartella / nome, (cartella / PC_MODULI_INSTALLATI / nome).lexically_normal()})
-        if (trovato.empty() && std::filesystem::is_regular_file(p, ec)) trovato = p;
-    if (trovato.empty()) {
-        scriviErrore("modulo dell'ufficio \"" + nome + "\" non trovato accanto al programma n\xC3\xA9 in \""
-                     + (cartella / PC_MODULI_INSTALLATI).lexically_normal().string() + "\": reinstallare il programma.");
-        return nullptr;
-    }
-    void *h = dlopen(trovato.c_str(), RTLD_NOW | RTLD_LOCAL);
-    void *f = h ? dlsym(h, "pc_modulo_ufficio") : nullptr;
-    if (!f) {
-        scriviErrore("il modulo dell'ufficio \"" + trovato.string()
-                     + "\" non si pu\xC3\xB2 aprire (una libreria che usa manca o non \xC3\xA8 della versione di questo programma): "
-                       "reinstallare il programma.");
-        return nullptr;
-    }
-    return reinterpret_cast<ServiUfficio>(f);
-}
 
 } // namespace
 
@@ -89,7 +57,8 @@ int comandoUfficio(const std::vector<std::string> &argomenti)
         imp.certificato = std::filesystem::absolute(*certificato).string();
         imp.chiave = std::filesystem::absolute(*chiave).string();
     }
-    const ServiUfficio servi = moduloUfficio();
+    const auto servi = reinterpret_cast<ServiUfficio>(
+        funzioneDelModulo("produzione-camere-ufficio.so", "pc_modulo_ufficio", "dell'ufficio"));
     if (!servi) return 1;
     return servi(&imp, &std::cerr, &std::cout);
 }

@@ -1,7 +1,8 @@
 #include "ComandiBatch.h"
 #include "DialogoInvio.h"
-#include "FinestraAnalisi.h"
+#include "Analisi.h"
 #include "MenuStampa.h"
+#include "Moduli.h"
 #include "TavoDesktop.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QLibraryInfo>
 
 #include <malloc.h>
-#include <QTimer>
 #include <QTranslator>
 
 namespace {
@@ -40,6 +40,12 @@ void preparaApplicazione(QTranslator &traduzione)
         QApplication::installTranslator(&traduzione);
 }
 
+// The analysis window's module (src/analisi/finestra/ModuloAnalisi.cpp).
+void *moduloAnalisi(const char *funzione)
+{
+    return pc::app::funzioneDelModulo("produzione-camere-analisi.so", funzione, "della finestra di analisi");
+}
+
 // "analisi" without --formato: the analysis window on its own, with the period given.
 int finestraAnalisi(int argc, char **argv)
 {
@@ -48,15 +54,12 @@ int finestraAnalisi(int argc, char **argv)
     int codice = 2;
     if (!pc::app::leggiRichiestaAnalisi(std::vector<std::string>(argv + 2, argv + argc), r, formato, uscita, false, &codice))
         return codice;
+    const auto mostra = reinterpret_cast<int (*)(const pc::analisi::RichiestaAnalisi *, bool)>(moduloAnalisi("pc_modulo_analisi_finestra"));
+    if (!mostra) return 1;
     QApplication app(argc, argv);
     QTranslator traduzioneQt;
     preparaApplicazione(traduzioneQt);
-    pc::analisi::FinestraAnalisi finestra;
-    const bool conPeriodo = r.alla.seriale != 0 || r.dalla.seriale != 0;
-    if (conPeriodo) finestra.impostaRichiesta(r);
-    finestra.show();
-    if (conPeriodo) QTimer::singleShot(0, &finestra, [&finestra] { finestra.calcola(); });
-    return app.exec();
+    return mostra(&r, r.alla.seriale != 0 || r.dalla.seriale != 0);
 }
 
 } // namespace
@@ -94,7 +97,8 @@ int main(int argc, char **argv)
     pc::app::TavoDesktop finestra;
     // Every successful report ends in the modal print menu.
     finestra.impostaDopoReport(&pc::stampa::MenuStampa::mostra);
-    pc::analisi::collegaAFinestraPrincipale(&finestra);
+    // Without its module the main window works on, without the analysis.
+    if (const auto collega = reinterpret_cast<void (*)(QWidget *)>(moduloAnalisi("pc_modulo_analisi_collega"))) collega(&finestra);
     pc::posta::collegaAFinestraPrincipale(&finestra);
     finestra.show();
     return app.exec();

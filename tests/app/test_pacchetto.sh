@@ -38,9 +38,11 @@ for f in usr/bin/produzione-camere usr/share/applications/produzione-camere.desk
          usr/share/produzione-camere/systemd/produzione-camere-invio.{service,timer}.in; do
   [ -e "$radice/$f" ] || errore "manca $f nel pacchetto"
 done
-{ [ -f "$radice/usr/lib/produzione-camere/produzione-camere-ufficio.so" ] \
-  || compgen -G "$radice/usr/lib/*/produzione-camere/produzione-camere-ufficio.so" >/dev/null; } \
-  || errore "manca il modulo dell'ufficio in usr/lib/produzione-camere"
+for modulo in ufficio analisi; do
+  { [ -f "$radice/usr/lib/produzione-camere/produzione-camere-$modulo.so" ] \
+    || compgen -G "$radice/usr/lib/*/produzione-camere/produzione-camere-$modulo.so" >/dev/null; } \
+    || errore "manca il modulo $modulo in usr/lib/produzione-camere"
+done
 programma="$radice/usr/bin/produzione-camere"
 
 "$programma" --help >"$tmp/aiuto" 2>&1 || errore "--help esce con $?"
