@@ -7,15 +7,7 @@
 
 #include <xlsxwriter.h>
 
-namespace {
-
-pc::dati::LibreriaDinamica &xlsx()
-{
-    static pc::dati::LibreriaDinamica l("libxlsxwriter.so.4", "libxlsxwriter", "libxlsxwriter4");
-    return l;
-}
-
-} // namespace
+PC_LIBRERIA_DINAMICA(xlsx, "libxlsxwriter.so.4", "libxlsxwriter", "libxlsxwriter4")
 
 #define PC_XLSX(ritorno, nome, parametri, argomenti) PC_INOLTRA(xlsx(), ritorno, nome, parametri, argomenti)
 

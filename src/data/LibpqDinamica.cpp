@@ -5,15 +5,7 @@
 
 #include <libpq-fe.h>
 
-namespace {
-
-pc::dati::LibreriaDinamica &libpq()
-{
-    static pc::dati::LibreriaDinamica l("libpq.so.5", "di PostgreSQL", "libpq5");
-    return l;
-}
-
-} // namespace
+PC_LIBRERIA_DINAMICA(libpq, "libpq.so.5", "di PostgreSQL", "libpq5")
 
 #define PC_PQ(ritorno, nome, parametri, argomenti) PC_INOLTRA(libpq(), ritorno, nome, parametri, argomenti)
 

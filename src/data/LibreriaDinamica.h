@@ -40,3 +40,13 @@ private:
         static const auto pcReale = reinterpret_cast<decltype(&nome)>((libreria).funzione(#nome));     \
         return pcReale argomenti;                                                                       \
     }
+
+// Defines `accesso()`, the LibreriaDinamica of a forwarders' file, made at its first use.
+#define PC_LIBRERIA_DINAMICA(accesso, file, descrizione, pacchetto)                                    \
+    namespace {                                                                                         \
+    pc::dati::LibreriaDinamica &accesso()                                                               \
+    {                                                                                                   \
+        static pc::dati::LibreriaDinamica l(file, descrizione, pacchetto);                              \
+        return l;                                                                                       \
+    }                                                                                                   \
+    }

@@ -6,13 +6,9 @@
 #include <cstdarg>
 #include <curl/curl.h>
 
-namespace {
+PC_LIBRERIA_DINAMICA(libcurl, "libcurl.so.4", "libcurl", "libcurl4")
 
-pc::dati::LibreriaDinamica &libcurl()
-{
-    static pc::dati::LibreriaDinamica l("libcurl.so.4", "libcurl", "libcurl4");
-    return l;
-}
+namespace {
 
 template <class F> F reale(const char *nome) { return reinterpret_cast<F>(libcurl().funzione(nome)); }
 
